@@ -1,0 +1,36 @@
+// The frame clock: whole-millisecond time since start, the step since the previous frame, and
+// the mean frame rate written into the caption every 100 frames.
+#pragma once
+
+#include <cstdint>
+
+constexpr int CAPTION_INTERVAL_FRAMES = 100;
+constexpr int TITLE_TEXT_SIZE = 100;
+extern const char* const CAPTION_CREDIT;
+
+extern std::int64_t g_counterFrequency;
+extern std::int64_t g_counterStart;
+extern double g_time;
+extern double g_previousTime;
+extern double g_deltaTime;
+extern std::int32_t g_frameCount;
+extern double g_fpsSum;
+extern char g_titleText[TITLE_TEXT_SIZE];
+
+// Where the clock reads its ticks. The default is std::chrono::steady_clock; tests and tools
+// install a counter of their own to run the clock on exact tick counts.
+using CounterReader = std::int64_t (*)();
+void setCounter(CounterReader readCounter, std::int64_t ticksPerSecond);
+void useSteadyClock();
+
+// Takes the zero point; also puts the frame statistics back to their start values, so that a
+// tool can restart the clock as the program first starts it.
+void startClock();
+void updateClock();
+
+// Whole milliseconds in `ticks` at `ticksPerSecond`, truncated towards zero; equal to
+// ticks * 1000 / ticksPerSecond but without its overflow after months of nanosecond ticks.
+std::int64_t elapsedMilliseconds(std::int64_t ticks, std::int64_t ticksPerSecond);
+
+// Formats the caption for a mean frame rate, rounding halves away from zero.
+void formatTitle(double meanFramesPerSecond);

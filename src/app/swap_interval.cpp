@@ -1,0 +1,86 @@
+#include "app/swap_interval.h"
+
+#include "platform.h"
+
+#include <cstring>
+
+#if defined(__APPLE__)
+#include <OpenGL/OpenGL.h>
+#elif !defined(_WIN32)
+#include <GL/glx.h>
+#endif
+
+bool hasExtension(const char* extensions, const char* name) {
+    if (extensions == nullptr) {
+        return false;
+    }
+    const std::size_t length = std::strlen(name);
+    for (const char* found = std::strstr(extensions, name); found != nullptr;
+         found = std::strstr(found + 1, name)) {
+        const bool startsWord = found == extensions || found[-1] == ' ';
+        const bool endsWord = found[length] == ' ' || found[length] == '\0';
+        if (startsWord && endsWord) {
+            return true;
+        }
+    }
+    return false;
+}
+
+#if defined(__APPLE__)
+
+void disableSwapInterval() {
+    const GLint interval = 0;
+    CGLSetParameter(CGLGetCurrentContext(), kCGLCPSwapInterval, &interval);
+}
+
+#elif defined(_WIN32)
+
+void disableSwapInterval() {
+    using SwapIntervalExt = BOOL(WINAPI*)(int);
+    const auto swapInterval =
+        reinterpret_cast<SwapIntervalExt>(wglGetProcAddress("wglSwapIntervalEXT"));
+    if (swapInterval != nullptr) {
+        swapInterval(0);
+    }
+}
+
+#else
+
+namespace {
+
+template <typename Function> Function glxFunction(const char* name) {
+    return reinterpret_cast<Function>(glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)));
+}
+
+} // namespace
+
+void disableSwapInterval() {
+    Display* display = glXGetCurrentDisplay();
+    if (display == nullptr) {
+        return;
+    }
+    const char* extensions = glXQueryExtensionsString(display, DefaultScreen(display));
+    if (hasExtension(extensions, "GLX_EXT_swap_control")) {
+        using SwapInterval = void (*)(Display*, GLXDrawable, int);
+        if (auto swapInterval = glxFunction<SwapInterval>("glXSwapIntervalEXT")) {
+            swapInterval(display, glXGetCurrentDrawable(), 0);
+            return;
+        }
+    }
+    if (hasExtension(extensions, "GLX_MESA_swap_control")) {
+        using SwapInterval = int (*)(unsigned);
+        if (auto swapInterval = glxFunction<SwapInterval>("glXSwapIntervalMESA")) {
+            swapInterval(0);
+            return;
+        }
+    }
+    if (hasExtension(extensions, "GLX_SGI_swap_control")) {
+        // Some drivers refuse an interval of 0 here; the frame then stays at the refresh rate.
+        using SwapInterval = int (*)(int);
+        if (auto swapInterval = glxFunction<SwapInterval>("glXSwapIntervalSGI")) {
+            swapInterval(0);
+        }
+    }
+}
+
+#endif

@@ -1,0 +1,26 @@
+// The only place that knows where each platform keeps its OpenGL, GLU and GLUT headers.
+#pragma once
+
+#if defined(__APPLE__)
+// macOS marks its GLUT framework and fixed-function OpenGL deprecated; they still work.
+#define GL_SILENCE_DEPRECATION
+#include <GLUT/glut.h>
+#include <OpenGL/gl.h>
+#include <OpenGL/glu.h>
+#elif defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#else
+#include <GL/freeglut.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#endif
+
+// OpenGL 1.1 headers (Windows ships no newer) lack the 1.2 edge clamp.
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif

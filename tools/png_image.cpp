@@ -1,0 +1,30 @@
+#include "png_image.h"
+
+#include <png.h>
+
+bool writePng(const std::string& path, const RgbImage& image) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    const bool written =
+        png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr) != 0;
+    png_image_free(&png);
+    return written;
+}
+
+bool readPng(const std::string& path, RgbImage& image) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, path.c_str()) == 0) {
+        return false;
+    }
+    png.format = PNG_FORMAT_RGB;
+    image.width = static_cast<int>(png.width);
+    image.height = static_cast<int>(png.height);
+    image.pixels.assign(PNG_IMAGE_SIZE(png), 0);
+    const bool read = png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) != 0;
+    png_image_free(&png);
+    return read;
+}

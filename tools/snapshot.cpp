@@ -1,0 +1,171 @@
+#include "snapshot.h"
+
+#include "app/clock.h"
+#include "app/frame.h"
+#include "platform.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#if !defined(_WIN32) && !defined(__APPLE__)
+#include <X11/Xlib.h>
+#endif
+
+namespace {
+
+constexpr int MAX_SNAPSHOT_SIDE = 8192;
+constexpr double MAX_SNAPSHOT_SECONDS = 1.0e7;
+
+std::int64_t manualClockMs = 0;
+
+std::int64_t readManualClock() { return manualClockMs; }
+
+bool parseWholeNumber(const char* text, long minimum, long maximum, long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && value >= minimum && value <= maximum;
+}
+
+bool parseSeconds(const char* text, std::int64_t& milliseconds) {
+    char* end = nullptr;
+    const double seconds = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(seconds >= 0.0 && seconds <= MAX_SNAPSHOT_SECONDS)) {
+        return false;
+    }
+    milliseconds = std::llround(seconds * 1000.0);
+    return true;
+}
+
+bool parseSize(const char* text, int& width, int& height) {
+    const char* separator = std::strchr(text, 'x');
+    if (separator == nullptr) {
+        return false;
+    }
+    const std::string widthText(text, separator);
+    long w = 0;
+    long h = 0;
+    if (!parseWholeNumber(widthText.c_str(), 1, MAX_SNAPSHOT_SIDE, w) ||
+        !parseWholeNumber(separator + 1, 1, MAX_SNAPSHOT_SIDE, h)) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool parseOption(const std::string& name, const char* value, SnapshotOptions& options) {
+    long number = 0;
+    if (name == "--data") {
+        options.dataDirectory = value;
+        return true;
+    }
+    if (name == "--out") {
+        options.outPath = value;
+        return !options.outPath.empty();
+    }
+    if (name == "--time") {
+        return parseSeconds(value, options.timeMs);
+    }
+    if (name == "--step-ms") {
+        const bool valid = parseWholeNumber(value, 1, 1000000, number);
+        options.stepMs = static_cast<int>(number);
+        return valid;
+    }
+    if (name == "--size") {
+        return parseSize(value, options.width, options.height);
+    }
+    return false;
+}
+
+} // namespace
+
+bool parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error) {
+    for (int i = 1; i < argc; i += 2) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) {
+            error = "missing value after " + name;
+            return false;
+        }
+        if (!parseOption(name, argv[i + 1], options)) {
+            error = "bad argument: " + name + " " + argv[i + 1];
+            return false;
+        }
+    }
+    if (options.outPath.empty()) {
+        error = "--out FILE.png is required";
+        return false;
+    }
+    return true;
+}
+
+void useManualClock() {
+    manualClockMs = 0;
+    setCounter(readManualClock, 1000);
+}
+
+void setManualClockMs(std::int64_t milliseconds) { manualClockMs = milliseconds; }
+
+void drawFramesUntil(std::int64_t timeMs, int stepMs) {
+    for (std::int64_t frameMs = 0; frameMs < timeMs; frameMs += stepMs) {
+        setManualClockMs(frameMs);
+        updateClock();
+        drawFrame();
+    }
+    setManualClockMs(timeMs);
+    updateClock();
+    drawFrame();
+}
+
+RgbImage readFrame(int width, int height) {
+    RgbImage image;
+    image.width = width;
+    image.height = height;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    std::vector<unsigned char> bottomUp(rowBytes * height);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
+    // OpenGL's first row is the bottom one; a picture's is the top.
+    image.pixels.resize(bottomUp.size());
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(&image.pixels[row * rowBytes], &bottomUp[(height - 1 - row) * rowBytes],
+                    rowBytes);
+    }
+    return image;
+}
+
+bool displayAvailable() {
+#if !defined(_WIN32) && !defined(__APPLE__)
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return false;
+    }
+    XCloseDisplay(display);
+#endif
+    return true;
+}
+
+int runSnapshot(const SnapshotOptions& options, const char* programName) {
+    if (!displayAvailable()) {
+        const char* name = std::getenv("DISPLAY");
+        std::fprintf(stderr, "%s: cannot open display '%s'; run it under X or xvfb-run\n",
+                     programName, name != nullptr ? name : "");
+        return 1;
+    }
+    int toolkitArgc = 1;
+    char* toolkitArgv[] = {const_cast<char*>(programName), nullptr};
+    openWindow(&toolkitArgc, toolkitArgv, options.width, options.height);
+    useManualClock();
+    startScene(options.width, options.height, options.dataDirectory);
+    drawFramesUntil(options.timeMs, options.stepMs);
+    if (!writePng(options.outPath, readFrame(options.width, options.height))) {
+        std::fprintf(stderr, "%s: cannot write %s\n", programName, options.outPath.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,37 @@
+// Renders the scene as the program does, through the same start-up and frame code, but on a
+// clock the caller drives, and reads the frame back as an image.
+#pragma once
+
+#include "png_image.h"
+
+#include <cstdint>
+#include <string>
+
+struct SnapshotOptions {
+    std::string dataDirectory;
+    std::int64_t timeMs = 0;
+    int stepMs = 16;
+    int width = 640;
+    int height = 480;
+    std::string outPath;
+};
+
+// Fills `options` from the command line; on a bad argument returns false with `error` set.
+bool parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error);
+
+// Puts the frame clock on a counter of whole milliseconds that only `setManualClockMs` moves.
+void useManualClock();
+void setManualClockMs(std::int64_t milliseconds);
+
+// Draws frames at 0, step, 2 step, ... while below `timeMs`, then one at exactly `timeMs`,
+// so that the feathers integrate as they would live. Needs the scene started on the manual clock.
+void drawFramesUntil(std::int64_t timeMs, int stepMs);
+
+// The back buffer as an RGB image, top row first.
+RgbImage readFrame(int width, int height);
+
+// True when a window system connection can be made (always true where there is no X11).
+bool displayAvailable();
+
+// The whole tool: window, start-up, frames and the PNG. Returns the process status.
+int runSnapshot(const SnapshotOptions& options, const char* programName);
