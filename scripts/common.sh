@@ -1,0 +1,37 @@
+# Shared by the scripts: where things are, and installing what a fresh machine lacks.
+# shellcheck shell=bash
+
+PLUME_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+PLUME_JOBS=$(nproc 2>/dev/null || echo 2)
+
+BUILD_PACKAGES="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libx11-dev"
+HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
+TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind"
+
+# Installs the Debian packages that are missing: with apt-get as root, else it prints the line
+# to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
+ensure_packages() {
+    command -v dpkg-query >/dev/null 2>&1 || return 0
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "plume needs these packages; install them, then run this again:" >&2
+        echo "  sudo apt-get install -y ${missing[*]}" >&2
+        exit 1
+    fi
+    echo "Installing ${missing[*]}" >&2
+    apt-get update -qq >&2
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
+}
+
+# configure_and_build BUILD_DIR [CMAKE_ARGS...]
+configure_and_build() {
+    local build_dir=$1
+    shift
+    cmake -S "$PLUME_ROOT" -B "$build_dir" "$@" >/dev/null
+    cmake --build "$build_dir" -j "$PLUME_JOBS"
+}
