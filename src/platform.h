@@ -10,10 +10,10 @@
 #elif defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
-#include <windows.h>
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <windows.h>
 #else
 #include <GL/freeglut.h>
 #include <GL/gl.h>

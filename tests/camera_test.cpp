@@ -79,7 +79,8 @@ TEST(CameraMotion, PitchRollAndDollyFollowTheClock) {
     EXPECT_EQ(cameraRollAt(0.0), 0.0f);
     EXPECT_EQ(cameraDollyAt(0.0), 10.0f);
     const double halfDollyPeriod = 5.0 * PI;
-    EXPECT_FLOAT_EQ(cameraPitchAt(halfDollyPeriod), static_cast<float>(std::sin(1.35 * PI) * 50 - 25));
+    EXPECT_FLOAT_EQ(cameraPitchAt(halfDollyPeriod),
+                    static_cast<float>(std::sin(1.35 * PI) * 50 - 25));
     EXPECT_FLOAT_EQ(cameraRollAt(halfDollyPeriod), static_cast<float>(std::sin(0.9 * PI) * 45));
     EXPECT_FLOAT_EQ(cameraDollyAt(halfDollyPeriod), -10.0f);
 }

@@ -8,7 +8,9 @@
 namespace {
 
 std::int64_t fakeTicks = 0;
-std::int64_t readFakeTicks() { return fakeTicks; }
+std::int64_t readFakeTicks() {
+    return fakeTicks;
+}
 
 class ClockTest : public ::testing::Test {
   protected:

@@ -21,7 +21,9 @@ constexpr double MAX_SNAPSHOT_SECONDS = 1.0e7;
 
 std::int64_t manualClockMs = 0;
 
-std::int64_t readManualClock() { return manualClockMs; }
+std::int64_t readManualClock() {
+    return manualClockMs;
+}
 
 bool parseWholeNumber(const char* text, long minimum, long maximum, long& value) {
     char* end = nullptr;
@@ -107,7 +109,9 @@ void useManualClock() {
     setCounter(readManualClock, 1000);
 }
 
-void setManualClockMs(std::int64_t milliseconds) { manualClockMs = milliseconds; }
+void setManualClockMs(std::int64_t milliseconds) {
+    manualClockMs = milliseconds;
+}
 
 void drawFramesUntil(std::int64_t timeMs, int stepMs) {
     for (std::int64_t frameMs = 0; frameMs < timeMs; frameMs += stepMs) {

@@ -16,11 +16,17 @@ void advanceYaw(double deltaSeconds) {
     }
 }
 
-float cameraPitchAt(double seconds) { return static_cast<float>(std::sin(0.27 * seconds) * 50.0 - 25.0); }
+float cameraPitchAt(double seconds) {
+    return static_cast<float>(std::sin(0.27 * seconds) * 50.0 - 25.0);
+}
 
-float cameraRollAt(double seconds) { return static_cast<float>(std::sin(0.18 * seconds) * 45.0); }
+float cameraRollAt(double seconds) {
+    return static_cast<float>(std::sin(0.18 * seconds) * 45.0);
+}
 
-float cameraDollyAt(double seconds) { return static_cast<float>(std::cos(0.2 * seconds) * 10.0); }
+float cameraDollyAt(double seconds) {
+    return static_cast<float>(std::cos(0.2 * seconds) * 10.0);
+}
 
 void rotateCamera(float pitch, float roll) {
     glRotatef(pitch, 1.0f, 0.0f, 0.0f);

@@ -36,7 +36,9 @@ void setCounter(CounterReader readCounter, std::int64_t ticksPerSecond) {
     counterTicksPerSecond = ticksPerSecond;
 }
 
-void useSteadyClock() { setCounter(readSteadyClock, SteadyPeriod::den); }
+void useSteadyClock() {
+    setCounter(readSteadyClock, SteadyPeriod::den);
+}
 
 void startClock() {
     g_counterFrequency = counterTicksPerSecond;

@@ -92,4 +92,6 @@ void display() {
     glutSwapBuffers();
 }
 
-void idle() { glutPostRedisplay(); }
+void idle() {
+    glutPostRedisplay();
+}

@@ -43,7 +43,9 @@ int nextRandom() {
     return static_cast<int>((randomState >> 16) & 0x7FFFu);
 }
 
-double randomFloat(float max) { return nextRandom() / 32768.0 * max; }
+double randomFloat(float max) {
+    return nextRandom() / 32768.0 * max;
+}
 
 void createFeathers() {
     for (int i = 0; i < FEATHER_COUNT; ++i) {

@@ -9,8 +9,8 @@ Texture skyDown;
 Texture featherTexture;
 
 const SceneTextureFile SCENE_TEXTURE_FILES[SCENE_TEXTURE_COUNT] = {
-    {&skyFront, "sky_front.tga"}, {&skyBack, "sky_back.tga"},   {&skyLeft, "sky_left.tga"},
-    {&skyRight, "sky_right.tga"}, {&skyUp, "sky_up.tga"},       {&skyDown, "sky_down.tga"},
+    {&skyFront, "sky_front.tga"},     {&skyBack, "sky_back.tga"}, {&skyLeft, "sky_left.tga"},
+    {&skyRight, "sky_right.tga"},     {&skyUp, "sky_up.tga"},     {&skyDown, "sky_down.tga"},
     {&featherTexture, "feather.tga"},
 };
 

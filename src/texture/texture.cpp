@@ -15,7 +15,9 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-int littleEndian16(const unsigned char* bytes) { return bytes[0] + 256 * bytes[1]; }
+int littleEndian16(const unsigned char* bytes) {
+    return bytes[0] + 256 * bytes[1];
+}
 
 // Reads exactly `count` bytes in one call, or nothing at all.
 PixelBuffer readBytes(std::FILE* file, std::size_t count) {
@@ -41,7 +43,9 @@ bool Texture::load(const char* fileName) {
     return loadTga(fileName, id);
 }
 
-void Texture::bind() const { glBindTexture(GL_TEXTURE_2D, id); }
+void Texture::bind() const {
+    glBindTexture(GL_TEXTURE_2D, id);
+}
 
 bool Texture::isPowerOfTwo(int n) {
     return n >= 2 && n <= MAX_TEXTURE_SIDE && (n & (n - 1)) == 0;
