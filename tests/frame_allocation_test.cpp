@@ -1,0 +1,53 @@
+#include "app/clock.h"
+#include "app/frame.h"
+#include "gl_test_support.h"
+#include "snapshot.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<long> allocations{0};
+
+} // namespace
+
+// Every C++ allocation in this test program is counted.
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+TEST(FramePath, AllocatesNothingOnTheHeap) {
+    ensureGlWindow();
+    useManualClock();
+    startScene(TEST_WINDOW_WIDTH, TEST_WINDOW_HEIGHT, PLUME_DATA_DIR);
+    const auto runFrames = [](int first, int count) {
+        for (int frame = first; frame < first + count; ++frame) {
+            setManualClockMs(frame * 7);
+            updateClock();
+            drawFrame();
+            glutSwapBuffers();
+        }
+    };
+    // The software renderer compiles its pipelines, in C++, when it first meets each state.
+    runFrames(1, 2 * CAPTION_INTERVAL_FRAMES);
+    const long before = allocations;
+    // Past a caption update, so that formatting the caption is covered too.
+    runFrames(2 * CAPTION_INTERVAL_FRAMES + 1, 2 * CAPTION_INTERVAL_FRAMES);
+    EXPECT_EQ(allocations - before, 0);
+    EXPECT_GT(allocations, 0) << "the counter must see the start-up's allocations";
+}
