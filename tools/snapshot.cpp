@@ -145,13 +145,13 @@ RgbImage readFrame(int width, int height) {
 
 bool displayAvailable() {
 #if !defined(_WIN32) && !defined(__APPLE__)
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return false;
-    }
-    XCloseDisplay(display);
-#endif
+    // Held open for the life of the process: the toolkit connects next, and Xvfb may reset a
+    // connection that a process makes right after closing another.
+    static Display* const display = XOpenDisplay(nullptr);
+    return display != nullptr;
+#else
     return true;
+#endif
 }
 
 int runSnapshot(const SnapshotOptions& options, const char* programName) {

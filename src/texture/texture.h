@@ -37,6 +37,7 @@ class Texture {
     PixelBuffer readPixels24(std::FILE* file, int pixelCount);
     PixelBuffer readPixels8(std::FILE* file, int pixelCount);
 
-  private:
+    // Sets the sampling state and builds the mipmaps from a read image. Public so that reading
+    // and uploading can be timed apart.
     void upload(GLuint textureId, const TgaImage& image) const;
 };

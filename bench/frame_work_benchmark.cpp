@@ -1,0 +1,134 @@
+// The per-frame work that is plume's own rather than the driver's: moving the feathers, the
+// strip vertices and the clock. Their sum per frame is set against the measured frame time.
+#include "app/clock.h"
+#include "app/frame.h"
+#include "scene/feather_pass.h"
+#include "scene/feathers.h"
+#include "scene/strip.h"
+#include "snapshot.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+namespace {
+
+constexpr double FRAME_SECONDS = 0.016;
+constexpr std::int64_t FAKE_TICKS_PER_SECOND = 1000000;
+constexpr std::int64_t FRAME_TICKS = 16000;
+// The feather's outline as the feather pass draws it; the cost does not depend on the values.
+constexpr float FEATHER_HALF_LENGTH = 1.0f;
+constexpr float FEATHER_WIDTH = 0.5f;
+
+// The caption is set through the toolkit every 100 frames, which needs a window.
+bool windowOpen = false;
+std::int64_t fakeTicks = 0;
+
+std::int64_t readFakeCounter() {
+    fakeTicks += FRAME_TICKS;
+    return fakeTicks;
+}
+
+void createField() {
+    randomState = RANDOM_START_STATE;
+    createFeathers();
+}
+
+void advanceAllFeathers(double seconds) {
+    const Wind wind = windAt(seconds);
+    for (int i = 0; i < FEATHER_COUNT; ++i) {
+        advanceFeather(i, wind, FRAME_SECONDS);
+    }
+}
+
+void computeStripVertices() {
+    for (int i = 0; i < FEATHER_COUNT; ++i) {
+        const float bend = featherBend[i];
+        const Vec3 a0{0.0f, -FEATHER_HALF_LENGTH, 0.0f};
+        const Vec3 a1{0.0f, 0.0f, bend};
+        const Vec3 a2{0.0f, FEATHER_HALF_LENGTH, 0.0f};
+        const Vec3 b0{FEATHER_WIDTH, -FEATHER_HALF_LENGTH, 0.0f};
+        const Vec3 b1{FEATHER_WIDTH, 0.0f, bend};
+        const Vec3 b2{FEATHER_WIDTH, FEATHER_HALF_LENGTH, 0.0f};
+        for (const StripRow& row : STRIP_ROW_TABLE) {
+            Vec3 left = curvePoint(row, a0, a1, a2);
+            Vec3 right = curvePoint(row, b0, b1, b2);
+            benchmark::DoNotOptimize(left);
+            benchmark::DoNotOptimize(right);
+        }
+    }
+}
+
+void startFakeClock() {
+    fakeTicks = 0;
+    setCounter(readFakeCounter, FAKE_TICKS_PER_SECOND);
+    startClock();
+}
+
+void BM_AdvanceFeathers(benchmark::State& state) {
+    createField();
+    double seconds = 0.0;
+    for (auto _ : state) {
+        advanceAllFeathers(seconds);
+        seconds += FRAME_SECONDS;
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_AdvanceFeathers)->Unit(benchmark::kMicrosecond);
+
+void BM_StripVertices(benchmark::State& state) {
+    createField();
+    for (auto _ : state) {
+        computeStripVertices();
+    }
+}
+BENCHMARK(BM_StripVertices)->Unit(benchmark::kMicrosecond);
+
+void BM_UpdateClock(benchmark::State& state) {
+    if (!windowOpen) {
+        state.SkipWithError("the caption needs a window: run it under X or xvfb-run");
+        return;
+    }
+    startFakeClock();
+    for (auto _ : state) {
+        updateClock();
+    }
+    useSteadyClock();
+}
+BENCHMARK(BM_UpdateClock)->Unit(benchmark::kMicrosecond);
+
+// All three, as one frame does them.
+void BM_FrameWork(benchmark::State& state) {
+    if (!windowOpen) {
+        state.SkipWithError("the caption needs a window: run it under X or xvfb-run");
+        return;
+    }
+    createField();
+    startFakeClock();
+    for (auto _ : state) {
+        updateClock();
+        computeStripVertices();
+        advanceAllFeathers(g_time);
+        benchmark::ClobberMemory();
+    }
+    useSteadyClock();
+}
+BENCHMARK(BM_FrameWork)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    if (displayAvailable()) {
+        int toolkitArgc = 1;
+        char* toolkitArgv[] = {argv[0], nullptr};
+        openWindow(&toolkitArgc, toolkitArgv, WINDOW_WIDTH, WINDOW_HEIGHT);
+        windowOpen = true;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

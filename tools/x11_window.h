@@ -1,0 +1,28 @@
+// Finding the program's window on an X display and asking it to close, through plain Xlib.
+#pragma once
+
+// Include this after gtest where both are used: Xlib's Bool and None macros break its templates.
+#include <X11/Xlib.h>
+
+#include <set>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// The children of the root window: without a window manager, the applications' own windows.
+std::set<Window> topLevelWindows(Display* display);
+
+// Every window below the root at any depth, parents first. Depth matters under a window
+// manager, which reparents each application window into a frame of its own.
+std::vector<Window> allWindows(Display* display);
+
+// WM_NAME, where the toolkit puts the caption; empty when unset.
+std::string windowName(Display* display, Window window);
+
+// The process id of the client that created `window`, as the X server knows it through its
+// X-Resource extension; -1 when the server cannot tell. Toolkits set _NET_WM_PID only when a
+// window manager runs, so without one this is the only way to tell two programs' windows apart.
+pid_t windowOwnerPid(Display* display, Window window);
+
+// Sends WM_DELETE_WINDOW, as a window manager's close button does; true if the event went out.
+bool requestClose(Display* display, Window window);
