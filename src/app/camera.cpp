@@ -1,19 +1,14 @@
 #include "app/camera.h"
 
 #include "platform.h"
+#include "scene/degrees.h"
 
 #include <cmath>
 
 float g_yaw = 0.0f;
 
 void advanceYaw(double deltaSeconds) {
-    double yaw = g_yaw + deltaSeconds * YAW_DEGREES_PER_SECOND;
-    yaw -= 360.0 * std::floor(yaw / 360.0);
-    g_yaw = static_cast<float>(yaw);
-    // A value just below 360 can round up to it as a float.
-    if (g_yaw >= 360.0f) {
-        g_yaw = 0.0f;
-    }
+    g_yaw = wrapDegrees(g_yaw + deltaSeconds * YAW_DEGREES_PER_SECOND);
 }
 
 float cameraPitchAt(double seconds) {

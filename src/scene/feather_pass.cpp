@@ -2,6 +2,7 @@
 
 #include "app/clock.h"
 #include "platform.h"
+#include "scene/degrees.h"
 #include "scene/feathers.h"
 #include "scene/scene_textures.h"
 #include "scene/strip.h"
@@ -13,14 +14,10 @@ namespace {
 constexpr float FEATHER_HALF_LENGTH = 1.0f;
 constexpr float FEATHER_WIDTH = 0.5f;
 
-// Kept in [0, 360): a growing float would, within hours at high frame rates, lose steps smaller
-// than its spacing and stop the fastest feathers turning. The drift's sine repeats every 180
-// degrees and the rotation every 360, so the motion is unchanged.
+// The drift's sine repeats every 180 degrees and the rotation every 360, so keeping the angle
+// within a turn leaves the motion as it was.
 float advanceAngle(float degrees, float degreesPerSecond, double deltaSeconds) {
-    double angle = degrees + degreesPerSecond * deltaSeconds;
-    angle -= 360.0 * std::floor(angle / 360.0);
-    const float stored = static_cast<float>(angle);
-    return stored < 360.0f ? stored : 0.0f;
+    return wrapDegrees(degrees + degreesPerSecond * deltaSeconds);
 }
 
 float drift(float position, float angle, float windFactor, float gust, double deltaSeconds) {
