@@ -16,9 +16,6 @@ namespace {
 constexpr double FRAME_SECONDS = 0.016;
 constexpr std::int64_t FAKE_TICKS_PER_SECOND = 1000000;
 constexpr std::int64_t FRAME_TICKS = 16000;
-// The feather's outline as the feather pass draws it; the cost does not depend on the values.
-constexpr float FEATHER_HALF_LENGTH = 1.0f;
-constexpr float FEATHER_WIDTH = 0.5f;
 
 // The caption is set through the toolkit every 100 frames, which needs a window.
 bool windowOpen = false;
@@ -42,20 +39,9 @@ void advanceAllFeathers(double seconds) {
 }
 
 void computeStripVertices() {
-    for (int i = 0; i < FEATHER_COUNT; ++i) {
-        const float bend = featherBend[i];
-        const Vec3 a0{0.0f, -FEATHER_HALF_LENGTH, 0.0f};
-        const Vec3 a1{0.0f, 0.0f, bend};
-        const Vec3 a2{0.0f, FEATHER_HALF_LENGTH, 0.0f};
-        const Vec3 b0{FEATHER_WIDTH, -FEATHER_HALF_LENGTH, 0.0f};
-        const Vec3 b1{FEATHER_WIDTH, 0.0f, bend};
-        const Vec3 b2{FEATHER_WIDTH, FEATHER_HALF_LENGTH, 0.0f};
-        for (const StripRow& row : STRIP_ROW_TABLE) {
-            Vec3 left = curvePoint(row, a0, a1, a2);
-            Vec3 right = curvePoint(row, b0, b1, b2);
-            benchmark::DoNotOptimize(left);
-            benchmark::DoNotOptimize(right);
-        }
+    for (float bend : featherBend) {
+        StripVertices vertices = featherStripVertices(bend);
+        benchmark::DoNotOptimize(vertices);
     }
 }
 

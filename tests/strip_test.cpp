@@ -1,9 +1,12 @@
 #include "gl_test_support.h"
+#include "scene/feather_pass.h"
+#include "scene/feathers.h"
 #include "scene/strip.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -102,4 +105,15 @@ TEST(CurvedStrip, WeightsSumToOneAndStepByAnEighth) {
     EXPECT_EQ(STRIP_ROW_TABLE[7].w0, 0.015625f);
     EXPECT_EQ(STRIP_ROW_TABLE[7].w1, 0.21875f);
     EXPECT_EQ(STRIP_ROW_TABLE[7].w2, 0.765625f);
+}
+
+TEST(CurvedStrip, FeatherOutlineIsTheCurvedStripThroughItsControlPoints) {
+    randomState = RANDOM_START_STATE;
+    createFeathers();
+    for (float bend : featherBend) {
+        const StripVertices general = curvedStripVertices(
+            {0, -1, 0}, {0, 0, bend}, {0, 1, 0}, {0.5f, -1, 0}, {0.5f, 0, bend}, {0.5f, 1, 0});
+        const StripVertices feather = featherStripVertices(bend);
+        ASSERT_EQ(std::memcmp(&general, &feather, sizeof general), 0) << "bend " << bend;
+    }
 }

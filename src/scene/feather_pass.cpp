@@ -14,6 +14,13 @@ namespace {
 constexpr float FEATHER_HALF_LENGTH = 1.0f;
 constexpr float FEATHER_WIDTH = 0.5f;
 
+// Every feather has the same outline but for the depth of its bend, which moves only its middle
+// control points, along z. The rest is worked out once, not for each feather in every frame.
+const StripVertices FLAT_FEATHER = curvedStripVertices(
+    {0.0f, -FEATHER_HALF_LENGTH, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, FEATHER_HALF_LENGTH, 0.0f},
+    {FEATHER_WIDTH, -FEATHER_HALF_LENGTH, 0.0f}, {FEATHER_WIDTH, 0.0f, 0.0f},
+    {FEATHER_WIDTH, FEATHER_HALF_LENGTH, 0.0f});
+
 // The drift's sine repeats every 180 degrees and the rotation every 360, so keeping the angle
 // within a turn leaves the motion as it was.
 float advanceAngle(float degrees, float degreesPerSecond, double deltaSeconds) {
@@ -30,7 +37,6 @@ void drawFeather(int index) {
     const Vec3& position = featherPosition[index];
     const Vec3& angle = featherAngle[index];
     const float scale = featherScale[index];
-    const float bend = featherBend[index];
 
     glColor3f(color.x, color.y, color.z);
     glPushMatrix();
@@ -39,13 +45,22 @@ void drawFeather(int index) {
     glRotatef(angle.y, 0.0f, 1.0f, 0.0f);
     glRotatef(angle.z, 0.0f, 0.0f, 1.0f);
     glScalef(scale, scale, scale);
-    drawCurvedStrip({0.0f, -FEATHER_HALF_LENGTH, 0.0f}, {0.0f, 0.0f, bend},
-                    {0.0f, FEATHER_HALF_LENGTH, 0.0f}, {FEATHER_WIDTH, -FEATHER_HALF_LENGTH, 0.0f},
-                    {FEATHER_WIDTH, 0.0f, bend}, {FEATHER_WIDTH, FEATHER_HALF_LENGTH, 0.0f});
+    emitStrip(featherStripVertices(featherBend[index]));
     glPopMatrix();
 }
 
 } // namespace
+
+StripVertices featherStripVertices(float bend) {
+    StripVertices vertices = FLAT_FEATHER;
+    for (int row = 0; row < STRIP_ROWS; ++row) {
+        // The curve's z is w1 * bend alone: the other control points lie at z = 0.
+        const float z = static_cast<float>(static_cast<double>(STRIP_ROW_TABLE[row].w1) * bend);
+        vertices.left[row].z = z;
+        vertices.right[row].z = z;
+    }
+    return vertices;
+}
 
 Wind windAt(double seconds) {
     const double t = seconds;

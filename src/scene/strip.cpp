@@ -30,15 +30,29 @@ Vec3 curvePoint(const StripRow& row, const Vec3& p0, const Vec3& p1, const Vec3&
             static_cast<float>(w0 * p0.z + w1 * p1.z + w2 * p2.z)};
 }
 
-void drawCurvedStrip(Vec3 a0, Vec3 a1, Vec3 a2, Vec3 b0, Vec3 b1, Vec3 b2) {
+StripVertices curvedStripVertices(const Vec3& a0, const Vec3& a1, const Vec3& a2, const Vec3& b0,
+                                  const Vec3& b1, const Vec3& b2) {
+    StripVertices vertices;
+    for (int row = 0; row < STRIP_ROWS; ++row) {
+        vertices.left[row] = curvePoint(STRIP_ROW_TABLE[row], a0, a1, a2);
+        vertices.right[row] = curvePoint(STRIP_ROW_TABLE[row], b0, b1, b2);
+    }
+    return vertices;
+}
+
+void emitStrip(const StripVertices& vertices) {
     glBegin(GL_TRIANGLE_STRIP);
-    for (const StripRow& row : STRIP_ROW_TABLE) {
-        const Vec3 left = curvePoint(row, a0, a1, a2);
-        const Vec3 right = curvePoint(row, b0, b1, b2);
-        glTexCoord2f(0.0f, row.v);
+    for (int row = 0; row < STRIP_ROWS; ++row) {
+        const Vec3& left = vertices.left[row];
+        const Vec3& right = vertices.right[row];
+        glTexCoord2f(0.0f, STRIP_ROW_TABLE[row].v);
         glVertex3f(left.x, left.y, left.z);
-        glTexCoord2f(1.0f, row.v);
+        glTexCoord2f(1.0f, STRIP_ROW_TABLE[row].v);
         glVertex3f(right.x, right.y, right.z);
     }
     glEnd();
+}
+
+void drawCurvedStrip(Vec3 a0, Vec3 a1, Vec3 a2, Vec3 b0, Vec3 b1, Vec3 b2) {
+    emitStrip(curvedStripVertices(a0, a1, a2, b0, b1, b2));
 }
