@@ -3,6 +3,7 @@
 #include "app/camera.h"
 #include "app/clock.h"
 #include "app/frame.h"
+#include "option_pairs.h"
 #include "platform.h"
 #include "scene/feathers.h"
 #include "scene/scene_textures.h"
@@ -67,10 +68,6 @@ double medianOfSorted(const double* sorted, int count) {
     return count % 2 == 1 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2.0;
 }
 
-std::string scenePath(const std::string& directory, const char* fileName) {
-    return directory.empty() ? std::string(fileName) : directory + "/" + fileName;
-}
-
 int frameCapacity(const BenchOptions& options) {
     const double longest = std::max(options.seconds, options.warmupSeconds);
     return static_cast<int>(std::ceil(longest * MAX_FRAMES_PER_SECOND)) + 1;
@@ -79,18 +76,10 @@ int frameCapacity(const BenchOptions& options) {
 } // namespace
 
 bool parseBenchArgs(int argc, char** argv, BenchOptions& options, std::string& error) {
-    for (int i = 1; i < argc; i += 2) {
-        const std::string name = argv[i];
-        if (i + 1 >= argc) {
-            error = "missing value after " + name;
-            return false;
-        }
-        if (!parseOption(name, argv[i + 1], options)) {
-            error = "bad argument: " + name + " " + argv[i + 1];
-            return false;
-        }
-    }
-    return true;
+    const auto parseOne = [&options](const std::string& name, const char* value) {
+        return parseOption(name, value, options);
+    };
+    return parseOptionPairs(argc, argv, parseOne, error);
 }
 
 const char* benchPassName(BenchPass pass) {
@@ -192,7 +181,7 @@ TextureLoadTimes replayTextureLoads(const std::string& dataDirectory) {
     int uploaded = 0;
     for (const SceneTextureFile& entry : SCENE_TEXTURE_FILES) {
         const Clock::time_point start = Clock::now();
-        const std::string path = scenePath(dataDirectory, entry.fileName);
+        const std::string path = sceneFilePath(dataDirectory, entry.fileName);
         std::FILE* file = std::fopen(path.c_str(), "rb");
         Texture scratch;
         TgaImage image;

@@ -2,6 +2,7 @@
 
 #include "app/clock.h"
 #include "app/frame.h"
+#include "option_pairs.h"
 #include "platform.h"
 
 #include <cerrno>
@@ -86,16 +87,11 @@ bool parseOption(const std::string& name, const char* value, SnapshotOptions& op
 } // namespace
 
 bool parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error) {
-    for (int i = 1; i < argc; i += 2) {
-        const std::string name = argv[i];
-        if (i + 1 >= argc) {
-            error = "missing value after " + name;
-            return false;
-        }
-        if (!parseOption(name, argv[i + 1], options)) {
-            error = "bad argument: " + name + " " + argv[i + 1];
-            return false;
-        }
+    const auto parseOne = [&options](const std::string& name, const char* value) {
+        return parseOption(name, value, options);
+    };
+    if (!parseOptionPairs(argc, argv, parseOne, error)) {
+        return false;
     }
     if (options.outPath.empty()) {
         error = "--out FILE.png is required";

@@ -14,13 +14,13 @@ const SceneTextureFile SCENE_TEXTURE_FILES[SCENE_TEXTURE_COUNT] = {
     {&featherTexture, "feather.tga"},
 };
 
+std::string sceneFilePath(const std::string& directory, const char* fileName) {
+    return directory.empty() ? std::string(fileName) : directory + "/" + fileName;
+}
+
 void loadSceneTextures(const std::string& directory) {
     for (const SceneTextureFile& entry : SCENE_TEXTURE_FILES) {
-        if (directory.empty()) {
-            entry.texture->load(entry.fileName);
-        } else {
-            entry.texture->load((directory + "/" + entry.fileName).c_str());
-        }
+        entry.texture->load(sceneFilePath(directory, entry.fileName).c_str());
     }
 }
 

@@ -23,6 +23,9 @@ constexpr int SCENE_TEXTURE_COUNT = 7;
 // In the order they are loaded.
 extern const SceneTextureFile SCENE_TEXTURE_FILES[SCENE_TEXTURE_COUNT];
 
+// Where a scene file is looked up: in `directory`, or by bare name in the working directory.
+std::string sceneFilePath(const std::string& directory, const char* fileName);
+
 // Loads every texture from `directory` (the working directory when empty). A file that is
 // missing or unsuitable leaves its texture without an image, and the scene carries on.
 void loadSceneTextures(const std::string& directory);

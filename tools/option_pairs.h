@@ -1,0 +1,22 @@
+// The tools' command lines: `--name value` pairs, each handed to the tool's own option parser.
+#pragma once
+
+#include <string>
+
+// Calls parseOption(name, value) for each pair; on a lone name or the first value the parser
+// refuses, returns false with `error` set.
+template <typename ParseOption>
+bool parseOptionPairs(int argc, char** argv, ParseOption parseOption, std::string& error) {
+    for (int i = 1; i < argc; i += 2) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) {
+            error = "missing value after " + name;
+            return false;
+        }
+        if (!parseOption(name, argv[i + 1])) {
+            error = "bad argument: " + name + " " + argv[i + 1];
+            return false;
+        }
+    }
+    return true;
+}
