@@ -7,6 +7,7 @@
 
 // After gtest: Xlib's Bool and None macros would break its templates.
 #include "x11_window.h"
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <csignal>
@@ -211,6 +212,29 @@ TEST(ProgramTest, CloseRequestEndsItWithStatusZero) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+namespace {
+
+// The share of non-black pixels in the part of the window beyond the first 640x480.
+double litShareBeyond(Display* display, Window window, int width, int height) {
+    const int right = width - WINDOW_WIDTH;
+    const int below = height - WINDOW_HEIGHT;
+    XImage* image =
+        XGetImage(display, window, WINDOW_WIDTH, WINDOW_HEIGHT, right, below, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return 0.0;
+    }
+    int lit = 0;
+    for (int y = 0; y < below; ++y) {
+        for (int x = 0; x < right; ++x) {
+            lit += (XGetPixel(image, x, y) & 0xFFFFFF) != 0 ? 1 : 0;
+        }
+    }
+    XDestroyImage(image);
+    return static_cast<double>(lit) / (right * below);
+}
+
+} // namespace
+
 TEST(ProgramTest, KeepsDrawingAfterResizesDownToOneRow) {
     RunningProgram program(SHIPPED_DATA_DIR);
     ASSERT_NE(program.window, 0u);
@@ -232,5 +256,9 @@ TEST(ProgramTest, KeepsDrawingAfterResizesDownToOneRow) {
         ASSERT_TRUE(waitForFpsCaption(display, program.window, program.child))
             << "no new caption at " << width << "x" << height;
         EXPECT_TRUE(program.child.running());
+        if (height > WINDOW_HEIGHT) {
+            EXPECT_GT(litShareBeyond(display, program.window, width, height), 0.9)
+                << "the sky stops at the old size: the viewport did not follow";
+        }
     }
 }
