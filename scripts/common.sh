@@ -28,6 +28,12 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
 }
 
+# A private X server for the command. -noreset: by default the server resets whenever its last
+# client leaves, and a test that connects during the reset fails to open the display.
+under_xvfb() {
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"
+}
+
 # configure_and_build BUILD_DIR [CMAKE_ARGS...]
 configure_and_build() {
     local build_dir=$1
