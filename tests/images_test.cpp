@@ -1,4 +1,5 @@
 // The shipped images: the generator remakes them exactly, and they load, tile and read as meant.
+#include "gl_test_support.h"
 #include "scene/scene_textures.h"
 #include "scene/skybox.h"
 #include "sky_images.h"
@@ -7,10 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -34,142 +32,73 @@ std::vector<unsigned char> fileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool readImage(const std::string& path, TgaImage& image, GLenum& format) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
-    }
+GLenum readImage(const char* name, TgaImage& image) {
+    std::FILE* file = std::fopen(dataFile(name).c_str(), "rb");
     Texture texture;
-    const bool read = texture.readTga(file, image);
-    std::fclose(file);
-    format = texture.format;
-    return read;
+    const bool read = file != nullptr && texture.readTga(file, image);
+    if (file != nullptr)
+        std::fclose(file);
+    return read ? texture.format : 0;
 }
 
-std::filesystem::path freshTempDir() {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::filesystem::path dir =
-        std::filesystem::path(testing::TempDir()) / ("plume-images-" + std::to_string(stamp));
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
-TEST(TgaWriter, RoundTripsThroughTheLoaderWithAnIdentificationField) {
-    const std::filesystem::path dir = freshTempDir();
-    const unsigned char rgba[2 * 2 * 4] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    const unsigned char grey[2 * 2] = {0, 85, 170, 255};
-    const std::string rgbaPath = (dir / "rgba.tga").string();
-    const std::string greyPath = (dir / "grey.tga").string();
-    ASSERT_TRUE(writeTga(rgbaPath, 2, 2, 32, rgba, "id!"));
-    ASSERT_TRUE(writeTga(greyPath, 2, 2, 8, grey));
-
-    const std::vector<unsigned char> bytes = fileBytes(rgbaPath);
-    ASSERT_EQ(bytes.size(), 18u + 3u + sizeof rgba);
-    EXPECT_EQ(bytes[0], 3);        // identification length
-    EXPECT_EQ(bytes[2], 2);        // true colour
-    EXPECT_EQ(bytes[17], 0x28);    // top-left origin, 8 alpha bits
-    EXPECT_EQ(bytes[21], rgba[2]); // blue stored first
-    EXPECT_EQ(fileBytes(greyPath)[2], 3);
-
-    TgaImage image;
-    GLenum format = 0;
-    ASSERT_TRUE(readImage(rgbaPath, image, format));
-    EXPECT_EQ(format, static_cast<GLenum>(GL_RGBA));
-    EXPECT_TRUE(std::equal(rgba, rgba + sizeof rgba, image.pixels.get()));
-    ASSERT_TRUE(readImage(greyPath, image, format));
-    EXPECT_EQ(format, static_cast<GLenum>(GL_LUMINANCE));
-    EXPECT_TRUE(std::equal(grey, grey + sizeof grey, image.pixels.get()));
-
-    EXPECT_FALSE(writeTga((dir / "bad.tga").string(), 2, 2, 16, rgba));
-    EXPECT_FALSE(writeTga((dir / "missing" / "x.tga").string(), 2, 2, 8, grey));
-    std::filesystem::remove_all(dir);
-}
-
-TEST(SceneImages, GeneratorReproducesTheShippedFilesByteForByte) {
-    const std::filesystem::path dir = freshTempDir();
-    ASSERT_TRUE(writeSceneImages(dir.string()));
+TEST(SceneImages, ShippedFilesAreRemadeByTheGeneratorAndLoadWithTheirSizeAndFormat) {
+    const TempDir dir;
+    ASSERT_TRUE(writeSceneImages(dir.path()));
+    const bool identify = runCommand("identify -version > /dev/null 2>&1") == 0;
     for (const SceneTextureFile& entry : SCENE_TEXTURE_FILES) {
+        SCOPED_TRACE(entry.fileName);
         const std::vector<unsigned char> shipped = fileBytes(dataFile(entry.fileName));
-        ASSERT_FALSE(shipped.empty()) << entry.fileName;
-        EXPECT_TRUE(fileBytes((dir / entry.fileName).string()) == shipped) << entry.fileName;
-    }
-    std::filesystem::remove_all(dir);
-}
-
-TEST(SceneImages, ShippedFilesLoadWithTheirSizeAndFormat) {
-    for (const SceneTextureFile& entry : SCENE_TEXTURE_FILES) {
+        ASSERT_FALSE(shipped.empty());
+        EXPECT_TRUE(fileBytes(dir.file(entry.fileName)) == shipped);
         const bool feather = entry.texture == &featherTexture;
         TgaImage image;
-        GLenum format = 0;
-        ASSERT_TRUE(readImage(dataFile(entry.fileName), image, format)) << entry.fileName;
+        EXPECT_EQ(readImage(entry.fileName, image),
+                  static_cast<GLenum>(feather ? GL_RGBA : GL_RGB));
         EXPECT_EQ(image.width, feather ? FEATHER_WIDTH_TEXELS : SKY_FACE_TEXELS);
         EXPECT_EQ(image.height, feather ? FEATHER_HEIGHT_TEXELS : SKY_FACE_TEXELS);
-        EXPECT_EQ(format, static_cast<GLenum>(feather ? GL_RGBA : GL_RGB)) << entry.fileName;
+        const std::string check = "identify -regard-warnings '" + dataFile(entry.fileName) + "'";
+        // ImageMagick's own reader accepts the file without a warning.
+        EXPECT_TRUE(!identify || runCommand(check + " > /dev/null 2>&1") == 0);
     }
 }
 
-// The corners of faces a and b that lie at one place, as pairs; two of them make an edge.
-int sharedCorners(const SkyFace& a, const SkyFace& b, const SkyCorner* shared[2][2]) {
-    int count = 0;
-    for (const SkyCorner& ca : a.corners) {
-        for (const SkyCorner& cb : b.corners) {
-            if (ca.x == cb.x && ca.y == cb.y && ca.z == cb.z && count < 2) {
-                shared[count][0] = &ca;
-                shared[count++][1] = &cb;
-            }
-        }
-    }
-    return count;
-}
-
-// The texel of a face at (s, t) on its border, as the loader lays the file out.
-const unsigned char* edgeTexel(const TgaImage& image, double s, double t) {
-    const int column = std::min(static_cast<int>(s * image.width), image.width - 1);
-    const int row = std::min(static_cast<int>(t * image.height), image.height - 1);
-    return image.pixels.get() + (static_cast<std::size_t>(row) * image.width + column) * 3;
-}
-
-struct SeamDifference {
-    double mean = 0.0; // per texel and channel
-    int worst = 0;
-};
-
-// Walks the edge from corner a0/b0 to a1/b1, which both faces share, comparing the border texels.
-SeamDifference compareEdge(const TgaImage& a, const SkyCorner* a0, const SkyCorner* a1,
-                           const TgaImage& b, const SkyCorner* b0, const SkyCorner* b1) {
-    SeamDifference seam;
-    for (int k = 0; k < SKY_FACE_TEXELS; ++k) {
-        const double f = (k + 0.5) / SKY_FACE_TEXELS;
-        const unsigned char* p =
-            edgeTexel(a, a0->s + (a1->s - a0->s) * f, a0->t + (a1->t - a0->t) * f);
-        const unsigned char* q =
-            edgeTexel(b, b0->s + (b1->s - b0->s) * f, b0->t + (b1->t - b0->t) * f);
-        for (int c = 0; c < 3; ++c) {
-            seam.mean += std::abs(p[c] - q[c]) / (3.0 * SKY_FACE_TEXELS);
-            seam.worst = std::max(seam.worst, std::abs(p[c] - q[c]));
-        }
-    }
-    return seam;
-}
-
+// Walks each edge two faces share (two corners at one place), comparing the border texels.
 TEST(SceneImages, SkyFacesMeetWithoutSeams) {
     TgaImage faces[SKY_FACE_COUNT];
-    for (int i = 0; i < SKY_FACE_COUNT; ++i) {
-        GLenum format = 0;
-        ASSERT_TRUE(
-            readImage(dataFile(sceneTextureFileName(SKY_FACES[i].texture)), faces[i], format));
-    }
+    for (int i = 0; i < SKY_FACE_COUNT; ++i)
+        ASSERT_NE(readImage(sceneTextureFileName(SKY_FACES[i].texture), faces[i]), 0u);
+    const auto at = [](float a, float b, double f, int n) {
+        return std::min(static_cast<int>((a + (b - a) * f) * n), n - 1);
+    };
+    const auto texel = [&](const TgaImage& i, const SkyCorner* c0, const SkyCorner* c1, double f) {
+        const int row = at(c0->t, c1->t, f, i.height), column = at(c0->s, c1->s, f, i.width);
+        return i.pixels.get() + (static_cast<std::size_t>(row) * i.width + column) * 3;
+    };
     int edges = 0;
     for (int a = 0; a < SKY_FACE_COUNT; ++a) {
         for (int b = a + 1; b < SKY_FACE_COUNT; ++b) {
             const SkyCorner* shared[2][2] = {};
-            if (sharedCorners(SKY_FACES[a], SKY_FACES[b], shared) == 2) {
-                ++edges;
-                const SeamDifference seam = compareEdge(faces[a], shared[0][0], shared[1][0],
-                                                        faces[b], shared[0][1], shared[1][1]);
-                EXPECT_LE(seam.mean, MAX_MEAN_SEAM_LEVELS) << "faces " << a << " and " << b;
-                EXPECT_LE(seam.worst, MAX_SEAM_LEVELS) << "faces " << a << " and " << b;
+            int count = 0;
+            for (const SkyCorner& ca : SKY_FACES[a].corners)
+                for (const SkyCorner& cb : SKY_FACES[b].corners)
+                    if (ca.x == cb.x && ca.y == cb.y && ca.z == cb.z && count < 2)
+                        shared[count][0] = &ca, shared[count++][1] = &cb;
+            if (count != 2)
+                continue;
+            ++edges;
+            double mean = 0.0; // per texel and channel
+            int worst = 0;
+            for (int k = 0; k < SKY_FACE_TEXELS; ++k) {
+                const double f = (k + 0.5) / SKY_FACE_TEXELS;
+                const unsigned char* p = texel(faces[a], shared[0][0], shared[1][0], f);
+                const unsigned char* q = texel(faces[b], shared[0][1], shared[1][1], f);
+                for (int c = 0; c < 3; ++c) {
+                    mean += std::abs(p[c] - q[c]) / (3.0 * SKY_FACE_TEXELS);
+                    worst = std::max(worst, std::abs(p[c] - q[c]));
+                }
             }
+            EXPECT_LE(mean, MAX_MEAN_SEAM_LEVELS) << "faces " << a << " and " << b;
+            EXPECT_LE(worst, MAX_SEAM_LEVELS) << "faces " << a << " and " << b;
         }
     }
     EXPECT_EQ(edges, 12); // a cube's
@@ -177,37 +106,18 @@ TEST(SceneImages, SkyFacesMeetWithoutSeams) {
 
 TEST(SceneImages, FeatherIsOpaqueAlongItsShaftAndClearOutside) {
     TgaImage image;
-    GLenum format = 0;
-    ASSERT_TRUE(readImage(dataFile("feather.tga"), image, format));
-    const auto texel = [&](int column, int row) {
-        return image.pixels.get() + (static_cast<std::size_t>(row) * image.width + column) * 4;
-    };
-    for (int row = 0; row < image.height; ++row) {
-        EXPECT_EQ(texel(0, row)[3], 0) << row;
-        EXPECT_EQ(texel(image.width - 1, row)[3], 0) << row;
-        for (int column = 0; column < image.width; ++column) {
-            const unsigned char* p = texel(column, row);
-            EXPECT_TRUE(p[3] == 0 || (p[0] >= MIN_FEATHER_RGB && p[1] >= MIN_FEATHER_RGB &&
-                                      p[2] >= MIN_FEATHER_RGB));
+    ASSERT_NE(readImage("feather.tga", image), 0u);
+    const int w = image.width, h = image.height;
+    for (int row = 0; row < h; ++row) {
+        for (int column = 0; column < w; ++column) {
+            const unsigned char* p = image.pixels.get() + (std::size_t(row) * w + column) * 4;
+            const bool border = row == 0 || column == 0 || row == h - 1 || column == w - 1;
+            const bool shaft = column == w / 2 && row >= h / 10 && row < h * 9 / 10;
+            EXPECT_TRUE(!border || p[3] == 0) << column << "," << row;
+            EXPECT_TRUE(!shaft || p[3] >= MIN_SHAFT_ALPHA) << row;
+            // No dark fringe: whatever shows is near white.
+            EXPECT_TRUE(p[3] == 0 || std::min({p[0], p[1], p[2]}) >= MIN_FEATHER_RGB);
         }
-    }
-    for (int column = 0; column < image.width; ++column) {
-        EXPECT_EQ(texel(column, 0)[3], 0);
-        EXPECT_EQ(texel(column, image.height - 1)[3], 0);
-    }
-    for (int row = image.height / 10; row < image.height * 9 / 10; ++row) {
-        EXPECT_GE(texel(image.width / 2, row)[3], MIN_SHAFT_ALPHA) << row;
-    }
-}
-
-TEST(SceneImages, ImageMagickAcceptsTheShippedFiles) {
-    if (std::system("identify -version > /dev/null 2>&1") != 0) {
-        GTEST_SKIP() << "ImageMagick's identify is not installed";
-    }
-    for (const SceneTextureFile& entry : SCENE_TEXTURE_FILES) {
-        const std::string command =
-            "identify -regard-warnings '" + dataFile(entry.fileName) + "' > /dev/null 2>&1";
-        EXPECT_EQ(std::system(command.c_str()), 0) << entry.fileName;
     }
 }
 

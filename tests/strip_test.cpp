@@ -94,19 +94,6 @@ TEST(CurvedStrip, IsSixteenVerticesStoppingShortOfTheCurveEnds) {
     EXPECT_TRUE(foundLastLeft);
 }
 
-TEST(CurvedStrip, WeightsSumToOneAndStepByAnEighth) {
-    for (int row = 0; row < STRIP_ROWS; ++row) {
-        const StripRow& weights = STRIP_ROW_TABLE[row];
-        const double u = row * 0.125;
-        EXPECT_EQ(weights.w0 + weights.w1 + weights.w2, 1.0f);
-        EXPECT_EQ(weights.w2, static_cast<float>(u * u));
-        EXPECT_EQ(weights.v, static_cast<float>(row / 7.0));
-    }
-    EXPECT_EQ(STRIP_ROW_TABLE[7].w0, 0.015625f);
-    EXPECT_EQ(STRIP_ROW_TABLE[7].w1, 0.21875f);
-    EXPECT_EQ(STRIP_ROW_TABLE[7].w2, 0.765625f);
-}
-
 TEST(CurvedStrip, FeatherOutlineIsTheCurvedStripThroughItsControlPoints) {
     randomState = RANDOM_START_STATE;
     createFeathers();
