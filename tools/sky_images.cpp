@@ -23,7 +23,6 @@ namespace {
 constexpr int TGA_HEADER_BYTES = 18;
 constexpr unsigned char TGA_TRUE_COLOUR = 2;
 constexpr unsigned char TGA_GREYSCALE = 3;
-constexpr unsigned char TGA_TOP_LEFT_ORIGIN = 0x20;
 constexpr unsigned char TGA_ALPHA_BITS_32 = 8;
 constexpr std::size_t TGA_MAX_IDENTIFICATION_BYTES = 255;
 constexpr int TGA_MAX_SIDE = 65535;
@@ -46,7 +45,9 @@ bool writeTgaHeader(std::FILE* file, int width, int height, int bitsPerPixel,
     putLittleEndian16(header + 12, width);
     putLittleEndian16(header + 14, height);
     header[16] = static_cast<unsigned char>(bitsPerPixel);
-    header[17] = TGA_TOP_LEFT_ORIGIN | (bitsPerPixel == 32 ? TGA_ALPHA_BITS_32 : 0);
+    // Origin bits clear: the first row stored is the bottom one, as OpenGL takes it (t = 0), so
+    // image viewers show the faces the way the sky box does.
+    header[17] = bitsPerPixel == 32 ? TGA_ALPHA_BITS_32 : 0;
     return std::fwrite(header, 1, TGA_HEADER_BYTES, file) == TGA_HEADER_BYTES &&
            std::fwrite(identification.data(), 1, identification.size(), file) ==
                identification.size();

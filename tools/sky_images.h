@@ -11,7 +11,7 @@ constexpr int FEATHER_WIDTH_TEXELS = 64;
 constexpr int FEATHER_HEIGHT_TEXELS = 256;
 
 // Writes an uncompressed Targa file: type 2 for 24 or 32 bits, type 3 for 8-bit grey.
-// `pixels` holds R,G,B(,A) or grey bytes, row 0 first; row 0 is marked as the top of the image.
+// `pixels` holds R,G,B(,A) or grey bytes, row 0 first; row 0 is marked as the bottom row.
 // Returns false on a bad argument or any I/O failure.
 bool writeTga(const std::string& path, int width, int height, int bitsPerPixel,
               const unsigned char* pixels, const std::string& identification = "");
