@@ -185,8 +185,10 @@ TEST_F(TextureTest, LoadsAFileItsUserCannotWrite) {
 }
 
 TEST_F(TextureTest, LoadsImageMagickFilesWithTheirColoursBottomRowFirst) {
-    // The real ImageMagick, not a stand-in of the same name.
-    if (runCommand("convert -version 2>/dev/null | grep -q ImageMagick") != 0) {
+    // The real ImageMagick, not a stand-in of the same name earlier on the path.
+    const std::string convert =
+        access("/usr/bin/convert", X_OK) == 0 ? "/usr/bin/convert" : "convert";
+    if (runCommand(convert + " -version 2>/dev/null | grep -q ImageMagick") != 0) {
         GTEST_SKIP() << "ImageMagick is not installed";
     }
     const std::pair<const char*, bool> cases[] = {
@@ -197,7 +199,7 @@ TEST_F(TextureTest, LoadsImageMagickFilesWithTheirColoursBottomRowFirst) {
         SCOPED_TRACE(options);
         const std::string path = dir.file("im.tga");
         // Four distinct colours; with alpha, one is half and one a quarter opaque.
-        ASSERT_EQ(runCommand("convert \\( xc:'#FF0000" + std::string(alpha ? "80" : "") +
+        ASSERT_EQ(runCommand(convert + " \\( xc:'#FF0000" + std::string(alpha ? "80" : "") +
                              "' xc:'#00FF00' +append \\) \\( xc:'#0000FF' xc:'#FFFFFF" +
                              (alpha ? "40" : "") + "' +append \\) -append " + options + " " + path),
                   0);
