@@ -23,6 +23,26 @@
 
 namespace {
 
+constexpr int BENCH_PASS_COUNT = 3;
+
+// Start-up, each phase in milliseconds; the reading and upload figures come from loading the
+// scene's files a second time after start-up, since the scene loads them in one call.
+struct StartupTimes {
+    double beforeMainMs = -1.0;
+    double windowMs = 0.0;
+    double sceneMs = 0.0;
+    double firstFrameMs = 0.0;
+    double sinceMainMs = 0.0;
+    double sinceProcessStartMs = -1.0;
+    double readingMs = 0.0;
+    double uploadMs = 0.0;
+};
+
+struct TextureLoadTimes {
+    double readingMs = 0.0;
+    double uploadMs = 0.0;
+};
+
 // The buffer holds a frame every 50 microseconds at most, well beyond even clear and swap.
 constexpr double MAX_FRAMES_PER_SECOND = 20000.0;
 constexpr double MILLISECONDS_PER_SECOND = 1000.0;
@@ -115,6 +135,10 @@ FrameStats summarizeFrames(double* frameMs, int count) {
     return stats;
 }
 
+namespace {
+
+// Field 22 of a /proc/PID/stat line, the process's start in clock ticks since boot. The command
+// name in field 2 may hold spaces and parentheses, so fields are counted from its last ')'.
 bool parseStartTicks(const char* statLine, long long& ticks) {
     const char* field = std::strrchr(statLine, ')');
     if (field == nullptr) {
@@ -134,6 +158,8 @@ bool parseStartTicks(const char* statLine, long long& ticks) {
     return true;
 }
 
+} // namespace
+
 #if defined(__linux__)
 
 double bootClockMs() {
@@ -141,6 +167,8 @@ double bootClockMs() {
     clock_gettime(CLOCK_BOOTTIME, &now);
     return now.tv_sec * MILLISECONDS_PER_SECOND + now.tv_nsec / 1.0e6;
 }
+
+namespace {
 
 // The kernel dates a process at its fork, in whole clock ticks (USER_HZ, 100 a second here)
 // rounded down, so an age from it takes in the launcher's fork-to-exec gap and may read up to
@@ -161,18 +189,40 @@ double processStartMs() {
     return static_cast<double>(ticks) * MILLISECONDS_PER_SECOND / ticksPerSecond;
 }
 
+} // namespace
+
 #else
 
 double bootClockMs() {
     return Milliseconds(Clock::now().time_since_epoch()).count();
 }
 
+namespace {
+
 double processStartMs() {
     return -1.0;
 }
 
+} // namespace
+
 #endif
 
+void saveStartState() {
+    std::copy(featherPosition, featherPosition + FEATHER_COUNT, startPosition);
+    std::copy(featherAngle, featherAngle + FEATHER_COUNT, startAngle);
+}
+
+void restoreStartState() {
+    std::copy(startPosition, startPosition + FEATHER_COUNT, featherPosition);
+    std::copy(startAngle, startAngle + FEATHER_COUNT, featherAngle);
+    g_yaw = 0.0f;
+    startClock();
+}
+
+namespace {
+
+// Reads every scene image and uploads it, with its mipmaps, into a scratch texture that is then
+// deleted, timing the two steps apart. Needs the window's context.
 TextureLoadTimes replayTextureLoads(const std::string& dataDirectory) {
     TextureLoadTimes times;
     // Kept until all are loaded, as the scene keeps its own: each upload then goes into fresh
@@ -205,18 +255,7 @@ TextureLoadTimes replayTextureLoads(const std::string& dataDirectory) {
     return times;
 }
 
-void saveStartState() {
-    std::copy(featherPosition, featherPosition + FEATHER_COUNT, startPosition);
-    std::copy(featherAngle, featherAngle + FEATHER_COUNT, startAngle);
-}
-
-void restoreStartState() {
-    std::copy(startPosition, startPosition + FEATHER_COUNT, featherPosition);
-    std::copy(startAngle, startAngle + FEATHER_COUNT, featherAngle);
-    g_yaw = 0.0f;
-    startClock();
-}
-
+// One frame of a pass, swap included.
 void drawPassFrame(BenchPass pass) {
     switch (pass) {
     case BenchPass::Floor:
@@ -232,25 +271,6 @@ void drawPassFrame(BenchPass pass) {
         display();
         return;
     }
-}
-
-// No glFinish after the swap. Under llvmpipe the swap itself waits for the rasteriser threads
-// to finish the frame before it hands the image to the X server, so a glFinish would add only
-// a call; on a GPU it would drain the queue that the program's own loop keeps full. The time
-// from one swap's return to the next is the frame as the program runs it.
-int runFrames(BenchPass pass, double seconds, double* frameMs, int capacity) {
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(
-                                              Milliseconds(seconds * MILLISECONDS_PER_SECOND));
-    Clock::time_point previous = start;
-    int count = 0;
-    while (previous < end && count < capacity) {
-        drawPassFrame(pass);
-        const Clock::time_point now = Clock::now();
-        frameMs[count++] = Milliseconds(now - previous).count();
-        previous = now;
-    }
-    return count;
 }
 
 void printStartup(std::FILE* out, const StartupTimes& times) {
@@ -288,8 +308,6 @@ void printPassResult(std::FILE* out, BenchPass pass, const FrameStats& stats) {
                  benchPassName(pass), stats.frames, stats.medianMs, stats.p95Ms,
                  stats.framesPerSecond);
 }
-
-namespace {
 
 // Opens the window and starts the scene as the program does, then completes its first frame.
 StartupTimes startLikeTheProgram(const BenchOptions& options, double mainStartMs,
@@ -329,6 +347,25 @@ FrameStats measurePass(BenchPass pass, const BenchOptions& options, std::vector<
 }
 
 } // namespace
+
+// No glFinish after the swap. Under llvmpipe the swap itself waits for the rasteriser threads
+// to finish the frame before it hands the image to the X server, so a glFinish would add only
+// a call; on a GPU it would drain the queue that the program's own loop keeps full. The time
+// from one swap's return to the next is the frame as the program runs it.
+int runFrames(BenchPass pass, double seconds, double* frameMs, int capacity) {
+    const Clock::time_point start = Clock::now();
+    const Clock::time_point end = start + std::chrono::duration_cast<Clock::duration>(
+                                              Milliseconds(seconds * MILLISECONDS_PER_SECOND));
+    Clock::time_point previous = start;
+    int count = 0;
+    while (previous < end && count < capacity) {
+        drawPassFrame(pass);
+        const Clock::time_point now = Clock::now();
+        frameMs[count++] = Milliseconds(now - previous).count();
+        previous = now;
+    }
+    return count;
+}
 
 int runBench(const BenchOptions& options, double mainStartMs, const char* programName) {
 #if !defined(_WIN32) && !defined(__APPLE__)
