@@ -1,5 +1,6 @@
 #include "app/clock.h"
 #include "app/frame.h"
+#include "app/pinned_frame.h"
 #include "gl_test_support.h"
 #include "snapshot.h"
 

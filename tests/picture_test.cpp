@@ -1,5 +1,6 @@
 #include "app/camera.h"
 #include "app/frame.h"
+#include "app/pinned_frame.h"
 #include "gl_test_support.h"
 #include "scene/feathers.h"
 #include "scene/scene_textures.h"

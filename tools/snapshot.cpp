@@ -2,6 +2,7 @@
 
 #include "app/clock.h"
 #include "app/frame.h"
+#include "app/pinned_frame.h"
 #include "option_pairs.h"
 #include "platform.h"
 
@@ -19,12 +20,6 @@ namespace {
 
 constexpr int MAX_SNAPSHOT_SIDE = 8192;
 constexpr double MAX_SNAPSHOT_SECONDS = 1.0e7;
-
-std::int64_t manualClockMs = 0;
-
-std::int64_t readManualClock() {
-    return manualClockMs;
-}
 
 bool parseWholeNumber(const char* text, long minimum, long maximum, long& value) {
     char* end = nullptr;
@@ -98,26 +93,6 @@ bool parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::str
         return false;
     }
     return true;
-}
-
-void useManualClock() {
-    manualClockMs = 0;
-    setCounter(readManualClock, 1000);
-}
-
-void setManualClockMs(std::int64_t milliseconds) {
-    manualClockMs = milliseconds;
-}
-
-void drawFramesUntil(std::int64_t timeMs, int stepMs) {
-    for (std::int64_t frameMs = 0; frameMs < timeMs; frameMs += stepMs) {
-        setManualClockMs(frameMs);
-        updateClock();
-        drawFrame();
-    }
-    setManualClockMs(timeMs);
-    updateClock();
-    drawFrame();
 }
 
 RgbImage readFrame(int width, int height) {

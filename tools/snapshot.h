@@ -19,14 +19,6 @@ struct SnapshotOptions {
 // Fills `options` from the command line; on a bad argument returns false with `error` set.
 bool parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error);
 
-// Puts the frame clock on a counter of whole milliseconds that only `setManualClockMs` moves.
-void useManualClock();
-void setManualClockMs(std::int64_t milliseconds);
-
-// Draws frames at 0, step, 2 step, ... while below `timeMs`, then one at exactly `timeMs`,
-// so that the feathers integrate as they would live. Needs the scene started on the manual clock.
-void drawFramesUntil(std::int64_t timeMs, int stepMs);
-
 // The back buffer as an RGB image, top row first.
 RgbImage readFrame(int width, int height);
 
