@@ -9,12 +9,8 @@
 #include <memory>
 
 // Every value below comes from integer hashes, double arithmetic and the C library's maths
-// functions, so a given machine produces the same bytes from any build of this file. Fusing a
-// multiply and an add would round differently, so clang, which may fuse by default where the
-// target has the instruction, is told not to (g++ does not fuse in standard C++ mode).
-#if defined(__clang__)
-#pragma STDC FP_CONTRACT OFF
-#endif
+// functions (products and sums rounded apart: the build forbids fused multiply-adds), so a given
+// machine produces the same bytes from any build of this file.
 
 namespace {
 

@@ -31,9 +31,12 @@ Vec3 randomPositionInBall() {
     const float phi = static_cast<float>(randomFloat(TWO_PI_FLOAT));
     const float jitter = static_cast<float>(randomFloat(FIELD_RADIUS_JITTER));
     const float radius = static_cast<float>(randomFloat(FIELD_INNER_RADIUS) + jitter);
-    return {static_cast<float>(std::cos(theta) * radius),
-            static_cast<float>(std::sin(theta) * std::cos(phi) * radius),
-            static_cast<float>(std::sin(theta) * std::sin(phi) * radius)};
+    // The float angles widened first: std::cos of a float is the float overload, a step coarser.
+    const double t = theta;
+    const double p = phi;
+    return {static_cast<float>(std::cos(t) * radius),
+            static_cast<float>(std::sin(t) * std::cos(p) * radius),
+            static_cast<float>(std::sin(t) * std::sin(p) * radius)};
 }
 
 } // namespace
