@@ -3,10 +3,9 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/pinned_frame.h"
-#include "option_pairs.h"
+#include "options.h"
 #include "platform.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,17 +20,9 @@ namespace {
 constexpr int MAX_SNAPSHOT_SIDE = 8192;
 constexpr double MAX_SNAPSHOT_SECONDS = 1.0e7;
 
-bool parseWholeNumber(const char* text, long minimum, long maximum, long& value) {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && value >= minimum && value <= maximum;
-}
-
 bool parseSeconds(const char* text, std::int64_t& milliseconds) {
-    char* end = nullptr;
-    const double seconds = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(seconds >= 0.0 && seconds <= MAX_SNAPSHOT_SECONDS)) {
+    double seconds = 0.0;
+    if (!parseDecimal(text, 0.0, MAX_SNAPSHOT_SECONDS, seconds)) {
         return false;
     }
     milliseconds = std::llround(seconds * 1000.0);
