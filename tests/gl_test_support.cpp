@@ -20,11 +20,7 @@ void ensureGlWindow() {
 
 Matrix4 readMatrix(GLenum which) {
     Matrix4 matrix{};
-    GLdouble values[16];
-    glGetDoublev(which, values);
-    for (int i = 0; i < 16; ++i) {
-        matrix.m[i] = values[i];
-    }
+    glGetDoublev(which, matrix.m);
     return matrix;
 }
 
