@@ -8,42 +8,33 @@
 #include <cmath>
 #include <tuple>
 
-namespace {
-
 constexpr double PI = 3.14159265358979323846;
-
-// gluPerspective's matrix, written out from its definition.
-Matrix4 perspective(double fovyDegrees, double aspect, double zNear, double zFar) {
-    const double f = 1.0 / std::tan(fovyDegrees * PI / 360.0);
-    Matrix4 m{};
-    m.m[0] = f / aspect;
-    m.m[5] = f;
-    m.m[10] = (zFar + zNear) / (zNear - zFar);
-    m.m[11] = -1.0;
-    m.m[14] = 2.0 * zFar * zNear / (zNear - zFar);
-    return m;
-}
-
-} // namespace
 
 TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
     ensureGlWindow();
-    // Height 0 must not divide by zero: the aspect falls back to the width over one.
-    for (const auto& [width, height, aspect] :
-         {std::tuple{800, 600, 800.0 / 600.0}, std::tuple{640, 0, 640.0}}) {
+    // {width, height, x scale}: 65 degrees tall, so the y scale is 1 / tan(32.5 degrees); height
+    // 0 must not divide by zero, and the aspect falls back to the width over one.
+    for (const auto& c :
+         {std::array{800.0, 600.0, 1.17726418}, std::array{640.0, 0.0, 0.00245263371}}) {
         glMatrixMode(GL_MODELVIEW);
         glTranslatef(1.0f, 2.0f, 3.0f);
-        reshape(width, height);
+        reshape(static_cast<int>(c[0]), static_cast<int>(c[1]));
         GLint viewport[4], mode = 0;
         glGetIntegerv(GL_VIEWPORT, viewport);
         glGetIntegerv(GL_MATRIX_MODE, &mode);
         EXPECT_EQ(std::tuple(viewport[2], viewport[3], mode),
-                  std::tuple(width, height, GL_MODELVIEW));
-        const Matrix4 projection = readMatrix(GL_PROJECTION_MATRIX);
-        const Matrix4 expected = perspective(65.0, aspect, 0.1, 200.0);
+                  std::tuple(int(c[0]), int(c[1]), GL_MODELVIEW));
+        // Non-zero elements of the projection, for planes at 0.1 and 200.
+        const std::tuple<int, double> projection[] = {
+            {0, c[2]}, {5, 1.56968558}, {10, -1.0010005}, {11, -1.0}, {14, -0.20010005}};
+        Matrix4 expected{};
+        for (const auto& [element, value] : projection) {
+            expected.m[element] = value;
+        }
+        const Matrix4 actual = readMatrix(GL_PROJECTION_MATRIX);
         const Matrix4 modelview = readMatrix(GL_MODELVIEW_MATRIX);
         for (int i = 0; i < 16; ++i) {
-            EXPECT_NEAR(projection.m[i], expected.m[i], 1e-6) << "element " << i;
+            EXPECT_NEAR(actual.m[i], expected.m[i], 1e-7) << "element " << i;
             EXPECT_EQ(modelview.m[i], i % 5 == 0 ? 1.0 : 0.0) << "element " << i;
         }
     }

@@ -69,8 +69,10 @@ TEST_F(ClockTest, CaptionShowsTheMeanRateOfEachHundredFrames) {
         frames(1, 0);
     }
     EXPECT_EQ(g_titleText, captionFor("250"));
-    frames(100, 16); // 1 / 0.016 s is exactly 62.5 frames per second: halves round up
+    frames(100, 16); // 1 / 0.016 s is 62.5 frames per second
     EXPECT_EQ(g_titleText, captionFor("63"));
+    formatTitle(2.5); // halves round away from zero, not to even
+    EXPECT_EQ(g_titleText, captionFor("3"));
 }
 
 TEST_F(ClockTest, StaysExactPastTheProductOverflowOfNanosecondTicks) {

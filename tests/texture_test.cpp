@@ -58,6 +58,7 @@ const std::pair<const char*, Bytes> BAD_FILES[] = {
     {"colour_map", with(GOOD, 1, 1)},
     {"run_length", targa(10, 2, 2, 24, BGR)},
     {"colour_mapped_type", targa(1, 2, 2, 24, BGR)},
+    {"width_0", targa(2, 0, 2, 24, {})},
     {"width_640", targa(2, 640, 2, 24, Bytes(640 * 2 * 3))},
     {"height_1", targa(2, 2, 1, 24, Bytes(2 * 3))},
     {"height_1024", targa(2, 2, 1024, 24, Bytes(2 * 1024 * 3))},
