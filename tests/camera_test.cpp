@@ -51,23 +51,6 @@ TEST(Camera, PitchRollAndDollyFollowTheClock) {
     }
 }
 
-TEST(Camera, RotationIsPitchThenYawThenRoll) {
-    ensureGlWindow();
-    g_yaw = 30.0f;
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    rotateCamera(-25.0f, 40.0f);
-    g_yaw = 0.0f;
-    // Roll turns about the view's own z last, so the scene's z axis maps to Rx(pitch) Ry(yaw) z
-    // whatever the roll: the matrix's third column.
-    const Matrix4 m = readMatrix(GL_MODELVIEW_MATRIX);
-    const double yaw = 30.0 * PI / 180.0;
-    const double pitch = -25.0 * PI / 180.0;
-    EXPECT_NEAR(m.m[8], std::sin(yaw), 1e-6);
-    EXPECT_NEAR(m.m[9], -std::sin(pitch) * std::cos(yaw), 1e-6);
-    EXPECT_NEAR(m.m[10], std::cos(pitch) * std::cos(yaw), 1e-6);
-}
-
 TEST(Camera, YawTurnsAtItsSpeedAndStaysWithinATurn) {
     // {start, seconds, expected}: across 360, and across several turns in one step.
     for (const auto& c : {std::array{0.0f, 1.0f, 15.0f}, std::array{359.99f, 0.002f, 0.02f},

@@ -35,7 +35,7 @@ void operator delete(void* memory, std::size_t) noexcept {
 TEST(FramePath, AllocatesNothingOnTheHeap) {
     ensureGlWindow();
     useManualClock();
-    startScene(TEST_WINDOW_WIDTH, TEST_WINDOW_HEIGHT, PLUME_DATA_DIR);
+    startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
     const auto runFrames = [](int first, int count) {
         for (int frame = first; frame < first + count; ++frame) {
             setManualClockMs(frame * 7);

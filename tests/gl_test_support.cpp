@@ -14,7 +14,7 @@ void ensureGlWindow() {
     int argc = 1;
     char name[] = "plume_tests";
     char* argv[] = {name, nullptr};
-    openWindow(&argc, argv, TEST_WINDOW_WIDTH, TEST_WINDOW_HEIGHT);
+    openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
     opened = true;
 }
 

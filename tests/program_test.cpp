@@ -73,8 +73,8 @@ TEST(ProgramTest, OpensA640x480WindowWithFpsCaptionAndClosesWithStatusZero) {
         XGetWindowAttributes(display, window, &attributes);
         return attributes.map_state == IsViewable;
     }));
-    EXPECT_EQ(attributes.width, WINDOW_WIDTH);
-    EXPECT_EQ(attributes.height, WINDOW_HEIGHT);
+    EXPECT_EQ(attributes.width, 640);
+    EXPECT_EQ(attributes.height, 480);
 
     const std::regex caption(std::string(CAPTION_CREDIT) + R"(   -=\[ FPS:([1-9]\d{0,8}) \]=-)");
     EXPECT_TRUE(pollUntil([&] { return std::regex_match(windowName(display, window), caption); }))
