@@ -7,7 +7,6 @@
 #include "platform.h"
 
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,23 +18,12 @@
 namespace {
 
 constexpr int MAX_SNAPSHOT_SIDE = 8192;
-constexpr double MAX_SNAPSHOT_SECONDS = 1.0e7;
 
 bool parseWholeNumber(const char* text, long minimum, long maximum, long& value) {
     char* end = nullptr;
     errno = 0;
     value = std::strtol(text, &end, 10);
     return errno == 0 && end != text && *end == '\0' && value >= minimum && value <= maximum;
-}
-
-bool parseSeconds(const char* text, std::int64_t& milliseconds) {
-    char* end = nullptr;
-    const double seconds = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(seconds >= 0.0 && seconds <= MAX_SNAPSHOT_SECONDS)) {
-        return false;
-    }
-    milliseconds = std::llround(seconds * 1000.0);
-    return true;
 }
 
 bool parseSize(const char* text, int& width, int& height) {
@@ -56,7 +44,6 @@ bool parseSize(const char* text, int& width, int& height) {
 }
 
 bool parseOption(const std::string& name, const char* value, SnapshotOptions& options) {
-    long number = 0;
     if (name == "--data") {
         options.dataDirectory = value;
         return true;
@@ -66,12 +53,10 @@ bool parseOption(const std::string& name, const char* value, SnapshotOptions& op
         return !options.outPath.empty();
     }
     if (name == "--time") {
-        return parseSeconds(value, options.timeMs);
+        return parsePinnedSeconds(value, options.timeMs);
     }
     if (name == "--step-ms") {
-        const bool valid = parseWholeNumber(value, 1, 1000000, number);
-        options.stepMs = static_cast<int>(number);
-        return valid;
+        return parsePinnedStepMs(value, options.stepMs);
     }
     if (name == "--size") {
         return parseSize(value, options.width, options.height);

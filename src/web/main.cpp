@@ -1,0 +1,46 @@
+// The browser's entry: the program as on the desktop, or with `?time=S[&step-ms=N]` in the
+// address, the one frame that `plume-snapshot --time S --step-ms N` draws, held still.
+#include "app/frame.h"
+#include "app/pinned_frame.h"
+#include "platform.h"
+#include "web/web_page.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// Reads the pinned frame's time and step from the address; false if either is malformed.
+bool readPinnedFrame(const std::string& timeText, std::int64_t& timeMs, int& stepMs) {
+    std::string stepText;
+    if (pageParameter("step-ms", stepText) && !parsePinnedStepMs(stepText.c_str(), stepMs)) {
+        return false;
+    }
+    return parsePinnedSeconds(timeText.c_str(), timeMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
+    std::string timeText;
+    if (!pageParameter("time", timeText)) {
+        startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
+        // Hands the loop to the browser, which then draws a frame on each display refresh.
+        glutMainLoop();
+        return 0;
+    }
+    std::int64_t timeMs = 0;
+    int stepMs = DEFAULT_PINNED_STEP_MS;
+    if (!readPinnedFrame(timeText, timeMs, stepMs)) {
+        showPageMessage("plume: ?time= takes seconds (0 or more) and &step-ms= whole milliseconds "
+                        "(1 or more)");
+        return 1;
+    }
+    useManualClock();
+    startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
+    drawFramesUntil(timeMs, stepMs);
+    // No loop follows, so nothing draws over the frame.
+    markFrameReady();
+    return 0;
+}
