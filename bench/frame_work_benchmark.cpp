@@ -1,10 +1,9 @@
-// The per-frame work that is plume's own rather than the driver's: moving the feathers, the
-// strip vertices and the clock. Their sum per frame is set against the measured frame time.
+// The per-frame work that is plume's own rather than the driver's: moving the feathers and the
+// clock. Their sum per frame is set against the measured frame time.
 #include "app/clock.h"
 #include "app/frame.h"
 #include "scene/feather_pass.h"
 #include "scene/feathers.h"
-#include "scene/strip.h"
 #include "snapshot.h"
 
 #include <benchmark/benchmark.h>
@@ -38,13 +37,6 @@ void advanceAllFeathers(double seconds) {
     }
 }
 
-void computeStripVertices() {
-    for (float bend : featherBend) {
-        StripVertices vertices = featherStripVertices(bend);
-        benchmark::DoNotOptimize(vertices);
-    }
-}
-
 void startFakeClock() {
     fakeTicks = 0;
     setCounter(readFakeCounter, FAKE_TICKS_PER_SECOND);
@@ -62,14 +54,6 @@ void BM_AdvanceFeathers(benchmark::State& state) {
 }
 BENCHMARK(BM_AdvanceFeathers)->Unit(benchmark::kMicrosecond);
 
-void BM_StripVertices(benchmark::State& state) {
-    createField();
-    for (auto _ : state) {
-        computeStripVertices();
-    }
-}
-BENCHMARK(BM_StripVertices)->Unit(benchmark::kMicrosecond);
-
 void BM_UpdateClock(benchmark::State& state) {
     if (!windowOpen) {
         state.SkipWithError("the caption needs a window: run it under X or xvfb-run");
@@ -83,7 +67,7 @@ void BM_UpdateClock(benchmark::State& state) {
 }
 BENCHMARK(BM_UpdateClock)->Unit(benchmark::kMicrosecond);
 
-// All three, as one frame does them.
+// Both, as one frame does them.
 void BM_FrameWork(benchmark::State& state) {
     if (!windowOpen) {
         state.SkipWithError("the caption needs a window: run it under X or xvfb-run");
@@ -93,7 +77,6 @@ void BM_FrameWork(benchmark::State& state) {
     startFakeClock();
     for (auto _ : state) {
         updateClock();
-        computeStripVertices();
         advanceAllFeathers(g_time);
         benchmark::ClobberMemory();
     }

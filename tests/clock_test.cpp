@@ -1,3 +1,4 @@
+#include "app/captions.h"
 #include "app/clock.h"
 #include "gl_test_support.h"
 

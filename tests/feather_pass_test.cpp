@@ -2,6 +2,7 @@
 #include "gl_test_support.h"
 #include "scene/feather_pass.h"
 #include "scene/feathers.h"
+#include "scene/pi.h"
 
 #include <gtest/gtest.h>
 

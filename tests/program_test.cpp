@@ -1,4 +1,5 @@
 // The real executable under the test's X server, observed and driven through plain Xlib.
+#include "app/captions.h"
 #include "app/clock.h"
 #include "app/frame.h"
 #include "gl_test_support.h"

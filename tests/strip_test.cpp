@@ -1,6 +1,4 @@
 #include "gl_test_support.h"
-#include "scene/feather_pass.h"
-#include "scene/feathers.h"
 #include "scene/strip.h"
 
 #include <gtest/gtest.h>
@@ -92,15 +90,4 @@ TEST(CurvedStrip, IsSixteenVerticesStoppingShortOfTheCurveEnds) {
         }
     }
     EXPECT_TRUE(foundLastLeft);
-}
-
-TEST(CurvedStrip, FeatherOutlineIsTheCurvedStripThroughItsControlPoints) {
-    randomState = RANDOM_START_STATE;
-    createFeathers();
-    for (float bend : featherBend) {
-        const StripVertices general = curvedStripVertices(
-            {0, -1, 0}, {0, 0, bend}, {0, 1, 0}, {0.5f, -1, 0}, {0.5f, 0, bend}, {0.5f, 1, 0});
-        const StripVertices feather = featherStripVertices(bend);
-        ASSERT_EQ(std::memcmp(&general, &feather, sizeof general), 0) << "bend " << bend;
-    }
 }

@@ -220,7 +220,7 @@ TEST(TexturePowerOfTwo, AcceptsExactlyTwoTo512) {
                                           {256, true},   {511, false}, {512, true},   {513, false},
                                           {1024, false}, {-2, false},  {65536, false}};
     for (const auto& [n, expected] : cases) {
-        EXPECT_EQ(Texture::isPowerOfTwo(n), expected) << n;
+        EXPECT_EQ(isPowerOfTwo(n), expected) << n;
     }
 }
 

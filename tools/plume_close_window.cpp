@@ -4,8 +4,7 @@
 //                              shows one of the program's captions
 // Exit status: 0 if at least one window was asked, 1 if none was found, 2 on a usage or display
 // error.
-#include "app/clock.h"
-#include "app/frame.h"
+#include "app/captions.h"
 #include "x11_window.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Writes the scene's six sky faces and its feather image into a directory.
-#include "sky_images.h"
+#include "scene_images.h"
 
 #include <cstdio>
 #include <filesystem>

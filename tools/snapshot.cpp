@@ -3,10 +3,10 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/pinned_frame.h"
-#include "option_pairs.h"
+#include "options.h"
 #include "platform.h"
 
-#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,12 +18,15 @@
 namespace {
 
 constexpr int MAX_SNAPSHOT_SIDE = 8192;
+constexpr double MAX_SNAPSHOT_SECONDS = 1.0e7;
 
-bool parseWholeNumber(const char* text, long minimum, long maximum, long& value) {
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && value >= minimum && value <= maximum;
+bool parseSeconds(const char* text, std::int64_t& milliseconds) {
+    double seconds = 0.0;
+    if (!parseDecimal(text, 0.0, MAX_SNAPSHOT_SECONDS, seconds)) {
+        return false;
+    }
+    milliseconds = std::llround(seconds * 1000.0);
+    return true;
 }
 
 bool parseSize(const char* text, int& width, int& height) {
@@ -44,6 +47,7 @@ bool parseSize(const char* text, int& width, int& height) {
 }
 
 bool parseOption(const std::string& name, const char* value, SnapshotOptions& options) {
+    long number = 0;
     if (name == "--data") {
         options.dataDirectory = value;
         return true;
@@ -53,10 +57,12 @@ bool parseOption(const std::string& name, const char* value, SnapshotOptions& op
         return !options.outPath.empty();
     }
     if (name == "--time") {
-        return parsePinnedSeconds(value, options.timeMs);
+        return parseSeconds(value, options.timeMs);
     }
     if (name == "--step-ms") {
-        return parsePinnedStepMs(value, options.stepMs);
+        const bool valid = parseWholeNumber(value, 1, 1000000, number);
+        options.stepMs = static_cast<int>(number);
+        return valid;
     }
     if (name == "--size") {
         return parseSize(value, options.width, options.height);

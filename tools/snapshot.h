@@ -2,7 +2,6 @@
 // clock the caller drives, and reads the frame back as an image.
 #pragma once
 
-#include "app/pinned_frame.h"
 #include "png_image.h"
 
 #include <cstdint>
@@ -11,7 +10,7 @@
 struct SnapshotOptions {
     std::string dataDirectory;
     std::int64_t timeMs = 0;
-    int stepMs = DEFAULT_PINNED_STEP_MS;
+    int stepMs = 16;
     int width = 640;
     int height = 480;
     std::string outPath;

@@ -12,15 +12,16 @@ void advanceYaw(double deltaSeconds) {
 }
 
 float cameraPitchAt(double seconds) {
-    return static_cast<float>(std::sin(0.27 * seconds) * 50.0 - 25.0);
+    return static_cast<float>(std::sin(PITCH_RADIANS_PER_SECOND * seconds) * PITCH_SWING_DEGREES +
+                              PITCH_CENTRE_DEGREES);
 }
 
 float cameraRollAt(double seconds) {
-    return static_cast<float>(std::sin(0.18 * seconds) * 45.0);
+    return static_cast<float>(std::sin(ROLL_RADIANS_PER_SECOND * seconds) * ROLL_SWING_DEGREES);
 }
 
 float cameraDollyAt(double seconds) {
-    return static_cast<float>(std::cos(0.2 * seconds) * 10.0);
+    return static_cast<float>(std::cos(DOLLY_RADIANS_PER_SECOND * seconds) * DOLLY_SWING_UNITS);
 }
 
 void rotateCamera(float pitch, float roll) {

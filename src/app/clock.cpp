@@ -1,12 +1,11 @@
 #include "app/clock.h"
 
+#include "app/captions.h"
 #include "platform.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-
-const char* const CAPTION_CREDIT = "plume - feathers on the wind";
 
 std::int64_t g_counterFrequency = 0;
 std::int64_t g_counterStart = 0;

@@ -2,17 +2,16 @@
 // the mean frame rate written into the caption every 100 frames.
 #pragma once
 
+#include "app/frame_time.h"
+
 #include <cstdint>
 
 constexpr int CAPTION_INTERVAL_FRAMES = 100;
 constexpr int TITLE_TEXT_SIZE = 100;
-extern const char* const CAPTION_CREDIT;
 
 extern std::int64_t g_counterFrequency;
 extern std::int64_t g_counterStart;
-extern double g_time;
 extern double g_previousTime;
-extern double g_deltaTime;
 extern std::int32_t g_frameCount;
 extern double g_fpsSum;
 extern char g_titleText[TITLE_TEXT_SIZE];

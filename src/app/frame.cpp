@@ -1,6 +1,7 @@
 #include "app/frame.h"
 
 #include "app/camera.h"
+#include "app/captions.h"
 #include "app/clock.h"
 #include "app/swap_interval.h"
 #include "platform.h"
@@ -8,8 +9,6 @@
 #include "scene/feathers.h"
 #include "scene/scene_textures.h"
 #include "scene/skybox.h"
-
-const char* const WINDOW_CAPTION = "plume";
 
 void openWindow(int* argc, char** argv, int width, int height) {
     glutInit(argc, argv);
@@ -50,8 +49,6 @@ void reshape(int width, int height) {
     glLoadIdentity();
 }
 
-namespace {
-
 void drawSkyPass(float pitch, float roll) {
     glPushMatrix();
     rotateCamera(pitch, roll);
@@ -63,6 +60,8 @@ void drawSkyPass(float pitch, float roll) {
     glPopMatrix();
 }
 
+namespace {
+
 void drawFeatherPass(float pitch, float roll) {
     // Translating first makes the field turn about its own centre, which the dolly moves.
     glTranslatef(0.0f, 0.0f, cameraDollyAt(g_time));
@@ -72,7 +71,7 @@ void drawFeatherPass(float pitch, float roll) {
 
 } // namespace
 
-void drawFrame(FramePasses passes) {
+void drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     advanceYaw(g_deltaTime);
     const float pitch = cameraPitchAt(g_time);
@@ -80,9 +79,7 @@ void drawFrame(FramePasses passes) {
 
     glPushMatrix();
     drawSkyPass(pitch, roll);
-    if (passes == FramePasses::SkyAndFeathers) {
-        drawFeatherPass(pitch, roll);
-    }
+    drawFeatherPass(pitch, roll);
     glPopMatrix();
 }
 

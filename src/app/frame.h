@@ -8,9 +8,6 @@ constexpr int WINDOW_HEIGHT = 480;
 constexpr double FIELD_OF_VIEW_DEGREES = 65.0;
 constexpr double NEAR_PLANE = 0.1;
 constexpr double FAR_PLANE = 200.0;
-extern const char* const WINDOW_CAPTION;
-
-enum class FramePasses { SkyOnly, SkyAndFeathers };
 
 // Hands the command line to the toolkit, opens the window and registers the callbacks.
 void openWindow(int* argc, char** argv, int width, int height);
@@ -25,4 +22,7 @@ void display();
 void idle();
 
 // Everything `display` draws after advancing the clock, up to but not including the swap.
-void drawFrame(FramePasses passes = FramePasses::SkyAndFeathers);
+void drawFrame();
+
+// The sky phase of a frame: the cube under the camera's rotation alone, drawn without depth.
+void drawSkyPass(float pitch, float roll);

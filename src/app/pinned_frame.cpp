@@ -3,10 +3,6 @@
 #include "app/clock.h"
 #include "app/frame.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-
 namespace {
 
 std::int64_t manualClockMs = 0;
@@ -16,27 +12,6 @@ std::int64_t readManualClock() {
 }
 
 } // namespace
-
-bool parsePinnedSeconds(const char* text, std::int64_t& milliseconds) {
-    char* end = nullptr;
-    const double seconds = std::strtod(text, &end);
-    if (end == text || *end != '\0' || !(seconds >= 0.0 && seconds <= MAX_PINNED_SECONDS)) {
-        return false;
-    }
-    milliseconds = std::llround(seconds * 1000.0);
-    return true;
-}
-
-bool parsePinnedStepMs(const char* text, int& stepMs) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || value < 1 || value > MAX_PINNED_STEP_MS) {
-        return false;
-    }
-    stepMs = static_cast<int>(value);
-    return true;
-}
 
 void useManualClock() {
     manualClockMs = 0;

@@ -4,16 +4,6 @@
 
 #include <cstdint>
 
-constexpr int DEFAULT_PINNED_STEP_MS = 16;
-constexpr double MAX_PINNED_SECONDS = 1.0e7;
-constexpr long MAX_PINNED_STEP_MS = 1000000;
-
-// A pinned frame's time, given in seconds, as whole milliseconds (to the nearest); false unless
-// the whole text is a number from 0 to MAX_PINNED_SECONDS.
-bool parsePinnedSeconds(const char* text, std::int64_t& milliseconds);
-// The step between pinned frames: whole milliseconds from 1 to MAX_PINNED_STEP_MS.
-bool parsePinnedStepMs(const char* text, int& stepMs);
-
 // Puts the frame clock on a counter of whole milliseconds that only `setManualClockMs` moves.
 void useManualClock();
 void setManualClockMs(std::int64_t milliseconds);

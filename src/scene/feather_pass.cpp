@@ -1,9 +1,10 @@
 #include "scene/feather_pass.h"
 
-#include "app/clock.h"
+#include "app/frame_time.h"
 #include "platform.h"
 #include "scene/degrees.h"
 #include "scene/feathers.h"
+#include "scene/pi.h"
 #include "scene/scene_textures.h"
 #include "scene/strip.h"
 
@@ -13,13 +14,8 @@ namespace {
 
 constexpr float FEATHER_HALF_LENGTH = 1.0f;
 constexpr float FEATHER_WIDTH = 0.5f;
-
-// Every feather has the same outline but for the depth of its bend, which moves only its middle
-// control points, along z. The rest is worked out once, not for each feather in every frame.
-const StripVertices FLAT_FEATHER = curvedStripVertices(
-    {0.0f, -FEATHER_HALF_LENGTH, 0.0f}, {0.0f, 0.0f, 0.0f}, {0.0f, FEATHER_HALF_LENGTH, 0.0f},
-    {FEATHER_WIDTH, -FEATHER_HALF_LENGTH, 0.0f}, {FEATHER_WIDTH, 0.0f, 0.0f},
-    {FEATHER_WIDTH, FEATHER_HALF_LENGTH, 0.0f});
+// Not 180: the drift swings through two periods per turn of the feather.
+constexpr double DRIFT_DEGREES_DIVISOR = 90.0;
 
 // The drift's sine repeats every 180 degrees and the rotation every 360, so keeping the angle
 // within a turn leaves the motion as it was.
@@ -45,22 +41,15 @@ void drawFeather(int index) {
     glRotatef(angle.y, 0.0f, 1.0f, 0.0f);
     glRotatef(angle.z, 0.0f, 0.0f, 1.0f);
     glScalef(scale, scale, scale);
-    emitStrip(featherStripVertices(featherBend[index]));
+    // Half a unit wide and two long, bowed towards +z in its middle by its bend.
+    const float bend = featherBend[index];
+    drawCurvedStrip({0.0f, -FEATHER_HALF_LENGTH, 0.0f}, {0.0f, 0.0f, bend},
+                    {0.0f, FEATHER_HALF_LENGTH, 0.0f}, {FEATHER_WIDTH, -FEATHER_HALF_LENGTH, 0.0f},
+                    {FEATHER_WIDTH, 0.0f, bend}, {FEATHER_WIDTH, FEATHER_HALF_LENGTH, 0.0f});
     glPopMatrix();
 }
 
 } // namespace
-
-StripVertices featherStripVertices(float bend) {
-    StripVertices vertices = FLAT_FEATHER;
-    for (int row = 0; row < STRIP_ROWS; ++row) {
-        // The curve's z is w1 * bend alone: the other control points lie at z = 0.
-        const float z = static_cast<float>(static_cast<double>(STRIP_ROW_TABLE[row].w1) * bend);
-        vertices.left[row].z = z;
-        vertices.right[row].z = z;
-    }
-    return vertices;
-}
 
 Wind windAt(double seconds) {
     const double t = seconds;

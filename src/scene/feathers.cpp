@@ -1,5 +1,7 @@
 #include "scene/feathers.h"
 
+#include "scene/pi.h"
+
 #include <cmath>
 
 Vec3 featherPosition[FEATHER_COUNT];
@@ -13,8 +15,6 @@ std::uint32_t randomState = RANDOM_START_STATE;
 
 namespace {
 
-constexpr float PI_FLOAT = 3.1415927f;
-constexpr float TWO_PI_FLOAT = 6.2831855f;
 constexpr float SPIN_RANGE_DEGREES_PER_SECOND = 150.0f;
 constexpr float SPIN_OFFSET_DEGREES_PER_SECOND = 75.0f;
 
@@ -27,13 +27,16 @@ Vec3 randomVec3(float max, double offset) {
 }
 
 Vec3 randomPositionInBall() {
-    const float theta = static_cast<float>(randomFloat(PI_FLOAT));
-    const float phi = static_cast<float>(randomFloat(TWO_PI_FLOAT));
+    const float theta = static_cast<float>(randomFloat(FIELD_PI));
+    const float phi = static_cast<float>(randomFloat(FIELD_TWO_PI));
     const float jitter = static_cast<float>(randomFloat(FIELD_RADIUS_JITTER));
     const float radius = static_cast<float>(randomFloat(FIELD_INNER_RADIUS) + jitter);
-    return {static_cast<float>(std::cos(theta) * radius),
-            static_cast<float>(std::sin(theta) * std::cos(phi) * radius),
-            static_cast<float>(std::sin(theta) * std::sin(phi) * radius)};
+    // The float angles widened first: std::cos of a float is the float overload, a step coarser.
+    const double t = theta;
+    const double p = phi;
+    return {static_cast<float>(std::cos(t) * radius),
+            static_cast<float>(std::sin(t) * std::cos(p) * radius),
+            static_cast<float>(std::sin(t) * std::sin(p) * radius)};
 }
 
 } // namespace

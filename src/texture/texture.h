@@ -2,18 +2,9 @@
 #pragma once
 
 #include "platform.h"
+#include "texture/targa.h"
 
 #include <cstdio>
-#include <memory>
-
-using PixelBuffer = std::unique_ptr<unsigned char[]>;
-
-// An image read and converted, ready to upload.
-struct TgaImage {
-    int width = 0;
-    int height = 0;
-    PixelBuffer pixels;
-};
 
 class Texture {
   public:
@@ -24,20 +15,15 @@ class Texture {
     bool load(const char* fileName);
     void bind() const;
 
-    // Reads the file, then uploads it into `textureId`.
+    // Reads the file, then uploads it with its mipmaps into `textureId`.
     bool loadTga(const char* fileName, GLuint textureId);
 
-    // Checks the header and reads the pixels of an open Targa stream; needs no OpenGL.
-    bool readTga(std::FILE* file, TgaImage& image);
-
-    static bool isPowerOfTwo(int n);
-
+    // The pixels of an open file at its first pixel, by depth; each sets `format` on success.
     PixelBuffer readPixels(std::FILE* file, int pixelCount, int bitsPerPixel);
     PixelBuffer readPixels32(std::FILE* file, int pixelCount);
     PixelBuffer readPixels24(std::FILE* file, int pixelCount);
     PixelBuffer readPixels8(std::FILE* file, int pixelCount);
 
-    // Sets the sampling state and builds the mipmaps from a read image. Public so that reading
-    // and uploading can be timed apart.
-    void upload(GLuint textureId, const TgaImage& image) const;
+  private:
+    void upload(GLuint textureId, const TgaHeader& header, const unsigned char* pixels) const;
 };

@@ -1,5 +1,5 @@
-// Arbitrary bytes through the Targa reading code that Texture::loadTga runs before uploading.
-#include "texture/texture.h"
+// Arbitrary bytes through the Targa reader that the texture loader runs before uploading.
+#include "texture/targa.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,23 +13,6 @@ constexpr std::size_t DEPTH_FIELD = 16;
 // Kept in a volatile so that reading every pixel byte cannot be optimised away.
 volatile unsigned sink;
 
-GLenum formatFor(int bitsPerPixel) {
-    switch (bitsPerPixel) {
-    case 8:
-        return GL_LUMINANCE;
-    case 24:
-        return GL_RGB;
-    case 32:
-        return GL_RGBA;
-    default:
-        return 0;
-    }
-}
-
-int bytesPerPixel(GLenum format) {
-    return format == GL_RGBA ? 4 : format == GL_RGB ? 3 : 1;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,28 +22,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // fmemopen takes a writable pointer even for "rb"; the bytes are only read.
-    std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
-    if (file == nullptr) {
+    FileHandle file(fmemopen(const_cast<std::uint8_t*>(data), size, "rb"));
+    TgaHeader header;
+    if (!file || !readTgaHeader(file.get(), header)) {
         return 0;
     }
-    Texture texture;
-    TgaImage image;
-    const bool accepted = texture.readTga(file, image);
-    std::fclose(file);
-    if (!accepted) {
-        return 0;
-    }
-    // An accepted image keeps every promise the upload relies on.
-    if (!Texture::isPowerOfTwo(image.width) || !Texture::isPowerOfTwo(image.height) ||
-        image.pixels == nullptr || size <= DEPTH_FIELD ||
-        texture.format != formatFor(data[DEPTH_FIELD]) || texture.format == 0) {
+    // An accepted header keeps every promise the upload relies on.
+    if (!isPowerOfTwo(header.width) || !isPowerOfTwo(header.height) || size <= DEPTH_FIELD ||
+        header.bitsPerPixel != data[DEPTH_FIELD] || header.bitsPerPixel % 8 != 0) {
         std::abort();
     }
-    const std::size_t count =
-        static_cast<std::size_t>(image.width) * image.height * bytesPerPixel(texture.format);
+    const int bytesPerPixel = header.bitsPerPixel / 8;
+    const PixelBuffer pixels =
+        readTgaPixels(file.get(), header.width * header.height, bytesPerPixel);
     unsigned sum = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        sum += image.pixels[i];
+    const std::size_t count =
+        static_cast<std::size_t>(header.width) * header.height * bytesPerPixel;
+    for (std::size_t i = 0; pixels && i < count; ++i) {
+        sum += pixels[i];
     }
     sink = sum;
     return 0;

@@ -1,4 +1,4 @@
-// The tools' command lines: `--name value` pairs, each handed to the tool's own option parser.
+// The tools' command lines: `--name value` pairs, and the numbers in them.
 #pragma once
 
 #include <string>
@@ -20,3 +20,8 @@ bool parseOptionPairs(int argc, char** argv, ParseOption parseOption, std::strin
     }
     return true;
 }
+
+// The whole of `text` as a number within [minimum, maximum]; false, leaving `value` alone, for
+// anything else.
+bool parseWholeNumber(const char* text, long minimum, long maximum, long& value);
+bool parseDecimal(const char* text, double minimum, double maximum, double& value);
