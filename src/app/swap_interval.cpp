@@ -6,7 +6,7 @@
 
 #if defined(__APPLE__)
 #include <OpenGL/OpenGL.h>
-#elif !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+#elif !defined(_WIN32)
 #include <GL/glx.h>
 #endif
 
@@ -43,11 +43,6 @@ void disableSwapInterval() {
         swapInterval(0);
     }
 }
-
-#elif defined(__EMSCRIPTEN__)
-
-// The browser draws a frame on each display refresh, and a page has no way to ask it otherwise.
-void disableSwapInterval() {}
 
 #else
 

@@ -1,6 +1,7 @@
 // The browser's share of the toolkit and GLU that Emscripten declares but does not supply, and
 // the page's address and caption as the web entry sees them.
 #define GL_GLEXT_PROTOTYPES
+#include "app/swap_interval.h"
 #include "platform.h"
 #include "web/web_page.h"
 
@@ -41,6 +42,9 @@ EM_JS(void, setFrameReady, (), { document.documentElement.dataset.frame = 'ready
 void glutSetWindowTitle(const char* title) {
     setPageCaption(title);
 }
+
+// The browser draws on each display refresh, and a page has no way to ask it otherwise.
+void disableSwapInterval() {}
 
 // WebGL 1 makes the levels itself, and wants the internal format equal to the format.
 GLint gluBuild2DMipmaps(GLenum target, GLint /*internalFormat*/, GLsizei width, GLsizei height,
