@@ -7,26 +7,19 @@ PLUME_JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_PACKAGES="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libx11-dev"
 HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
-
-# The browser build: Emscripten, whose optimizer needs Debian's acorn; its tests add a browser.
+# The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.
 WEB_PACKAGES="cmake make emscripten node-acorn"
 BROWSER_PACKAGES="chromium imagemagick python3"
-
-# Prints those of the Debian packages given that are not installed (none where there is no dpkg).
-missing_packages() {
-    command -v dpkg-query >/dev/null 2>&1 || return 0
-    local package
-    for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
-            || echo "$package"
-    done
-}
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
 ensure_packages() {
-    local missing
-    mapfile -t missing < <(missing_packages "$@")
+    command -v dpkg-query >/dev/null 2>&1 || return 0
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$package")
+    done
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
         echo "plume needs these packages; install them, then run this again:" >&2
