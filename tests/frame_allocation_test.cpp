@@ -35,7 +35,7 @@ void operator delete(void* memory, std::size_t) noexcept {
 TEST(FramePath, AllocatesNothingOnTheHeap) {
     ensureGlWindow();
     useManualClock();
-    startScene(TEST_WINDOW_WIDTH, TEST_WINDOW_HEIGHT, PLUME_DATA_DIR);
+    startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
     const auto runFrames = [](int first, int count) {
         for (int frame = first; frame < first + count; ++frame) {
             setManualClockMs(frame * 7);
@@ -45,10 +45,10 @@ TEST(FramePath, AllocatesNothingOnTheHeap) {
         }
     };
     // The software renderer compiles its pipelines, in C++, when it first meets each state.
-    runFrames(1, 2 * CAPTION_INTERVAL_FRAMES);
+    runFrames(1, 200);
     const long before = allocations;
     // Past a caption update, so that formatting the caption is covered too.
-    runFrames(2 * CAPTION_INTERVAL_FRAMES + 1, 2 * CAPTION_INTERVAL_FRAMES);
+    runFrames(200 + 1, 200);
     EXPECT_EQ(allocations - before, 0);
     EXPECT_GT(allocations, 0) << "the counter must see the start-up's allocations";
 }

@@ -14,17 +14,13 @@ void ensureGlWindow() {
     int argc = 1;
     char name[] = "plume_tests";
     char* argv[] = {name, nullptr};
-    openWindow(&argc, argv, TEST_WINDOW_WIDTH, TEST_WINDOW_HEIGHT);
+    openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
     opened = true;
 }
 
 Matrix4 readMatrix(GLenum which) {
     Matrix4 matrix{};
-    GLdouble values[16];
-    glGetDoublev(which, values);
-    for (int i = 0; i < 16; ++i) {
-        matrix.m[i] = values[i];
-    }
+    glGetDoublev(which, matrix.m);
     return matrix;
 }
 

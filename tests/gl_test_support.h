@@ -5,10 +5,7 @@
 
 #include <string>
 
-constexpr int TEST_WINDOW_WIDTH = 640;
-constexpr int TEST_WINDOW_HEIGHT = 480;
-
-// Opens the test window once per process and makes its context current.
+// Opens the test window, of the program's size, once per process and makes its context current.
 void ensureGlWindow();
 
 // The current matrix of `which` (GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX), column-major.

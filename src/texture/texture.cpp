@@ -40,25 +40,23 @@ PixelBuffer Texture::readPixels(std::FILE* file, int pixelCount, int bitsPerPixe
 }
 
 PixelBuffer Texture::readPixels32(std::FILE* file, int pixelCount) {
-    PixelBuffer pixels = readTgaPixels(file, pixelCount, 4);
-    if (pixels) {
-        format = GL_RGBA;
-    }
-    return pixels;
+    return readPixelsAs(file, pixelCount, 4, GL_RGBA);
 }
 
 PixelBuffer Texture::readPixels24(std::FILE* file, int pixelCount) {
-    PixelBuffer pixels = readTgaPixels(file, pixelCount, 3);
-    if (pixels) {
-        format = GL_RGB;
-    }
-    return pixels;
+    return readPixelsAs(file, pixelCount, 3, GL_RGB);
 }
 
 PixelBuffer Texture::readPixels8(std::FILE* file, int pixelCount) {
-    PixelBuffer pixels = readTgaPixels(file, pixelCount, 1);
+    return readPixelsAs(file, pixelCount, 1, GL_LUMINANCE);
+}
+
+// The format is set only with pixels in hand, so a failed read leaves the texture as it was.
+PixelBuffer Texture::readPixelsAs(std::FILE* file, int pixelCount, int bytesPerPixel,
+                                  GLenum glFormat) {
+    PixelBuffer pixels = readTgaPixels(file, pixelCount, bytesPerPixel);
     if (pixels) {
-        format = GL_LUMINANCE;
+        format = glFormat;
     }
     return pixels;
 }

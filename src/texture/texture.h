@@ -25,5 +25,6 @@ class Texture {
     PixelBuffer readPixels8(std::FILE* file, int pixelCount);
 
   private:
+    PixelBuffer readPixelsAs(std::FILE* file, int pixelCount, int bytesPerPixel, GLenum glFormat);
     void upload(GLuint textureId, const TgaHeader& header, const unsigned char* pixels) const;
 };

@@ -1,0 +1,26 @@
+#include "image_compare.h"
+
+#include <cstdlib>
+
+ImageDifference compareImages(const RgbImage& a, const RgbImage& b) {
+    ImageDifference difference;
+    difference.sameSize = a.width == b.width && a.height == b.height && !a.pixels.empty() &&
+                          a.pixels.size() == b.pixels.size();
+    if (!difference.sameSize) {
+        return difference;
+    }
+    double total = 0.0;
+    double overLimit = 0.0;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i) {
+        const int levels = std::abs(a.pixels[i] - b.pixels[i]);
+        total += levels;
+        overLimit += levels > DIFFERENCE_LIMIT_LEVELS ? 1.0 : 0.0;
+    }
+    difference.meanLevels = total / a.pixels.size();
+    difference.shareOverLimit = overLimit / a.pixels.size();
+    return difference;
+}
+
+bool sameFrame(const ImageDifference& difference) {
+    return difference.sameSize && difference.meanLevels < 1.0 && difference.shareOverLimit <= 0.005;
+}

@@ -1,0 +1,20 @@
+// Whether two pictures show the same frame, as far as renderers can agree: two builds of the
+// scene, or two versions of Mesa, may round a few pixels differently, and nothing more.
+#pragma once
+
+#include "png_image.h"
+
+struct ImageDifference {
+    bool sameSize = false;
+    double meanLevels = 0.0;     // the mean absolute difference of the channel values
+    double shareOverLimit = 0.0; // the share of channel values more than the limit apart
+};
+
+// Channel values further apart than this count against the share.
+constexpr int DIFFERENCE_LIMIT_LEVELS = 12;
+
+ImageDifference compareImages(const RgbImage& a, const RgbImage& b);
+
+// The same size, a mean difference under one level, and at most 0.5% of the channel values
+// more than the limit apart.
+bool sameFrame(const ImageDifference& difference);
