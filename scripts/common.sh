@@ -9,7 +9,7 @@ HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
 # The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.
 WEB_PACKAGES="cmake make emscripten node-acorn"
-BROWSER_PACKAGES="chromium imagemagick python3"
+BROWSER_PACKAGES="chromium python3"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
