@@ -51,20 +51,22 @@ bool readPinnedFrame(const std::string& timeText, std::int64_t& timeMs, int& ste
 } // namespace
 
 int main(int argc, char** argv) {
-    openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
     std::string timeText;
-    if (!pageParameter("time", timeText)) {
+    const bool pinned = pageParameter("time", timeText);
+    std::int64_t timeMs = 0;
+    int stepMs = DEFAULT_STEP_MS;
+    // Checked before the window opens, whose callbacks would otherwise start drawing.
+    if (pinned && !readPinnedFrame(timeText, timeMs, stepMs)) {
+        showPageMessage("plume: ?time= takes seconds (0 or more) and &step-ms= whole milliseconds "
+                        "(1 or more)");
+        return 1;
+    }
+    openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
+    if (!pinned) {
         startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
         // Hands the loop to the browser, which then draws a frame on each display refresh.
         glutMainLoop();
         return 0;
-    }
-    std::int64_t timeMs = 0;
-    int stepMs = DEFAULT_STEP_MS;
-    if (!readPinnedFrame(timeText, timeMs, stepMs)) {
-        showPageMessage("plume: ?time= takes seconds (0 or more) and &step-ms= whole milliseconds "
-                        "(1 or more)");
-        return 1;
     }
     useManualClock();
     startScene(WINDOW_WIDTH, WINDOW_HEIGHT);

@@ -10,5 +10,5 @@ bool pageParameter(const char* name, std::string& value);
 // document element, which a test waits for before it takes the picture.
 void markFrameReady();
 
-// Puts `text` where the caption goes, for an address the page cannot follow.
+// Shows `text` in place of the canvas, for an address the program cannot follow.
 void showPageMessage(const char* text);

@@ -19,10 +19,10 @@ EM_JS(void, setPageCaption, (const char* text), {
     }
 });
 
-EM_JS(void, setPageLine, (const char* text), {
-    const line = document.getElementById('caption');
-    if (line) {
-        line.textContent = UTF8ToString(text);
+// The page's own `showMessage` puts the text in place of the canvas.
+EM_JS(void, showMessageInPage, (const char* text), {
+    if (typeof showMessage == 'function') {
+        showMessage(UTF8ToString(text));
     }
 });
 
@@ -71,5 +71,5 @@ void markFrameReady() {
 }
 
 void showPageMessage(const char* text) {
-    setPageLine(text);
+    showMessageInPage(text);
 }

@@ -54,7 +54,7 @@ live = ("!document.documentElement.dataset.frame && document.title.includes('FPS
         " document.getElementById('caption').textContent.includes('FPS:') && document.title")
 title = visit("", live, 10000)
 results.append((f"live caption within 10 s: {title}", isinstance(title, str)))
-no_webgl = "!document.getElementById('no-webgl').hidden && document.getElementById('canvas').hidden"
+no_webgl = "!document.getElementById('message').hidden && document.getElementById('canvas').hidden"
 results.append(("no WebGL, a message", open_browser("--disable-3d-apis")[1]("", no_webgl) is True))
 print("\n".join(("ok    " if ok else "FAIL  ") + name for name, ok in results))
 passed = sum(ok for _, ok in results)
