@@ -52,6 +52,8 @@ TEST(FeatherField, EveryValueMatchesTheIndependentReferenceBitForBit) {
         }
     }
     EXPECT_EQ(mismatches, 0);
+    std::uint32_t extra = 0;
+    EXPECT_FALSE(table >> std::hex >> extra) << "the table holds more feathers than the field";
 }
 
 TEST(FeatherPass, WindDriftAndSpinFollowTheirFormulas) {
