@@ -7,6 +7,9 @@ PLUME_JOBS=$(nproc 2>/dev/null || echo 2)
 BUILD_PACKAGES="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libx11-dev"
 HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
+# The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.
+WEB_PACKAGES="cmake make emscripten node-acorn"
+BROWSER_PACKAGES="chromium python3"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.

@@ -14,6 +14,11 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <windows.h>
+#elif defined(__EMSCRIPTEN__)
+// The browser: Emscripten's own GLUT, and its emulation of fixed-function OpenGL over WebGL.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <GL/glut.h>
 #else
 #include <GL/freeglut.h>
 #include <GL/gl.h>

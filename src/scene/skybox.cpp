@@ -3,6 +3,13 @@
 #include "scene/scene_textures.h"
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const ES_VERSION_PREFIX = "OpenGL ES ";
+
+} // namespace
 
 const SkyFace SKY_FACES[SKY_FACE_COUNT] = {
     {&skyFront, {{1, 0, -1, -1, -1}, {0, 0, 1, -1, -1}, {0, 1, 1, 1, -1}, {1, 1, -1, 1, -1}}},
@@ -17,6 +24,11 @@ GLint skyWrapMode() {
     int major = 1;
     int minor = 0;
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    // OpenGL ES, and WebGL through it, names itself before the number: "OpenGL ES 2.0 ...".
+    const std::size_t esPrefixLength = std::strlen(ES_VERSION_PREFIX);
+    if (version != nullptr && std::strncmp(version, ES_VERSION_PREFIX, esPrefixLength) == 0) {
+        version += esPrefixLength;
+    }
     if (version == nullptr || std::sscanf(version, "%d.%d", &major, &minor) != 2) {
         return GL_CLAMP;
     }

@@ -1,0 +1,33 @@
+# The browser build: the program alone, compiled to WebAssembly, with Emscripten's own GLUT and
+# its fixed-function emulation over WebGL in place of the desktop's libraries. The page, the
+# script, the module and the packed images go to PLUME_WEB_DIR, which a static host serves.
+set(PLUME_WEB_DIR ${CMAKE_BINARY_DIR}/site CACHE PATH "Where the page and its files go")
+
+# Every source of the program but the desktop entry and its swap control, so that the two
+# builds cannot differ in what they draw.
+file(GLOB PLUME_PROGRAM_SOURCES CONFIGURE_DEPENDS
+  ${PROJECT_SOURCE_DIR}/src/app/*.cpp
+  ${PROJECT_SOURCE_DIR}/src/scene/*.cpp
+  ${PROJECT_SOURCE_DIR}/src/texture/*.cpp)
+list(REMOVE_ITEM PLUME_PROGRAM_SOURCES
+  ${PROJECT_SOURCE_DIR}/src/app/main.cpp
+  ${PROJECT_SOURCE_DIR}/src/app/swap_interval.cpp)
+
+add_library(plume_core STATIC ${PLUME_PROGRAM_SOURCES} src/web/web_platform.cpp)
+target_include_directories(plume_core PUBLIC src)
+
+file(GLOB PLUME_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*.tga)
+add_executable(plume src/web/main.cpp)
+target_link_libraries(plume PRIVATE plume_core)
+set_target_properties(plume PROPERTIES
+  SUFFIX .js
+  RUNTIME_OUTPUT_DIRECTORY ${PLUME_WEB_DIR}
+  LINK_DEPENDS "${PLUME_IMAGES}")
+target_link_options(plume PRIVATE
+  -sLEGACY_GL_EMULATION=1
+  -sENVIRONMENT=web
+  # The images at the root of the module's file system, its working directory, so that the
+  # program opens them by bare name as it does on the desktop.
+  "SHELL:--preload-file ${PROJECT_SOURCE_DIR}/data@/")
+
+configure_file(src/web/index.html ${PLUME_WEB_DIR}/index.html COPYONLY)

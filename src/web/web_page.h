@@ -1,0 +1,14 @@
+// What the browser build asks of the page around its canvas.
+#pragma once
+
+#include <string>
+
+// The value of `name` in the page address's query (`?time=2&step-ms=16`); false when absent.
+bool pageParameter(const char* name, std::string& value);
+
+// Tells the page that the pinned frame is drawn and will hold: data-frame="ready" on the
+// document element, which a test waits for before it takes the picture.
+void markFrameReady();
+
+// Shows `text` in place of the canvas, for an address the program cannot follow.
+void showPageMessage(const char* text);

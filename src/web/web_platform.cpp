@@ -1,0 +1,75 @@
+// The browser's share of the toolkit and GLU that Emscripten declares but does not supply, and
+// the page's address and caption as the web entry sees them.
+#define GL_GLEXT_PROTOTYPES
+#include "app/swap_interval.h"
+#include "platform.h"
+#include "web/web_page.h"
+
+#include <emscripten.h>
+
+#include <vector>
+
+// What the page shows is set from JavaScript; these run there.
+EM_JS(void, setPageCaption, (const char* text), {
+    const caption = UTF8ToString(text);
+    document.title = caption;
+    const line = document.getElementById('caption');
+    if (line) {
+        line.textContent = caption;
+    }
+});
+
+// The page's own `showMessage` puts the text in place of the canvas.
+EM_JS(void, showMessageInPage, (const char* text), {
+    if (typeof showMessage == 'function') {
+        showMessage(UTF8ToString(text));
+    }
+});
+
+EM_JS(int, pageParameterBytes, (const char* name), {
+    const value = new URLSearchParams(location.search).get(UTF8ToString(name));
+    return value == null ? -1 : lengthBytesUTF8(value);
+});
+
+EM_JS(void, copyPageParameter, (const char* name, char* buffer, int size), {
+    stringToUTF8(new URLSearchParams(location.search).get(UTF8ToString(name)), buffer, size);
+});
+
+EM_JS(void, setFrameReady, (), { document.documentElement.dataset.frame = 'ready'; });
+
+// A page has no window caption of its own; the document's title and the line under the canvas
+// show it instead.
+void glutSetWindowTitle(const char* title) {
+    setPageCaption(title);
+}
+
+// The browser draws on each display refresh, and a page has no way to ask it otherwise.
+void disableSwapInterval() {}
+
+// WebGL 1 makes the levels itself, and wants the internal format equal to the format.
+GLint gluBuild2DMipmaps(GLenum target, GLint /*internalFormat*/, GLsizei width, GLsizei height,
+                        GLenum format, GLenum type, const void* data) {
+    glTexImage2D(target, 0, static_cast<GLint>(format), width, height, 0, format, type, data);
+    glGenerateMipmap(target);
+    return 0;
+}
+
+bool pageParameter(const char* name, std::string& value) {
+    const int bytes = pageParameterBytes(name);
+    if (bytes < 0) {
+        return false;
+    }
+    // The terminating zero needs its byte too.
+    std::vector<char> buffer(static_cast<std::size_t>(bytes) + 1);
+    copyPageParameter(name, buffer.data(), bytes + 1);
+    value.assign(buffer.data(), static_cast<std::size_t>(bytes));
+    return true;
+}
+
+void markFrameReady() {
+    setFrameReady();
+}
+
+void showPageMessage(const char* text) {
+    showMessageInPage(text);
+}
