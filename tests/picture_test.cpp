@@ -5,6 +5,7 @@
 #include "image_compare.h"
 #include "scene/feathers.h"
 #include "scene/scene_textures.h"
+#include "scene/skybox.h"
 #include "snapshot.h"
 
 #include <gtest/gtest.h>
@@ -134,6 +135,19 @@ TEST(Picture, SkyFillsTheFrameWithoutSeamsAndAMissingFaceShowsWhite) {
         }
     }
     EXPECT_GT(white, WINDOW_WIDTH * WINDOW_HEIGHT / 3);
+}
+
+TEST(Sky, UsesTheEdgeClampWhereTheVersionHasIt) {
+    const std::pair<const char*, GLint> versions[] = {
+        {"1.1 Mesa", GL_CLAMP},
+        {"1.2", GL_CLAMP_TO_EDGE},
+        {"4.5 (Compatibility Profile) Mesa 22.3.6", GL_CLAMP_TO_EDGE},
+        {"OpenGL ES 2.0 (WebGL 1.0)", GL_CLAMP_TO_EDGE},
+        {"", GL_CLAMP},
+        {nullptr, GL_CLAMP}};
+    for (const auto& [version, mode] : versions) {
+        EXPECT_EQ(skyWrapModeFor(version), mode) << (version ? version : "none");
+    }
 }
 
 TEST(Picture, FeathersAreTintedAndHideThoseBehindThemWhateverTheOrder) {

@@ -20,20 +20,24 @@ const SkyFace SKY_FACES[SKY_FACE_COUNT] = {
     {&skyBack, {{0, 0, -1, -1, 1}, {1, 0, 1, -1, 1}, {1, 1, 1, 1, 1}, {0, 1, -1, 1, 1}}},
 };
 
-GLint skyWrapMode() {
+GLint skyWrapModeFor(const char* version) {
+    // OpenGL ES, and WebGL through it, names itself before its number ("OpenGL ES 2.0 ...") and
+    // has the edge clamp in every version.
+    if (version != nullptr &&
+        std::strncmp(version, ES_VERSION_PREFIX, std::strlen(ES_VERSION_PREFIX)) == 0) {
+        return GL_CLAMP_TO_EDGE;
+    }
     int major = 1;
     int minor = 0;
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    // OpenGL ES, and WebGL through it, names itself before the number: "OpenGL ES 2.0 ...".
-    const std::size_t esPrefixLength = std::strlen(ES_VERSION_PREFIX);
-    if (version != nullptr && std::strncmp(version, ES_VERSION_PREFIX, esPrefixLength) == 0) {
-        version += esPrefixLength;
-    }
     if (version == nullptr || std::sscanf(version, "%d.%d", &major, &minor) != 2) {
         return GL_CLAMP;
     }
     const bool hasEdgeClamp = major > 1 || (major == 1 && minor >= 2);
     return hasEdgeClamp ? GL_CLAMP_TO_EDGE : GL_CLAMP;
+}
+
+GLint skyWrapMode() {
+    return skyWrapModeFor(reinterpret_cast<const char*>(glGetString(GL_VERSION)));
 }
 
 void drawSkybox() {

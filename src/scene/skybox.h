@@ -24,6 +24,7 @@ extern const SkyFace SKY_FACES[SKY_FACE_COUNT];
 // Expects a white colour and no depth test; enables texturing and leaves it on for the feathers.
 void drawSkybox();
 
-// GL_CLAMP_TO_EDGE where the implementation has it (OpenGL 1.2 on, OpenGL ES), else GL_CLAMP.
-// Needs a context.
+// GL_CLAMP_TO_EDGE where the implementation has it (OpenGL 1.2 on, OpenGL ES), else GL_CLAMP:
+// for the current context, and for a GL_VERSION string (null when there is none).
 GLint skyWrapMode();
+GLint skyWrapModeFor(const char* version);
