@@ -27,15 +27,15 @@ TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
         // Non-zero elements of the projection, for planes at 0.1 and 200.
         const std::tuple<int, double> projection[] = {
             {0, c[2]}, {5, 1.56968558}, {10, -1.0010005}, {11, -1.0}, {14, -0.20010005}};
-        Matrix4 expected{};
+        GLdouble expected[16] = {}, actual[16], modelview[16];
         for (const auto& [element, value] : projection) {
-            expected.m[element] = value;
+            expected[element] = value;
         }
-        const Matrix4 actual = readMatrix(GL_PROJECTION_MATRIX);
-        const Matrix4 modelview = readMatrix(GL_MODELVIEW_MATRIX);
+        glGetDoublev(GL_PROJECTION_MATRIX, actual);
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
         for (int i = 0; i < 16; ++i) {
-            EXPECT_NEAR(actual.m[i], expected.m[i], 1e-7) << "element " << i;
-            EXPECT_EQ(modelview.m[i], i % 5 == 0 ? 1.0 : 0.0) << "element " << i;
+            EXPECT_NEAR(actual[i], expected[i], 1e-7) << "element " << i;
+            EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0) << "element " << i;
         }
     }
 }

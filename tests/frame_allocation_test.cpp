@@ -2,7 +2,6 @@
 #include "app/frame.h"
 #include "app/pinned_frame.h"
 #include "gl_test_support.h"
-#include "snapshot.h"
 
 #include <gtest/gtest.h>
 

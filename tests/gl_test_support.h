@@ -8,12 +8,6 @@
 // Opens the test window, of the program's size, once per process and makes its context current.
 void ensureGlWindow();
 
-// The current matrix of `which` (GL_PROJECTION_MATRIX, GL_MODELVIEW_MATRIX), column-major.
-struct Matrix4 {
-    double m[16];
-};
-Matrix4 readMatrix(GLenum which);
-
 // A fresh directory under the system's temporary directory, removed by the destructor.
 class TempDir {
   public:
@@ -27,6 +21,3 @@ class TempDir {
   private:
     std::string path_;
 };
-
-// Runs a shell command and returns its exit status (-1 if it did not exit normally).
-int runCommand(const std::string& command);

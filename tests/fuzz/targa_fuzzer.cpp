@@ -16,8 +16,7 @@ volatile unsigned sink;
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // POSIX lets fmemopen refuse a size of 0, and an empty file stops at the header read, which
-    // inputs of 1 to 17 bytes reach as well.
+    // fmemopen may refuse a size of 0; inputs of 1 to 17 bytes fail the header read the same way.
     if (size == 0) {
         return 0;
     }
