@@ -3,17 +3,13 @@
 #include "app/camera.h"
 #include "app/clock.h"
 #include "app/frame.h"
+#include "frame_stats.h"
 #include "platform.h"
 #include "scene/feathers.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-using Milliseconds = std::chrono::duration<double, std::milli>;
-constexpr double MILLISECONDS_PER_SECOND = 1000.0;
 
 Vec3 startPosition[FEATHER_COUNT];
 Vec3 startAngle[FEATHER_COUNT];

@@ -4,8 +4,6 @@
 
 namespace {
 
-constexpr double MILLISECONDS_PER_SECOND = 1000.0;
-
 double medianOfSorted(const double* sorted, int count) {
     const int middle = count / 2;
     return count % 2 == 1 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2.0;

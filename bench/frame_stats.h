@@ -1,5 +1,11 @@
-// The statistics of a run of frame times.
+// The statistics of a run of frame times, and the wall clock they are taken on.
 #pragma once
+
+#include <chrono>
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::duration<double, std::milli>;
+constexpr double MILLISECONDS_PER_SECOND = 1000.0;
 
 struct FrameStats {
     int frames = 0;

@@ -13,7 +13,6 @@
 #include "texture/texture.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -41,13 +40,9 @@ struct TextureLoadTimes {
 
 // The buffer holds a frame every 50 microseconds at most, well beyond even clear and swap.
 constexpr double MAX_FRAMES_PER_SECOND = 20000.0;
-constexpr double MILLISECONDS_PER_SECOND = 1000.0;
 // A pass needs time for frames; a warm-up may be left out.
 constexpr double MIN_PASS_SECONDS = 0.001;
 constexpr double MIN_WARMUP_SECONDS = 0.0;
-
-using Clock = std::chrono::steady_clock;
-using Milliseconds = std::chrono::duration<double, std::milli>;
 
 bool parseOption(const std::string& name, const char* value, BenchOptions& options) {
     if (name == "--data") {

@@ -6,7 +6,6 @@
 #include "options.h"
 #include "platform.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,16 +17,6 @@
 namespace {
 
 constexpr int MAX_SNAPSHOT_SIDE = 8192;
-constexpr double MAX_SNAPSHOT_SECONDS = 1.0e7;
-
-bool parseSeconds(const char* text, std::int64_t& milliseconds) {
-    double seconds = 0.0;
-    if (!parseDecimal(text, 0.0, MAX_SNAPSHOT_SECONDS, seconds)) {
-        return false;
-    }
-    milliseconds = std::llround(seconds * 1000.0);
-    return true;
-}
 
 bool parseSize(const char* text, int& width, int& height) {
     const char* separator = std::strchr(text, 'x');
@@ -47,7 +36,6 @@ bool parseSize(const char* text, int& width, int& height) {
 }
 
 bool parseOption(const std::string& name, const char* value, SnapshotOptions& options) {
-    long number = 0;
     if (name == "--data") {
         options.dataDirectory = value;
         return true;
@@ -57,12 +45,10 @@ bool parseOption(const std::string& name, const char* value, SnapshotOptions& op
         return !options.outPath.empty();
     }
     if (name == "--time") {
-        return parseSeconds(value, options.timeMs);
+        return parsePinnedTime(value, options.timeMs);
     }
     if (name == "--step-ms") {
-        const bool valid = parseWholeNumber(value, 1, 1000000, number);
-        options.stepMs = static_cast<int>(number);
-        return valid;
+        return parsePinnedStep(value, options.stepMs);
     }
     if (name == "--size") {
         return parseSize(value, options.width, options.height);

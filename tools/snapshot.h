@@ -2,6 +2,7 @@
 // clock the caller drives, and reads the frame back as an image.
 #pragma once
 
+#include "app/pinned_frame.h"
 #include "png_image.h"
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 struct SnapshotOptions {
     std::string dataDirectory;
     std::int64_t timeMs = 0;
-    int stepMs = 16;
+    int stepMs = DEFAULT_STEP_MS;
     int width = 640;
     int height = 480;
     std::string outPath;

@@ -3,7 +3,14 @@
 #include "app/clock.h"
 #include "app/frame.h"
 
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
 namespace {
+
+constexpr double MAX_PINNED_SECONDS = 1.0e7;
+constexpr long MAX_STEP_MS = 1000000;
 
 std::int64_t manualClockMs = 0;
 
@@ -31,4 +38,26 @@ void drawFramesUntil(std::int64_t timeMs, int stepMs) {
     setManualClockMs(timeMs);
     updateClock();
     drawFrame();
+}
+
+bool parsePinnedTime(const char* text, std::int64_t& timeMs) {
+    char* end = nullptr;
+    const double seconds = std::strtod(text, &end);
+    // Written so that a NaN fails too.
+    if (end == text || *end != '\0' || !(seconds >= 0.0 && seconds <= MAX_PINNED_SECONDS)) {
+        return false;
+    }
+    timeMs = std::llround(seconds * 1000.0);
+    return true;
+}
+
+bool parsePinnedStep(const char* text, int& stepMs) {
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || value < 1 || value > MAX_STEP_MS) {
+        return false;
+    }
+    stepMs = static_cast<int>(value);
+    return true;
 }

@@ -4,6 +4,15 @@
 
 #include <cstdint>
 
+// The step between frames when none is asked for, about a 60 Hz display's.
+constexpr int DEFAULT_STEP_MS = 16;
+
+// The pinned frame's time and step as written on a command line or in a page address: seconds
+// from 0 to 1e7, taken to the nearest whole millisecond, and whole milliseconds from 1 to
+// 1,000,000. False, leaving the value alone, for anything else.
+bool parsePinnedTime(const char* text, std::int64_t& timeMs);
+bool parsePinnedStep(const char* text, int& stepMs);
+
 // Puts the frame clock on a counter of whole milliseconds that only `setManualClockMs` moves.
 void useManualClock();
 void setManualClockMs(std::int64_t milliseconds);

@@ -5,47 +5,18 @@
 #include "platform.h"
 #include "web/web_page.h"
 
-#include <cerrno>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
-constexpr int DEFAULT_STEP_MS = 16;
-constexpr double MAX_SECONDS = 1.0e7;
-constexpr long MAX_STEP_MS = 1000000;
-
-// Seconds to whole milliseconds, rounded to the nearest, as the snapshot tool reads its --time.
-bool parseSeconds(const std::string& text, std::int64_t& milliseconds) {
-    char* end = nullptr;
-    const double seconds = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || !(seconds >= 0.0 && seconds <= MAX_SECONDS)) {
-        return false;
-    }
-    milliseconds = std::llround(seconds * 1000.0);
-    return true;
-}
-
-bool parseStepMs(const std::string& text, int& stepMs) {
-    char* end = nullptr;
-    errno = 0;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || end == text.c_str() || *end != '\0' || value < 1 || value > MAX_STEP_MS) {
-        return false;
-    }
-    stepMs = static_cast<int>(value);
-    return true;
-}
-
 // Reads the pinned frame's time and step from the address; false if either is malformed.
 bool readPinnedFrame(const std::string& timeText, std::int64_t& timeMs, int& stepMs) {
     std::string stepText;
-    if (pageParameter("step-ms", stepText) && !parseStepMs(stepText, stepMs)) {
+    if (pageParameter("step-ms", stepText) && !parsePinnedStep(stepText.c_str(), stepMs)) {
         return false;
     }
-    return parseSeconds(timeText, timeMs);
+    return parsePinnedTime(timeText.c_str(), timeMs);
 }
 
 } // namespace

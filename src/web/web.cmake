@@ -3,17 +3,11 @@
 # script, the module and the packed images go to PLUME_WEB_DIR, which a static host serves.
 set(PLUME_WEB_DIR ${CMAKE_BINARY_DIR}/site CACHE PATH "Where the page and its files go")
 
-# Every source of the program but the desktop entry and its swap control, so that the two
-# builds cannot differ in what they draw.
-file(GLOB PLUME_PROGRAM_SOURCES CONFIGURE_DEPENDS
-  ${PROJECT_SOURCE_DIR}/src/app/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/scene/*.cpp
-  ${PROJECT_SOURCE_DIR}/src/texture/*.cpp)
-list(REMOVE_ITEM PLUME_PROGRAM_SOURCES
-  ${PROJECT_SOURCE_DIR}/src/app/main.cpp
-  ${PROJECT_SOURCE_DIR}/src/app/swap_interval.cpp)
-
-add_library(plume_core STATIC ${PLUME_PROGRAM_SOURCES} src/web/web_platform.cpp)
+# The program's own sources, as on the desktop, so that the two builds cannot differ in what they
+# draw; the Targa module goes in with them, and the page's platform lines stand in for swap
+# control and what Emscripten lacks.
+add_library(plume_core STATIC
+  ${PLUME_PROGRAM_SOURCES} src/texture/targa.cpp src/web/web_platform.cpp)
 target_include_directories(plume_core PUBLIC src)
 
 file(GLOB PLUME_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*.tga)
