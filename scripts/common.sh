@@ -4,7 +4,7 @@
 PLUME_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 PLUME_JOBS=$(nproc 2>/dev/null || echo 2)
 
-BUILD_PACKAGES="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libx11-dev"
+BUILD_PACKAGES="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libwebp-dev libx11-dev"
 HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
 # The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.

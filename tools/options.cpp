@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 bool parseWholeNumber(const char* text, long minimum, long maximum, long& value) {
     char* end = nullptr;
@@ -22,5 +24,22 @@ bool parseDecimal(const char* text, double minimum, double maximum, double& valu
         return false;
     }
     value = parsed;
+    return true;
+}
+
+bool parseSize(const char* text, int& width, int& height) {
+    const char* separator = std::strchr(text, 'x');
+    if (separator == nullptr) {
+        return false;
+    }
+    const std::string widthText(text, separator);
+    long w = 0;
+    long h = 0;
+    if (!parseWholeNumber(widthText.c_str(), 1, MAX_PICTURE_SIDE, w) ||
+        !parseWholeNumber(separator + 1, 1, MAX_PICTURE_SIDE, h)) {
+        return false;
+    }
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
     return true;
 }

@@ -25,3 +25,10 @@ bool parseOptionPairs(int argc, char** argv, ParseOption parseOption, std::strin
 // anything else.
 bool parseWholeNumber(const char* text, long minimum, long maximum, long& value);
 bool parseDecimal(const char* text, double minimum, double maximum, double& value);
+
+// The largest side of a picture the tools render.
+constexpr int MAX_PICTURE_SIDE = 8192;
+
+// `WxH`, each side a whole number from 1 to MAX_PICTURE_SIDE; false, leaving both alone, for
+// anything else.
+bool parseSize(const char* text, int& width, int& height);

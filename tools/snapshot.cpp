@@ -16,25 +16,6 @@
 
 namespace {
 
-constexpr int MAX_SNAPSHOT_SIDE = 8192;
-
-bool parseSize(const char* text, int& width, int& height) {
-    const char* separator = std::strchr(text, 'x');
-    if (separator == nullptr) {
-        return false;
-    }
-    const std::string widthText(text, separator);
-    long w = 0;
-    long h = 0;
-    if (!parseWholeNumber(widthText.c_str(), 1, MAX_SNAPSHOT_SIDE, w) ||
-        !parseWholeNumber(separator + 1, 1, MAX_SNAPSHOT_SIDE, h)) {
-        return false;
-    }
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 bool parseOption(const std::string& name, const char* value, SnapshotOptions& options) {
     if (name == "--data") {
         options.dataDirectory = value;
@@ -102,18 +83,26 @@ bool displayAvailable() {
 #endif
 }
 
-int runSnapshot(const SnapshotOptions& options, const char* programName) {
+bool startPinnedScene(const std::string& dataDirectory, int width, int height,
+                      const char* programName) {
     if (!displayAvailable()) {
         const char* name = std::getenv("DISPLAY");
         std::fprintf(stderr, "%s: cannot open display '%s'; run it under X or xvfb-run\n",
                      programName, name != nullptr ? name : "");
-        return 1;
+        return false;
     }
     int toolkitArgc = 1;
     char* toolkitArgv[] = {const_cast<char*>(programName), nullptr};
-    openWindow(&toolkitArgc, toolkitArgv, options.width, options.height);
+    openWindow(&toolkitArgc, toolkitArgv, width, height);
     useManualClock();
-    startScene(options.width, options.height, options.dataDirectory);
+    startScene(width, height, dataDirectory);
+    return true;
+}
+
+int runSnapshot(const SnapshotOptions& options, const char* programName) {
+    if (!startPinnedScene(options.dataDirectory, options.width, options.height, programName)) {
+        return 1;
+    }
     drawFramesUntil(options.timeMs, options.stepMs);
     if (!writePng(options.outPath, readFrame(options.width, options.height))) {
         std::fprintf(stderr, "%s: cannot write %s\n", programName, options.outPath.c_str());

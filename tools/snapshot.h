@@ -26,5 +26,10 @@ RgbImage readFrame(int width, int height);
 // True when a window system connection can be made (always true where there is no X11).
 bool displayAvailable();
 
+// Opens a window of the given size and starts the scene on the manual clock, as the program
+// starts it; false, with a message, where there is no display.
+bool startPinnedScene(const std::string& dataDirectory, int width, int height,
+                      const char* programName);
+
 // The whole tool: window, start-up, frames and the PNG. Returns the process status.
 int runSnapshot(const SnapshotOptions& options, const char* programName);

@@ -30,7 +30,11 @@ void setManualClockMs(std::int64_t milliseconds) {
 }
 
 void drawFramesUntil(std::int64_t timeMs, int stepMs) {
-    for (std::int64_t frameMs = 0; frameMs < timeMs; frameMs += stepMs) {
+    drawFramesFrom(0, timeMs, stepMs);
+}
+
+void drawFramesFrom(std::int64_t firstMs, std::int64_t timeMs, int stepMs) {
+    for (std::int64_t frameMs = firstMs; frameMs < timeMs; frameMs += stepMs) {
         setManualClockMs(frameMs);
         updateClock();
         drawFrame();

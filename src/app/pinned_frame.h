@@ -20,3 +20,7 @@ void setManualClockMs(std::int64_t milliseconds);
 // Draws frames at 0, step, 2 step, ... while below `timeMs`, then one at exactly `timeMs`, so
 // that the feathers integrate as they would live. Needs the scene started on the manual clock.
 void drawFramesUntil(std::int64_t timeMs, int stepMs);
+
+// The same from `firstMs` on: a sequence of pinned frames goes on from the frame after the last
+// one drawn, so that each frame it shows is the one drawFramesUntil would draw at its time.
+void drawFramesFrom(std::int64_t firstMs, std::int64_t timeMs, int stepMs);

@@ -1,0 +1,118 @@
+#include "clip_options.h"
+
+#include "app/pinned_frame.h"
+#include "options.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr long MS_PER_SECOND = 1000;
+constexpr int MAX_QUALITY = 100;
+// Ten minutes at 25 frames a second: well past any clip a page shows.
+constexpr std::int64_t MAX_CLIP_FRAMES = 15000;
+
+bool parseQuality(const char* text, int& quality) {
+    if (std::strcmp(text, "lossless") == 0) {
+        quality = LOSSLESS_QUALITY;
+        return true;
+    }
+    long value = 0;
+    if (!parseWholeNumber(text, 0, MAX_QUALITY, value)) {
+        return false;
+    }
+    quality = static_cast<int>(value);
+    return true;
+}
+
+bool parseFramesPerSecond(const char* text, int& framesPerSecond) {
+    long value = 0;
+    if (!parseWholeNumber(text, 1, MS_PER_SECOND, value)) {
+        return false;
+    }
+    framesPerSecond = static_cast<int>(value);
+    return true;
+}
+
+bool parseOption(const std::string& name, const char* value, ClipOptions& options) {
+    if (name == "--data") {
+        options.dataDirectory = value;
+        return true;
+    }
+    if (name == "--out") {
+        options.outPath = value;
+        return !options.outPath.empty();
+    }
+    if (name == "--start") {
+        return parsePinnedTime(value, options.startMs);
+    }
+    if (name == "--length") {
+        return parsePinnedTime(value, options.lengthMs) && options.lengthMs > 0;
+    }
+    if (name == "--fps") {
+        return parseFramesPerSecond(value, options.framesPerSecond);
+    }
+    if (name == "--step-ms") {
+        return parsePinnedStep(value, options.stepMs);
+    }
+    if (name == "--size") {
+        return parseSize(value, options.width, options.height);
+    }
+    if (name == "--quality") {
+        return parseQuality(value, options.quality);
+    }
+    return false;
+}
+
+// Why the clip's frames would miss the pinned clock's steps, or an empty text if they do not.
+std::string gridError(const ClipOptions& options) {
+    const int intervalMs = clipFrameIntervalMs(options);
+    if (intervalMs % options.stepMs != 0) {
+        return "--step-ms must divide the frame interval of " + std::to_string(intervalMs) + " ms";
+    }
+    if (options.startMs % options.stepMs != 0) {
+        return "--start must be a whole number of steps of " + std::to_string(options.stepMs) +
+               " ms";
+    }
+    if (clipFrameCount(options) > MAX_CLIP_FRAMES) {
+        return "--length asks for more than " + std::to_string(MAX_CLIP_FRAMES) + " frames";
+    }
+    return std::string();
+}
+
+} // namespace
+
+bool parseClipArgs(int argc, char** argv, ClipOptions& options, std::string& error) {
+    const auto parseOne = [&options](const std::string& name, const char* value) {
+        return parseOption(name, value, options);
+    };
+    if (!parseOptionPairs(argc, argv, parseOne, error)) {
+        return false;
+    }
+    if (options.outPath.empty()) {
+        error = "--out FILE.webp is required";
+        return false;
+    }
+    if (MS_PER_SECOND % options.framesPerSecond != 0) {
+        error = "--fps must divide 1000, so that frames fall on whole milliseconds";
+        return false;
+    }
+    if (options.stepMs == 0) {
+        options.stepMs = clipFrameIntervalMs(options); // one pinned frame per clip frame
+    }
+    error = gridError(options);
+    return error.empty();
+}
+
+int clipFrameIntervalMs(const ClipOptions& options) {
+    return static_cast<int>(MS_PER_SECOND / options.framesPerSecond);
+}
+
+int clipFrameCount(const ClipOptions& options) {
+    const int intervalMs = clipFrameIntervalMs(options);
+    return static_cast<int>((options.lengthMs + intervalMs - 1) / intervalMs);
+}
+
+std::int64_t clipFrameTimeMs(const ClipOptions& options, int frame) {
+    return options.startMs + static_cast<std::int64_t>(frame) * clipFrameIntervalMs(options);
+}
