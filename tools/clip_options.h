@@ -16,7 +16,7 @@ struct ClipOptions {
     int stepMs = 0; // the pinned clock's step; 0 until parsed, then the frame interval if unset
     int width = 480;
     int height = 360;
-    int quality = 80;
+    int quality = 90;
     std::string outPath;
 };
 

@@ -42,6 +42,11 @@ bool beginClip(ClipEncoder& clip, int width, int height, int quality) {
         return false;
     }
     options.anim_params.loop_count = 0; // for ever
+    // Every frame a key frame: between key frames the encoder keeps the pixels it judges
+    // unchanged, and in the sky's smooth gradients its lossy errors then pile up into visible
+    // blocks within a few frames. Whole frames also came out smaller here.
+    options.kmin = 1;
+    options.kmax = 1;
     clip.encoder = WebPAnimEncoderNew(width, height, &options);
     clip.width = width;
     clip.height = height;
