@@ -18,9 +18,7 @@ struct ClipFrame {
 };
 
 RgbImage withoutAlpha(const uint8_t* rgba, const WebPAnimInfo& info) {
-    RgbImage image;
-    image.width = static_cast<int>(info.canvas_width);
-    image.height = static_cast<int>(info.canvas_height);
+    RgbImage image{static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height), {}};
     for (std::size_t i = 0; i < std::size_t{info.canvas_width} * info.canvas_height * 4; ++i) {
         if (i % 4 != 3) {
             image.pixels.push_back(rgba[i]);
@@ -65,13 +63,11 @@ TEST(Clip, FramesFallOnThePinnedClocksSteps) {
     struct Case {
         std::vector<const char*> arguments; // besides --out
         bool accepted;
-        int frames, stepMs;
-        std::int64_t lastFrameMs;
+        int frames, stepMs, lastFrameMs;
     };
     const Case cases[] = {
         {{}, true, 150, 40, 5960},
         {{"--start", "2.04", "--length", "1", "--step-ms", "20"}, true, 25, 20, 3000},
-        {{"--length", "0.05", "--fps", "10", "--step-ms", "25"}, true, 1, 25, 0},
         {{"--length", "0.101", "--fps", "10"}, true, 2, 100, 100},
         {{"--length", "600"}, true, 15000, 40, 599960},
         {{"--length", "600.04"}, false, 0, 0, 0},
@@ -80,7 +76,6 @@ TEST(Clip, FramesFallOnThePinnedClocksSteps) {
         {{"--start", "0.03", "--step-ms", "20"}, false, 0, 0, 0},
         {{"--length", "0"}, false, 0, 0, 0},
         {{"--quality", "101"}, false, 0, 0, 0},
-        {{"--size", "480"}, false, 0, 0, 0},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = {"plume-clip", "--out", "clip.webp"};
@@ -114,8 +109,7 @@ TEST(Clip, EachFrameIsTheSnapshotAtItsTime) {
         EXPECT_EQ(frames[k].endMs, 250 * (k + 1));
         const ImageDifference difference = compareImages(
             frames[k].image, snapshotAt(out, std::string(" --step-ms 50 --time ") + times[k]));
-        EXPECT_TRUE(sameFrame(difference)) << times[k] << " s: " << difference.meanLevels;
-        EXPECT_EQ(difference.meanLevels, 0.0) << times[k] << " s, lossless on one renderer";
+        EXPECT_EQ(difference.meanLevels, 0.0) << times[k] << " s: lossless, on one renderer";
     }
     // A control: the frame one step late must be judged another.
     EXPECT_FALSE(
