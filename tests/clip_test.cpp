@@ -71,6 +71,7 @@ TEST(Clip, FramesFallOnThePinnedClocksSteps) {
         {{"--length", "0.101", "--fps", "10"}, true, 2, 100, 100},
         {{"--length", "600"}, true, 15000, 40, 599960},
         {{"--length", "600.04"}, false, 0, 0, 0},
+        {{"--length", "4294967.296", "--fps", "1000"}, false, 0, 0, 0}, // 2^32 frames
         {{"--fps", "3"}, false, 0, 0, 0},
         {{"--step-ms", "16"}, false, 0, 0, 0},
         {{"--start", "0.03", "--step-ms", "20"}, false, 0, 0, 0},

@@ -12,7 +12,8 @@ namespace {
 // through exactly the frames plume-snapshot draws on its way to that frame's time.
 bool encodeFrames(const ClipOptions& options, ClipEncoder& clip) {
     std::int64_t firstMs = 0;
-    for (int frame = 0; frame < clipFrameCount(options); ++frame) {
+    const int frames = static_cast<int>(clipFrameCount(options)); // bounded by the parser
+    for (int frame = 0; frame < frames; ++frame) {
         const std::int64_t timeMs = clipFrameTimeMs(options, frame);
         drawFramesFrom(firstMs, timeMs, options.stepMs);
         firstMs = timeMs + options.stepMs;
@@ -31,7 +32,7 @@ int runClip(const ClipOptions& options, const char* programName) {
         return 1;
     }
     ClipEncoder clip;
-    const int endMs = clipFrameCount(options) * clipFrameIntervalMs(options);
+    const int endMs = static_cast<int>(clipFrameCount(options)) * clipFrameIntervalMs(options);
     const bool written = beginClip(clip, options.width, options.height, options.quality) &&
                          encodeFrames(options, clip) && writeClip(clip, endMs, options.outPath);
     endClip(clip);

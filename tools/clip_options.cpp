@@ -108,9 +108,9 @@ int clipFrameIntervalMs(const ClipOptions& options) {
     return static_cast<int>(MS_PER_SECOND / options.framesPerSecond);
 }
 
-int clipFrameCount(const ClipOptions& options) {
+std::int64_t clipFrameCount(const ClipOptions& options) {
     const int intervalMs = clipFrameIntervalMs(options);
-    return static_cast<int>((options.lengthMs + intervalMs - 1) / intervalMs);
+    return (options.lengthMs + intervalMs - 1) / intervalMs;
 }
 
 std::int64_t clipFrameTimeMs(const ClipOptions& options, int frame) {

@@ -28,6 +28,6 @@ bool parseClipArgs(int argc, char** argv, ClipOptions& options, std::string& err
 int clipFrameIntervalMs(const ClipOptions& options);
 
 // The frames at start, start + interval, ... while below start + length.
-int clipFrameCount(const ClipOptions& options);
+std::int64_t clipFrameCount(const ClipOptions& options);
 
 std::int64_t clipFrameTimeMs(const ClipOptions& options, int frame);
