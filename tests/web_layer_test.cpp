@@ -168,4 +168,32 @@ TEST(WebLayerVertices, TrianglesDrawWhatThePrimitivesDraw) {
     EXPECT_EQ(differing, 0u);
 }
 
+// A frame fuller than the sixteen-bit indices reach drops the primitive that does not fit,
+// whole, and keeps every index inside the frame's vertices.
+TEST(WebLayerVertices, APrimitiveBeyondTheFrameIsDroppedWhole) {
+    const GatheredVertex corner{0, 0, 0, 0, 0, 1, 1, 1};
+    clearGathered();
+    beginGathering();
+    for (int i = 0; i < MAX_FRAME_VERTICES - 2; ++i) {
+        ASSERT_TRUE(gatherVertex(corner));
+    }
+    EXPECT_TRUE(endGathering(PrimitiveShape::TriangleStrip));
+    const int indices = gatheredIndexCount();
+    EXPECT_EQ(indices, (MAX_FRAME_VERTICES - 4) * 3);
+    beginGathering();
+    bool accepted = true;
+    for (int i = 0; i < 4; ++i) {
+        accepted = gatherVertex(corner) && accepted;
+    }
+    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(endGathering(PrimitiveShape::Quads));
+    EXPECT_EQ(gatheredVertexCount(), MAX_FRAME_VERTICES - 2);
+    EXPECT_EQ(gatheredIndexCount(), indices);
+    for (int i = 0; i < indices; ++i) {
+        ASSERT_LT(gatheredIndices()[i], MAX_FRAME_VERTICES - 2);
+    }
+    clearGathered();
+    EXPECT_EQ(gatheredVertexCount() + gatheredIndexCount(), 0);
+}
+
 } // namespace
