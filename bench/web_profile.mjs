@@ -2,6 +2,8 @@
 //
 //   scripts/web --build && node bench/web_profile.mjs [--seconds S] [--runs N] [SITE_DIR...]
 //
+// It drives Chromium through the browser test's Playwright client, which tests/web/run
+// installs (or `npm ci` in tests/web/).
 // For each run and each built page in turn (build-web/ if none is named, so that two builds
 // alternate under the same load), serves the page on a loopback port, lets it run 3 s, then
 // for S seconds (default 10) counts the program's frames (one clear each) and the browser's
@@ -11,6 +13,7 @@
 import { serve, openBrowser } from '../tests/web/browser.mjs';
 import { readdirSync, readFileSync, statSync } from 'node:fs';
 import { resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { gzipSync } from 'node:zlib';
 
 const SETTLE_MS = 3000;
@@ -46,7 +49,9 @@ function options(argv) {
     console.error('usage: node bench/web_profile.mjs [--seconds S] [--runs N] [SITE_DIR...]');
     process.exit(2);
   }
-  if (chosen.sites.length === 0) chosen.sites.push(resolve(import.meta.dirname, '..', 'build-web'));
+  if (chosen.sites.length === 0) {
+    chosen.sites.push(fileURLToPath(new URL('../build-web', import.meta.url)));
+  }
   return chosen;
 }
 
@@ -57,12 +62,14 @@ function cpuSeconds(profile) {
   let root = null;
   for (const entry of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
     try {
-      const fields = readFileSync(`/proc/${entry}/stat`, 'utf8').split(')').pop().trim().split(' ');
+      const stat = readFileSync(`/proc/${entry}/stat`, 'utf8');
+      const fields = stat.split(')').pop().trim().split(' ');
       const command = readFileSync(`/proc/${entry}/cmdline`, 'utf8');
       parents[entry] = fields[1];
       kinds[entry] = (command.match(/--type=([\w-]+)/) || [null, 'browser'])[1];
       seconds[entry] = (Number(fields[11]) + Number(fields[12])) / CLOCK_TICKS;
-      if (!command.includes('--type=') && command.includes(`--user-data-dir=${profile}`)) root = entry;
+      const browser = !command.includes('--type=');
+      if (browser && command.includes(`--user-data-dir=${profile}`)) root = entry;
     } catch {
       // The process ended while it was read.
     }
@@ -70,7 +77,9 @@ function cpuSeconds(profile) {
   const totals = {};
   for (const pid of Object.keys(seconds)) {
     let ancestor = pid;
-    while (ancestor && ancestor !== root && parents[ancestor] && ancestor !== '1') ancestor = parents[ancestor];
+    while (ancestor && ancestor !== root && ancestor !== '1' && parents[ancestor]) {
+      ancestor = parents[ancestor];
+    }
     if (ancestor === root) totals[kinds[pid]] = (totals[kinds[pid]] || 0) + seconds[pid];
   }
   return totals;
@@ -84,7 +93,9 @@ function selfTimes(profile) {
     const { functionName: name, url } = frames.get(sample);
     let kind = url || 'native: WebGL and other browser calls';
     if (['(idle)', '(program)', '(garbage collector)'].includes(name)) kind = name;
-    else if (url.startsWith('wasm://') || url.includes('.wasm')) kind = 'plume.wasm: the program and its GL layer';
+    else if (url.startsWith('wasm://') || url.includes('.wasm')) {
+      kind = 'plume.wasm: the program and its GL layer';
+    }
     else if (url.endsWith('plume.js')) kind = 'plume.js: GLUT, WebGL bindings and glue';
     totals[kind] = (totals[kind] || 0) + (profile.timeDeltas[i + 1] || 0) / 1000;
   });
@@ -121,10 +132,12 @@ function report(site, run) {
   const frames = Math.max(count('clear'), 1);
   const rate = count('clear') / elapsed;
   const perFrame = (n) => (n / frames).toFixed(2);
-  console.log(`${site}: over ${elapsed.toFixed(1)} s the program drew ${rate.toFixed(1)} frames/s;` +
-    ` the browser offered ${((after.animationFrames - before.animationFrames) / elapsed).toFixed(1)}` +
-    ` animation frames/s; last caption: ${after.title}`);
-  console.log(`  WebGL calls per frame: draws ${perFrame(count('drawArrays') + count('drawElements'))},` +
+  const offered = (after.animationFrames - before.animationFrames) / elapsed;
+  const draws = count('drawArrays') + count('drawElements');
+  console.log(`${site}: over ${elapsed.toFixed(1)} s the program drew ${rate.toFixed(1)}` +
+    ` frames/s; the browser offered ${offered.toFixed(1)} animation frames/s;` +
+    ` last caption: ${after.title}`);
+  console.log(`  WebGL calls per frame: draws ${perFrame(draws)},` +
     ` buffer uploads ${perFrame(count('bufferData') + count('bufferSubData'))}`);
   console.log('  the page\'s main thread, sampled (ms per frame):');
   for (const [kind, ms] of Object.entries(threads).sort((a, b) => b[1] - a[1])) {
@@ -135,7 +148,7 @@ function report(site, run) {
     const used = cpuAfter[kind] - (cpuBefore[kind] || 0);
     console.log(`    ${(1000 * used / frames).toFixed(2).padStart(7)}  ${kind}`);
   }
-  return { rate, draws: (count('drawArrays') + count('drawElements')) / frames };
+  return { rate, draws: draws / frames };
 }
 
 function sizes(site) {
@@ -161,6 +174,7 @@ console.log('summary:');
 for (const [site, list] of results) {
   const rates = list.map((r) => r.rate.toFixed(1));
   const mean = list.reduce((sum, r) => sum + r.rate, 0) / list.length;
+  const draws = list.reduce((sum, r) => sum + r.draws, 0) / list.length;
   console.log(`${site}: ${mean.toFixed(1)} frames/s (runs: ${rates.join(', ')}),` +
-    ` ${(list.reduce((sum, r) => sum + r.draws, 0) / list.length).toFixed(1)} draws a frame; ${sizes(site)}`);
+    ` ${draws.toFixed(1)} draws a frame; ${sizes(site)}`);
 }

@@ -24,7 +24,8 @@ export function serve(directory) {
         response.writeHead(404).end();
         return;
       }
-      response.writeHead(200, { 'Content-Type': TYPES[extname(file)] || 'application/octet-stream' });
+      const type = TYPES[extname(file)] || 'application/octet-stream';
+      response.writeHead(200, { 'Content-Type': type });
       response.end(data);
     });
   });

@@ -7,7 +7,8 @@ import { writeFileSync } from 'node:fs';
 
 const [site, work, compare] = process.argv.slice(2);
 const READY = "document.documentElement.dataset.frame === 'ready'";
-const MESSAGE = "!document.getElementById('message').hidden && document.getElementById('canvas').hidden";
+const MESSAGE = "!document.getElementById('message').hidden &&" +
+  " document.getElementById('canvas').hidden";
 const LIVE = "!document.documentElement.dataset.frame && document.title.includes('FPS:') &&" +
   " document.getElementById('caption').textContent.includes('FPS:')";
 // Counts the frames (clears) and draws the page makes, before its own scripts run.
@@ -21,14 +22,16 @@ const COUNT_DRAWS = () => {
     };
   }
 };
-const LOSE = "document.getElementById('canvas').getContext('webgl')" +
-  ".getExtension('WEBGL_lose_context')";
+const CONTEXT = "document.getElementById('canvas').getContext('webgl')";
+const LOSE = `${CONTEXT}.getExtension('WEBGL_lose_context')`;
+const NEXT_FRAME = 'new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))';
 const MAX_DRAWS_PER_FRAME = 8;
 
 // plume-compare's status: 0 the same frame, 1 another.
 async function compared(page, frame) {
   writeFileSync(`${work}/shot.png`, await frameShot(page));
-  const result = spawnSync(compare, [`${work}/shot.png`, `${work}/${frame}.png`], { encoding: 'utf8' });
+  const result = spawnSync(compare, [`${work}/shot.png`, `${work}/${frame}.png`],
+    { encoding: 'utf8' });
   console.log(`  against ${frame}: ${result.stdout.trim()}`);
   return result.status;
 }
@@ -42,12 +45,14 @@ async function visit(page, query, condition, ms = 30000) {
 async function loseAndRestore(page, results) {
   // A lost context offers no extensions: the one that lost it restores it.
   await page.evaluate(`window.plumeLose = ${LOSE}; plumeLose.loseContext()`);
-  const lost = await waitFor(page, "document.getElementById('canvas').getContext('webgl').isContextLost()", 5000);
-  results.push(['control: a lost context shows no frame 2-16', lost && await compared(page, '2-16') === 1]);
+  const lost = await waitFor(page, `${CONTEXT}.isContextLost()`, 5000);
+  results.push(['control: a lost context shows no frame 2-16',
+    lost && await compared(page, '2-16') === 1]);
   await page.evaluate('plumeLose.restoreContext()');
-  const back = await waitFor(page, "!document.getElementById('canvas').getContext('webgl').isContextLost()", 5000);
-  await page.evaluate('new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))');
-  results.push(['restored context draws frame 2-16 again', back && await compared(page, '2-16') === 0]);
+  const back = await waitFor(page, `!${CONTEXT}.isContextLost()`, 5000);
+  await page.evaluate(NEXT_FRAME);
+  results.push(['restored context draws frame 2-16 again',
+    back && await compared(page, '2-16') === 0]);
 }
 
 async function pinnedFrames(browser, results) {
