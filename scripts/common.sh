@@ -9,7 +9,10 @@ HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
 # The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.
 WEB_PACKAGES="cmake make emscripten node-acorn"
-BROWSER_PACKAGES="chromium python3"
+# The browser test and profiler drive Chromium through Playwright, from the npm registry, with
+# Node and npm (Debian's, where the machine has no Node of its own that brings npm).
+BROWSER_PACKAGES="chromium"
+NODE_PACKAGES="nodejs npm"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
@@ -29,6 +32,18 @@ ensure_packages() {
     echo "Installing ${missing[*]}" >&2
     apt-get update -qq >&2
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
+}
+
+# Installs the pinned Playwright client of tests/web/ from its lockfile, once per lockfile.
+ensure_browser_client() {
+    local client="$PLUME_ROOT/tests/web"
+    local stamp="$client/node_modules/.installed-from-lock"
+    # shellcheck disable=SC2086
+    command -v npm >/dev/null 2>&1 || ensure_packages $NODE_PACKAGES
+    if ! cmp -s "$client/package-lock.json" "$stamp"; then
+        (cd "$client" && npm ci --no-audit --no-fund --loglevel=error >&2)
+        cp "$client/package-lock.json" "$stamp"
+    fi
 }
 
 # A private X server for the command. -noreset: by default the server resets whenever its last

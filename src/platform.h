@@ -15,7 +15,8 @@
 #include <GL/glu.h>
 #include <windows.h>
 #elif defined(__EMSCRIPTEN__)
-// The browser: Emscripten's own GLUT, and its emulation of fixed-function OpenGL over WebGL.
+// The browser: Emscripten's own GLUT; plume's layer in src/web/ supplies the OpenGL 1.1 and GLU
+// calls that these headers declare, over WebGL.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>

@@ -3,6 +3,7 @@
 #include "app/frame.h"
 #include "app/pinned_frame.h"
 #include "platform.h"
+#include "web/layer.h"
 #include "web/web_page.h"
 
 #include <cstdint>
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
+    startGlLayer();
     if (!pinned) {
         startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
         // Hands the loop to the browser, which then draws a frame on each display refresh.
@@ -42,6 +44,8 @@ int main(int argc, char** argv) {
     useManualClock();
     startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
     drawFramesUntil(timeMs, stepMs);
+    // Shown as a live frame is: the swap sends what the layer still holds.
+    glutSwapBuffers();
     // The toolkit here runs its idle callback on a timer from the moment it is registered; with
     // no callbacks left, nothing draws over the frame.
     glutIdleFunc(nullptr);

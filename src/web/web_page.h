@@ -10,5 +10,8 @@ bool pageParameter(const char* name, std::string& value);
 // document element, which a test waits for before it takes the picture.
 void markFrameReady();
 
-// Shows `text` in place of the canvas, for an address the program cannot follow.
+// Shows `text` in place of the canvas, for an address the program cannot follow or a context
+// the browser does not give back.
 void showPageMessage(const char* text);
+// The canvas again in place of the message, as it was.
+void hidePageMessage();

@@ -1,6 +1,5 @@
-// The browser's share of the toolkit and GLU that Emscripten declares but does not supply, and
-// the page's address and caption as the web entry sees them.
-#define GL_GLEXT_PROTOTYPES
+// The browser's share of the toolkit that Emscripten declares but does not supply, and the
+// page's address and caption as the web entry sees them.
 #include "app/swap_interval.h"
 #include "platform.h"
 #include "web/web_page.h"
@@ -35,6 +34,12 @@ EM_JS(void, copyPageParameter, (const char* name, char* buffer, int size), {
     stringToUTF8(new URLSearchParams(location.search).get(UTF8ToString(name)), buffer, size);
 });
 
+EM_JS(void, hideMessageInPage, (), {
+    if (typeof hideMessage == 'function') {
+        hideMessage();
+    }
+});
+
 EM_JS(void, setFrameReady, (), { document.documentElement.dataset.frame = 'ready'; });
 
 // A page has no window caption of its own; the document's title and the line under the canvas
@@ -45,14 +50,6 @@ void glutSetWindowTitle(const char* title) {
 
 // The browser draws on each display refresh, and a page has no way to ask it otherwise.
 void disableSwapInterval() {}
-
-// WebGL 1 makes the levels itself, and wants the internal format equal to the format.
-GLint gluBuild2DMipmaps(GLenum target, GLint /*internalFormat*/, GLsizei width, GLsizei height,
-                        GLenum format, GLenum type, const void* data) {
-    glTexImage2D(target, 0, static_cast<GLint>(format), width, height, 0, format, type, data);
-    glGenerateMipmap(target);
-    return 0;
-}
 
 bool pageParameter(const char* name, std::string& value) {
     const int bytes = pageParameterBytes(name);
@@ -72,4 +69,8 @@ void markFrameReady() {
 
 void showPageMessage(const char* text) {
     showMessageInPage(text);
+}
+
+void hidePageMessage() {
+    hideMessageInPage();
 }

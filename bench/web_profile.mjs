@@ -1,0 +1,180 @@
+// The live page's frame rate in headless Chromium, and where a frame's time goes.
+//
+//   scripts/web --build && node bench/web_profile.mjs [--seconds S] [--runs N] [SITE_DIR...]
+//
+// It drives Chromium through the browser test's Playwright client, which tests/web/run
+// installs (or `npm ci` in tests/web/).
+// For each run and each built page in turn (build-web/ if none is named, so that two builds
+// alternate under the same load), serves the page on a loopback port, lets it run 3 s, then
+// for S seconds (default 10) counts the program's frames (one clear each) and the browser's
+// animation frames, the WebGL draws and uploads, samples the page's main thread with the
+// DevTools profiler and reads the CPU time of Chromium's processes from /proc. Prints each
+// run, then a summary per page with the sizes of plume.js and plume.wasm.
+import { serve, openBrowser } from '../tests/web/browser.mjs';
+import { readdirSync, readFileSync, statSync } from 'node:fs';
+import { resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { gzipSync } from 'node:zlib';
+
+const SETTLE_MS = 3000;
+const SAMPLING_US = 200;
+const CLOCK_TICKS = 100; // Linux's USER_HZ, the unit of /proc's CPU times
+// Runs before the page's own scripts: counts the animation frames the browser offers and the
+// WebGL calls that make a frame.
+const WATCH = () => {
+  window.plumeWatch = { animationFrames: 0, calls: {} };
+  for (const name of ['clear', 'drawArrays', 'drawElements', 'bufferData', 'bufferSubData']) {
+    const call = WebGLRenderingContext.prototype[name];
+    WebGLRenderingContext.prototype[name] = function (...args) {
+      plumeWatch.calls[name] = (plumeWatch.calls[name] || 0) + 1;
+      return call.apply(this, args);
+    };
+  }
+  requestAnimationFrame(function frame() {
+    plumeWatch.animationFrames++;
+    requestAnimationFrame(frame);
+  });
+};
+const STATE = '({now: performance.now(), animationFrames: plumeWatch.animationFrames,' +
+  ' calls: {...plumeWatch.calls}, title: document.title})';
+
+function options(argv) {
+  const chosen = { seconds: 10, runs: 1, sites: [] };
+  for (let i = 0; i < argv.length; ++i) {
+    if (argv[i] === '--seconds') chosen.seconds = Number(argv[++i]);
+    else if (argv[i] === '--runs') chosen.runs = Number(argv[++i]);
+    else chosen.sites.push(resolve(argv[i]));
+  }
+  if (!(chosen.seconds > 0) || !(chosen.runs >= 1)) {
+    console.error('usage: node bench/web_profile.mjs [--seconds S] [--runs N] [SITE_DIR...]');
+    process.exit(2);
+  }
+  if (chosen.sites.length === 0) {
+    chosen.sites.push(fileURLToPath(new URL('../build-web', import.meta.url)));
+  }
+  return chosen;
+}
+
+// CPU seconds of Chromium's processes by type: the one whose command line names `profile`,
+// and its descendants.
+function cpuSeconds(profile) {
+  const parents = {}, kinds = {}, seconds = {};
+  let root = null;
+  for (const entry of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
+    try {
+      const stat = readFileSync(`/proc/${entry}/stat`, 'utf8');
+      const fields = stat.split(')').pop().trim().split(' ');
+      const command = readFileSync(`/proc/${entry}/cmdline`, 'utf8');
+      parents[entry] = fields[1];
+      kinds[entry] = (command.match(/--type=([\w-]+)/) || [null, 'browser'])[1];
+      seconds[entry] = (Number(fields[11]) + Number(fields[12])) / CLOCK_TICKS;
+      const browser = !command.includes('--type=');
+      if (browser && command.includes(`--user-data-dir=${profile}`)) root = entry;
+    } catch {
+      // The process ended while it was read.
+    }
+  }
+  const totals = {};
+  for (const pid of Object.keys(seconds)) {
+    let ancestor = pid;
+    while (ancestor && ancestor !== root && ancestor !== '1' && parents[ancestor]) {
+      ancestor = parents[ancestor];
+    }
+    if (ancestor === root) totals[kinds[pid]] = (totals[kinds[pid]] || 0) + seconds[pid];
+  }
+  return totals;
+}
+
+// Milliseconds of the sampled main thread by kind of code, from a DevTools CPU profile.
+function selfTimes(profile) {
+  const frames = new Map(profile.nodes.map((node) => [node.id, node.callFrame]));
+  const totals = {};
+  profile.samples.forEach((sample, i) => {
+    const { functionName: name, url } = frames.get(sample);
+    let kind = url || 'native: WebGL and other browser calls';
+    if (['(idle)', '(program)', '(garbage collector)'].includes(name)) kind = name;
+    else if (url.startsWith('wasm://') || url.includes('.wasm')) {
+      kind = 'plume.wasm: the program and its GL layer';
+    }
+    else if (url.endsWith('plume.js')) kind = 'plume.js: GLUT, WebGL bindings and glue';
+    totals[kind] = (totals[kind] || 0) + (profile.timeDeltas[i + 1] || 0) / 1000;
+  });
+  return totals;
+}
+
+async function measure(site, seconds) {
+  const { server, base } = await serve(site);
+  const browser = await openBrowser();
+  try {
+    const page = await browser.context.newPage();
+    await page.addInitScript(WATCH);
+    await page.goto(base);
+    await page.waitForTimeout(SETTLE_MS);
+    const cdp = await browser.context.newCDPSession(page);
+    await cdp.send('Profiler.enable');
+    await cdp.send('Profiler.setSamplingInterval', { interval: SAMPLING_US });
+    const before = await page.evaluate(STATE), cpuBefore = cpuSeconds(browser.profile);
+    await cdp.send('Profiler.start');
+    await page.waitForTimeout(seconds * 1000);
+    const { profile } = await cdp.send('Profiler.stop');
+    const after = await page.evaluate(STATE), cpuAfter = cpuSeconds(browser.profile);
+    return { before, after, cpuBefore, cpuAfter, threads: selfTimes(profile) };
+  } finally {
+    await browser.close();
+    server.close();
+  }
+}
+
+function report(site, run) {
+  const { before, after, cpuBefore, cpuAfter, threads } = run;
+  const elapsed = (after.now - before.now) / 1000;
+  const count = (name) => (after.calls[name] || 0) - (before.calls[name] || 0);
+  const frames = Math.max(count('clear'), 1);
+  const rate = count('clear') / elapsed;
+  const perFrame = (n) => (n / frames).toFixed(2);
+  const offered = (after.animationFrames - before.animationFrames) / elapsed;
+  const draws = count('drawArrays') + count('drawElements');
+  console.log(`${site}: over ${elapsed.toFixed(1)} s the program drew ${rate.toFixed(1)}` +
+    ` frames/s; the browser offered ${offered.toFixed(1)} animation frames/s;` +
+    ` last caption: ${after.title}`);
+  console.log(`  WebGL calls per frame: draws ${perFrame(draws)},` +
+    ` buffer uploads ${perFrame(count('bufferData') + count('bufferSubData'))}`);
+  console.log('  the page\'s main thread, sampled (ms per frame):');
+  for (const [kind, ms] of Object.entries(threads).sort((a, b) => b[1] - a[1])) {
+    console.log(`    ${(ms / frames).toFixed(2).padStart(7)}  ${kind}`);
+  }
+  console.log('  CPU time of Chromium\'s processes (ms per frame):');
+  for (const kind of Object.keys(cpuAfter).sort()) {
+    const used = cpuAfter[kind] - (cpuBefore[kind] || 0);
+    console.log(`    ${(1000 * used / frames).toFixed(2).padStart(7)}  ${kind}`);
+  }
+  return { rate, draws: draws / frames };
+}
+
+function sizes(site) {
+  return ['plume.js', 'plume.wasm'].map((name) => {
+    const bytes = readFileSync(`${site}/${name}`);
+    return `${name} ${(statSync(`${site}/${name}`).size / 1024).toFixed(1)} KB` +
+      ` (gzipped ${(gzipSync(bytes, { level: 9 }).length / 1024).toFixed(1)} KB)`;
+  }).join(', ');
+}
+
+const { seconds, runs, sites } = options(process.argv.slice(2));
+// However loaded the machine, the run ends: a browser that stops answering ends it too.
+const limit = setTimeout(() => {
+  console.error('web_profile: Chromium stopped answering; giving up');
+  process.exit(1);
+}, (runs * sites.length * (seconds + 60)) * 1000);
+const results = new Map(sites.map((site) => [site, []]));
+for (let i = 0; i < runs; ++i) {
+  for (const site of sites) results.get(site).push(report(site, await measure(site, seconds)));
+}
+clearTimeout(limit);
+console.log('summary:');
+for (const [site, list] of results) {
+  const rates = list.map((r) => r.rate.toFixed(1));
+  const mean = list.reduce((sum, r) => sum + r.rate, 0) / list.length;
+  const draws = list.reduce((sum, r) => sum + r.draws, 0) / list.length;
+  console.log(`${site}: ${mean.toFixed(1)} frames/s (runs: ${rates.join(', ')}),` +
+    ` ${draws.toFixed(1)} draws a frame; ${sizes(site)}`);
+}
