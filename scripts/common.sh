@@ -10,6 +10,10 @@ TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libx
 # The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.
 WEB_PACKAGES="cmake make emscripten node-acorn"
 BROWSER_PACKAGES="chromium python3"
+# The Windows build: MinGW-w64 (64-bit only) and what unpacks Debian's source packages; its
+# test runs the programs under Wine.
+WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64"
+WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
