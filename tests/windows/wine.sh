@@ -1,4 +1,5 @@
-# Wine on a private X server, for the Windows checks and the Windows download's test.
+# A private X server with Wine on it, and a program's run on it from start to close: for the
+# Windows checks and the tests of the downloads.
 # shellcheck shell=bash
 # Needs PLUME_ROOT (scripts/common.sh); run_program needs PLUME_CLOSE_WINDOW, the Linux tool.
 
@@ -19,6 +20,7 @@ start_wine_display() {
     done
     export DISPLAY=":$(cat "$display_file")"
     rm -f "$display_file"
+    command -v wine >/dev/null || return 0
     if [ ! -e "$WINEPREFIX/system.reg" ]; then
         echo "Creating the Wine prefix $WINEPREFIX" >&2
         wineboot --init >/dev/null 2>&1
@@ -26,9 +28,9 @@ start_wine_display() {
     wineserver -w
 }
 
-# The server outlives its last program by a few seconds; it must be gone before the display.
+# Wine's server outlives its last program by a few seconds; it must be gone before the display.
 stop_wine_display() {
-    wineserver -w 2>/dev/null || true
+    ! command -v wineserver >/dev/null || wineserver -w 2>/dev/null || true
     [ -z "${wine_xvfb:-}" ] || { kill "$wine_xvfb" 2>/dev/null; wait "$wine_xvfb" 2>/dev/null; } || true
 }
 
@@ -37,26 +39,27 @@ window_with() {
     xwininfo -root -children | awk -v pattern="$1" '$2 ~ pattern { print $1; exit }'
 }
 
-# run_program EXE FOLDER SECONDS: starts EXE in FOLDER (made empty, so without the images) under
-# Wine; true if within SECONDS its 640x480 window opens, sets an FPS caption, and the program
-# ends with status 0 after the close request.
+# run_program FOLDER SECONDS COMMAND...: starts COMMAND in FOLDER; true if within SECONDS its
+# 640x480 window opens, sets an FPS caption, and the program ends with status 0 after the close
+# request. With PLUME_EXPECTED_FOLDER set, the program must also be running in that folder.
 run_program() {
-    local exe=$1 folder=$2 deadline=$((SECONDS + $3)) window= status=0 size caption
-    mkdir -p "$folder"
-    (cd "$folder" && exec wine "$exe" 2>/dev/null) &
+    local folder=$1 deadline=$((SECONDS + $2)) window= status=0 size caption place=
+    shift 2
+    (cd "$folder" && exec "$@" 2>/dev/null) &
     local pid=$!
     while [ -z "$window" ] && [ $SECONDS -lt $deadline ] && kill -0 $pid 2>/dev/null; do
         sleep 0.5
         window=$(window_with '^"plume')
     done
     size=$([ -n "$window" ] && xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 }
-        END { print w "x" h }')
-    echo "      window ${window:-none}, ${size:-no size}"
+        END { print w "x" h }') || true
+    [ -z "${PLUME_EXPECTED_FOLDER:-}" ] || place=$(readlink "/proc/$pid/cwd") || true
+    echo "      window ${window:-none}, ${size:-no size}${place:+, running in $place}"
     while [ -n "$window" ] && [ $SECONDS -lt $deadline ] &&
         ! xprop -id "$window" WM_NAME | grep -q 'FPS:'; do
         sleep 0.5
     done
-    caption=$([ -n "$window" ] && xprop -id "$window" WM_NAME | sed 's/^[^"]*//')
+    caption=$([ -n "$window" ] && xprop -id "$window" WM_NAME | sed 's/^[^"]*//') || true
     echo "      caption: ${caption:-none}"
     "$PLUME_CLOSE_WINDOW" >/dev/null 2>&1 || true
     while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
@@ -65,5 +68,6 @@ run_program() {
     kill -0 $pid 2>/dev/null && { kill $pid; status=124; }
     wait $pid || status=$?
     echo "      exit status $status"
-    [ "$size" = 640x480 ] && [[ "$caption" == *FPS:* ]] && [ "$status" -eq 0 ]
+    [ "$size" = 640x480 ] && [[ "$caption" == *FPS:* ]] && [ "$status" -eq 0 ] &&
+        [ "$place" = "${PLUME_EXPECTED_FOLDER:-}" ]
 }
