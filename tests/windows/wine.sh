@@ -18,7 +18,8 @@ start_wine_display() {
         [ -s "$display_file" ] && break
         sleep 0.1
     done
-    export DISPLAY=":$(cat "$display_file")"
+    DISPLAY=":$(cat "$display_file")"
+    export DISPLAY
     rm -f "$display_file"
     command -v wine >/dev/null || return 0
     if [ ! -e "$WINEPREFIX/system.reg" ]; then
@@ -31,7 +32,10 @@ start_wine_display() {
 # Wine's server outlives its last program by a few seconds; it must be gone before the display.
 stop_wine_display() {
     ! command -v wineserver >/dev/null || wineserver -w 2>/dev/null || true
-    [ -z "${wine_xvfb:-}" ] || { kill "$wine_xvfb" 2>/dev/null; wait "$wine_xvfb" 2>/dev/null; } || true
+    if [ -n "${wine_xvfb:-}" ]; then
+        kill "$wine_xvfb" 2>/dev/null || true
+        wait "$wine_xvfb" 2>/dev/null || true
+    fi
 }
 
 # window_with NAME_PATTERN: the id of the first top-level window whose name matches.
@@ -43,7 +47,7 @@ window_with() {
 # 640x480 window opens, sets an FPS caption, and the program ends with status 0 after the close
 # request. With PLUME_EXPECTED_FOLDER set, the program must also be running in that folder.
 run_program() {
-    local folder=$1 deadline=$((SECONDS + $2)) window= status=0 size caption place=
+    local folder=$1 deadline=$((SECONDS + $2)) window='' status=0 size caption place=
     shift 2
     (cd "$folder" && exec "$@" 2>/dev/null) &
     local pid=$!
@@ -51,8 +55,8 @@ run_program() {
         sleep 0.5
         window=$(window_with '^"plume')
     done
-    size=$([ -n "$window" ] && xwininfo -id "$window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 }
-        END { print w "x" h }') || true
+    size=$([ -n "$window" ] && xwininfo -id "$window" |
+        awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }') || true
     [ -z "${PLUME_EXPECTED_FOLDER:-}" ] || place=$(readlink "/proc/$pid/cwd") || true
     echo "      window ${window:-none}, ${size:-no size}${place:+, running in $place}"
     while [ -n "$window" ] && [ $SECONDS -lt $deadline ] &&
