@@ -13,6 +13,10 @@ WEB_PACKAGES="cmake make emscripten node-acorn"
 # Node and npm (Debian's, where the machine has no Node of its own that brings npm).
 BROWSER_PACKAGES="chromium"
 NODE_PACKAGES="nodejs npm"
+# The Windows build: MinGW-w64 (64-bit only) and what unpacks Debian's source packages; its
+# test runs the programs under Wine.
+WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64"
+WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.

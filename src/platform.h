@@ -9,7 +9,10 @@
 #include <OpenGL/glu.h>
 #elif defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
+// MinGW's C++ library defines it already.
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>

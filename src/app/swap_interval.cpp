@@ -37,8 +37,9 @@ void disableSwapInterval() {
 
 void disableSwapInterval() {
     using SwapIntervalExt = BOOL(WINAPI*)(int);
-    const auto swapInterval =
-        reinterpret_cast<SwapIntervalExt>(wglGetProcAddress("wglSwapIntervalEXT"));
+    // Through the generic function type, which compilers accept as a cast to any other.
+    const auto swapInterval = reinterpret_cast<SwapIntervalExt>(
+        reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
     if (swapInterval != nullptr) {
         swapInterval(0);
     }
