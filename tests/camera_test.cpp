@@ -8,7 +8,6 @@
 #include <cmath>
 #include <tuple>
 
-constexpr double PI = 3.14159265358979323846;
 
 TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
     ensureGlWindow();
