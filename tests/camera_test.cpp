@@ -8,7 +8,6 @@
 #include <cmath>
 #include <tuple>
 
-
 TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
     ensureGlWindow();
     // {width, height, x scale}: 65 degrees tall, so the y scale is 1 / tan(32.5 degrees); height
