@@ -35,13 +35,8 @@ bool parseFramesPerSecond(const char* text, int& framesPerSecond) {
 }
 
 bool parseOption(const std::string& name, const char* value, ClipOptions& options) {
-    if (name == "--data") {
-        options.dataDirectory = value;
-        return true;
-    }
-    if (name == "--out") {
-        options.outPath = value;
-        return !options.outPath.empty();
+    if (const auto taken = parsePinnedToolOption(name, value, options)) {
+        return *taken;
     }
     if (name == "--start") {
         return parsePinnedTime(value, options.startMs);
@@ -51,12 +46,6 @@ bool parseOption(const std::string& name, const char* value, ClipOptions& option
     }
     if (name == "--fps") {
         return parseFramesPerSecond(value, options.framesPerSecond);
-    }
-    if (name == "--step-ms") {
-        return parsePinnedStep(value, options.stepMs);
-    }
-    if (name == "--size") {
-        return parseSize(value, options.width, options.height);
     }
     if (name == "--quality") {
         return parseQuality(value, options.quality);

@@ -17,22 +17,11 @@
 namespace {
 
 bool parseOption(const std::string& name, const char* value, SnapshotOptions& options) {
-    if (name == "--data") {
-        options.dataDirectory = value;
-        return true;
-    }
-    if (name == "--out") {
-        options.outPath = value;
-        return !options.outPath.empty();
+    if (const auto taken = parsePinnedToolOption(name, value, options)) {
+        return *taken;
     }
     if (name == "--time") {
         return parsePinnedTime(value, options.timeMs);
-    }
-    if (name == "--step-ms") {
-        return parsePinnedStep(value, options.stepMs);
-    }
-    if (name == "--size") {
-        return parseSize(value, options.width, options.height);
     }
     return false;
 }
