@@ -50,6 +50,17 @@ ensure_browser_client() {
     fi
 }
 
+# pinned_snapshots PLUME_SNAPSHOT DIR FRAME...: each frame, named SECONDS-STEP_MS, drawn by the
+# snapshot tool into DIR/FRAME.png, for the page checks to judge against.
+pinned_snapshots() {
+    local snapshot=$1 dir=$2 frame
+    shift 2
+    for frame in "$@"; do
+        "$snapshot" --data "$PLUME_ROOT/data" --time "${frame%-*}" --step-ms "${frame#*-}" \
+            --out "$dir/$frame.png"
+    done
+}
+
 # A private X server for the command. -noreset: by default the server resets whenever its last
 # client leaves, and a test that connects during the reset fails to open the display.
 under_xvfb() {
