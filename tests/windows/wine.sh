@@ -46,6 +46,7 @@ window_with() {
 # run_program FOLDER SECONDS COMMAND...: starts COMMAND in FOLDER; true if within SECONDS its
 # 640x480 window opens, sets an FPS caption, and the program ends with status 0 after the close
 # request. With PLUME_EXPECTED_FOLDER set, the program must also be running in that folder.
+# With PLUME_SCREENSHOT set, saves the window there once it shows its caption.
 run_program() {
     local folder=$1 deadline=$((SECONDS + $2)) window='' status=0 size caption place=
     shift 2
@@ -65,6 +66,8 @@ run_program() {
     done
     caption=$([ -n "$window" ] && xprop -id "$window" WM_NAME | sed 's/^[^"]*//') || true
     echo "      caption: ${caption:-none}"
+    [ -z "${PLUME_SCREENSHOT:-}" ] || [ -z "$window" ] ||
+        import -window "$window" "$PLUME_SCREENSHOT" || true
     "$PLUME_CLOSE_WINDOW" >/dev/null 2>&1 || true
     while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
         sleep 0.2
