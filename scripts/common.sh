@@ -13,10 +13,13 @@ WEB_PACKAGES="cmake make emscripten node-acorn"
 # Node and npm (Debian's, where the machine has no Node of its own that brings npm).
 BROWSER_PACKAGES="chromium"
 NODE_PACKAGES="nodejs npm"
-# The Windows build: MinGW-w64 (64-bit only) and what unpacks Debian's source packages; its
-# test runs the programs under Wine.
-WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64"
+# The Windows build: MinGW-w64 (64-bit only), what unpacks Debian's source packages, and
+# icotool for the program's icon; its test runs the programs under Wine.
+WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
 WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
+# The downloads' checks: the Debian package's dependencies and lint, its menu entry and metadata,
+# the Windows program's resources.
+PACKAGE_PACKAGES="dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
