@@ -83,6 +83,20 @@ Rgba featherAt(const std::vector<unsigned char>& feather, double x, double y) {
     return sum;
 }
 
+// The icon at one point, premultiplied: clear off the rounded square.
+Rgba iconAt(const std::vector<unsigned char>& feather, const SkyDirection& sun, double x,
+            double y) {
+    if (!insideRoundedSquare(x, y)) {
+        return {0.0, 0.0, 0.0, 0.0};
+    }
+    const double shadow = featherAt(feather, x - SHADOW_OFFSET, y - SHADOW_OFFSET).a;
+    const Colour sky = times(skyBehind(x, y, sun), 1.0 - SHADOW_DARKNESS * std::min(shadow, 1.0));
+    Rgba f = featherAt(feather, x, y);
+    const double gain = f.a > 0.0 ? std::min(FEATHER_OPACITY_GAIN, 1.0 / f.a) : 1.0;
+    f = {f.r * gain, f.g * gain, f.b * gain, f.a * gain};
+    return {f.r + sky.r * (1.0 - f.a), f.g + sky.g * (1.0 - f.a), f.b + sky.b * (1.0 - f.a), 1.0};
+}
+
 } // namespace
 
 std::vector<unsigned char> makeIcon(int sizePixels) {
@@ -95,28 +109,18 @@ std::vector<unsigned char> makeIcon(int sizePixels) {
             Rgba sum = {0.0, 0.0, 0.0, 0.0};
             for (int j = 0; j < ICON_SUBSAMPLES; ++j) {
                 for (int i = 0; i < ICON_SUBSAMPLES; ++i) {
-                    const double x = (column + (i + 0.5) / ICON_SUBSAMPLES) / sizePixels;
-                    const double y = (row + (j + 0.5) / ICON_SUBSAMPLES) / sizePixels;
-                    if (!insideRoundedSquare(x, y)) {
-                        continue;
-                    }
-                    const double shadow =
-                        featherAt(feather, x - SHADOW_OFFSET, y - SHADOW_OFFSET).a;
-                    const Colour sky =
-                        times(skyBehind(x, y, sun), 1.0 - SHADOW_DARKNESS * std::min(shadow, 1.0));
-                    Rgba f = featherAt(feather, x, y);
-                    const double gain = f.a > 0.0 ? std::min(FEATHER_OPACITY_GAIN, 1.0 / f.a) : 1.0;
-                    f = {f.r * gain, f.g * gain, f.b * gain, f.a * gain};
-                    sum = {sum.r + f.r + sky.r * (1.0 - f.a), sum.g + f.g + sky.g * (1.0 - f.a),
-                           sum.b + f.b + sky.b * (1.0 - f.a), sum.a + 1.0};
+                    const Rgba sample =
+                        iconAt(feather, sun, (column + (i + 0.5) / ICON_SUBSAMPLES) / sizePixels,
+                               (row + (j + 0.5) / ICON_SUBSAMPLES) / sizePixels);
+                    sum = {sum.r + sample.r, sum.g + sample.g, sum.b + sample.b, sum.a + sample.a};
                 }
             }
-            const double cover = sum.a / (ICON_SUBSAMPLES * ICON_SUBSAMPLES);
+            // The colour is the covered samples' mean; the alpha, the share they cover.
             const double unpremultiply = sum.a > 0.0 ? 1.0 / sum.a : 0.0;
             out[0] = toByte(sum.r * unpremultiply);
             out[1] = toByte(sum.g * unpremultiply);
             out[2] = toByte(sum.b * unpremultiply);
-            out[3] = toByte(cover);
+            out[3] = toByte(sum.a / (ICON_SUBSAMPLES * ICON_SUBSAMPLES));
             out += 4;
         }
     }
