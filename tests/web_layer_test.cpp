@@ -1,199 +1,291 @@
-// The browser layer's matrices and gathered triangles, held against the desktop's real OpenGL:
-// the same calls must give the same matrices, and the triangles the same pixels as the
-// primitives they stand for.
-#include "app/frame.h"
-#include "gl_test_support.h"
-#include "snapshot.h"
-#include "web/matrices.h"
-#include "web/vertices.h"
+// The browser layer from the program's calls down to WebGL, on the desktop, against a WebGL that
+// records (recording_webgl.cpp): primitives gather into as few draws as the state allows, each
+// drawn as it was given, and a lost and restored context shows the frame again, textures and all.
+#include "platform.h"
+#include "recording_webgl.h"
+#include "web/gl/restore.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace {
 
-struct MatrixStep {
-    char kind; // t translate, r rotate, s scale, p perspective
-    float a, b, c, d;
-};
+std::vector<std::string> expectedCorners;
 
-void applyToGl(const MatrixStep& step) {
-    switch (step.kind) {
-    case 't':
-        return glTranslatef(step.a, step.b, step.c);
-    case 'r':
-        return glRotatef(step.a, step.b, step.c, step.d);
-    case 's':
-        return glScalef(step.a, step.b, step.c);
-    default:
-        return gluPerspective(step.a, step.b, step.c, step.d);
+// A unit quad at x, coloured by x, whose corners the layer must put at eyeX in eye coordinates.
+void quad(float x, float eyeX) {
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    glColor3f(x / 8, 0.5f, 1);
+    glBegin(GL_QUADS);
+    std::vector<std::string> eye;
+    for (const auto& corner : corners) {
+        glTexCoord2f(corner[0], corner[1]);
+        glVertex3f(x + corner[0], corner[1], -1);
+        eye.push_back(describeCorner(
+            {eyeX + corner[0], corner[1], -1, corner[0], corner[1], x / 8, 0.5f, 1}));
+    }
+    glEnd();
+    for (int i : {0, 1, 2, 0, 2, 3}) {
+        expectedCorners.push_back(eye[i]);
     }
 }
 
-Matrix4 layerMatrix(const MatrixStep& step) {
-    switch (step.kind) {
-    case 't':
-        return translationMatrix(step.a, step.b, step.c);
-    case 'r':
-        return rotationMatrix(step.a, step.b, step.c, step.d);
-    case 's':
-        return scalingMatrix(step.a, step.b, step.c);
-    default:
-        return perspectiveMatrix(step.a, step.b, step.c, step.d);
-    }
+void quad(float x) {
+    quad(x, x);
 }
 
-TEST(WebLayerMatrices, TheSameAsOpenGLs) {
-    const std::vector<std::vector<MatrixStep>> cases = {
-        {{'r', -25.0f, 1, 0, 0}, {'r', 137.5f, 0, 1, 0}, {'r', 30.0f, 0, 0, 1}},
-        {{'t', 0, 0, -9.5f, 0},
-         {'r', 400.0f, 1, 0, 0},
-         {'t', 3, -2, 1, 0},
-         {'s', 0.7f, 0.7f, 0.7f, 0}},
-        {{'r', 73.0f, 1, 2, 3}, {'s', 2, -1, 0.5f, 0}, {'r', -10.0f, 0, 0, 4}},
-        {{'p', 65.0f, 640.0f / 480.0f, 0.1f, 200.0f}, {'t', 1, 2, 3, 0}},
-    };
-    ensureGlWindow();
-    for (const auto& steps : cases) {
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        MatrixStack stack;
-        resetStack(stack);
-        for (const MatrixStep& step : steps) {
-            applyToGl(step);
-            multiplyTop(stack, layerMatrix(step));
-        }
-        GLfloat gl[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, gl);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_NEAR(topMatrix(stack).m[i], gl[i], 1e-5 * (1.0 + std::fabs(gl[i])))
-                << "element " << i << " after " << steps.size() << " steps";
-        }
-    }
-    glLoadIdentity();
+unsigned char pixelByte(int seed, std::size_t i) {
+    return static_cast<unsigned char>(seed + i * 7);
 }
 
-TEST(WebLayerMatrices, StackFullAndEmptyWhereOpenGLsIs) {
-    ensureGlWindow();
-    glMatrixMode(GL_MODELVIEW);
-    while (glGetError() != GL_NO_ERROR) {
+// A texture of side × side RGB pixels made from `seed`, its rows given `alignment` bytes aligned.
+GLuint texture(int side, int seed, GLint minFilter = GL_LINEAR, int alignment = 1,
+               bool mipmaps = false) {
+    std::vector<unsigned char> pixels(side * side * 4 + 8);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = pixelByte(seed, i);
     }
-    MatrixStack stack;
-    resetStack(stack);
-    int glPushes = 0, layerPushes = 0;
-    for (; glPushes < 100; ++glPushes) {
-        glPushMatrix();
-        if (glGetError() == GL_STACK_OVERFLOW) {
-            break;
-        }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    if (mipmaps) {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, side, side, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    } else {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     pixels.data());
     }
-    while (pushMatrix(stack)) {
-        ++layerPushes;
-    }
-    EXPECT_EQ(layerPushes, glPushes);
-    for (int i = 0; i < glPushes; ++i) {
-        glPopMatrix();
-        EXPECT_TRUE(popMatrix(stack));
-    }
-    EXPECT_FALSE(popMatrix(stack));
-    EXPECT_EQ(glGetError(), GL_NO_ERROR);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return name;
 }
 
-struct Primitive {
-    PrimitiveShape shape;
-    std::vector<GatheredVertex> corners;
-};
-
-RgbImage drawnImmediately(const std::vector<Primitive>& primitives) {
-    glClear(GL_COLOR_BUFFER_BIT);
-    for (const Primitive& primitive : primitives) {
-        glBegin(primitive.shape == PrimitiveShape::Quads ? GL_QUADS : GL_TRIANGLE_STRIP);
-        for (const GatheredVertex& v : primitive.corners) {
-            glColor3f(v.r, v.g, v.b);
-            glVertex3f(v.x, v.y, v.z);
-        }
-        glEnd();
+// How the recording describes a draw from texture(side, seed) with rows 1 byte aligned.
+std::string sampling(int side, int seed, GLint magFilter = GL_LINEAR) {
+    int sum = 0;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(side * side * 3); ++i) {
+        sum += pixelByte(seed, i);
     }
-    return readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
+    return " texture " + std::to_string(side) + "x" + std::to_string(side) + " #" +
+           std::to_string(sum) + " min " + std::to_string(GL_LINEAR) + " mag " +
+           std::to_string(magFilter);
 }
 
-RgbImage drawnGathered(const std::vector<Primitive>& primitives) {
-    clearGathered();
-    for (const Primitive& primitive : primitives) {
-        beginGathering();
-        for (const GatheredVertex& v : primitive.corners) {
-            gatherVertex(v);
-        }
-        endGathering(primitive.shape);
-    }
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->x);
-    glColorPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->r);
-    glDrawElements(GL_TRIANGLES, gatheredIndexCount(), GL_UNSIGNED_SHORT, gatheredIndices());
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    return readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
-}
-
-// Overlapping, in shaded colours, with a quad's stray fifth corner and a strip too short to
-// draw, which OpenGL ignores: the triangles must cover the same pixels in the same order.
-TEST(WebLayerVertices, TrianglesDrawWhatThePrimitivesDraw) {
-    const GatheredVertex a{-0.9f, -0.8f, 0, 0, 0, 1, 0, 0}, b{0.7f, -0.9f, 0, 0, 0, 0, 1, 0};
-    const GatheredVertex c{0.8f, 0.6f, 0, 0, 0, 0, 0, 1}, d{-0.6f, 0.9f, 0, 0, 0, 1, 1, 0};
-    const GatheredVertex e{-0.2f, -0.3f, 0, 0, 0, 0, 1, 1}, f{0.3f, 0.1f, 0, 0, 0, 1, 0, 1};
-    const std::vector<Primitive> primitives = {
-        {PrimitiveShape::Quads, {a, b, c, d, e}},
-        {PrimitiveShape::TriangleStrip, {e, f, d, a, b, f}},
-        {PrimitiveShape::TriangleStrip, {c, a}},
-        {PrimitiveShape::Quads, {f, c, d, e, a, b, c, d}},
-    };
-    ensureGlWindow();
+// A frame from scratch: the state the layer starts with, identity matrices, nothing drawn.
+void startFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    expectedCorners.clear();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glBindTexture(GL_TEXTURE_2D, 0);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    const RgbImage immediate = drawnImmediately(primitives);
-    const RgbImage gathered = drawnGathered(primitives);
-    EXPECT_EQ(gatheredIndexCount(), (2 + 4 + 0 + 4) * 3); // triangles of each primitive
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < immediate.pixels.size(); ++i) {
-        differing += std::abs(immediate.pixels[i] - gathered.pixels[i]) > 1;
-    }
-    EXPECT_EQ(differing, 0u);
 }
 
-// A frame fuller than the sixteen-bit indices reach drops the primitive that does not fit,
-// whole, and keeps every index inside the frame's vertices.
-TEST(WebLayerVertices, APrimitiveBeyondTheFrameIsDroppedWhole) {
-    const GatheredVertex corner{0, 0, 0, 0, 0, 1, 1, 1};
-    clearGathered();
-    beginGathering();
-    for (int i = 0; i < MAX_FRAME_VERTICES - 2; ++i) {
-        ASSERT_TRUE(gatherVertex(corner));
+void startLayer() {
+    freshRecordedContext();
+    startWebGl();
+}
+
+void drawFrom(GLuint name, float x) {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, name);
+    quad(x);
+}
+
+void setMagFilter(GLuint name, GLint filter) {
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+struct BatchCase {
+    const char* name;
+    std::function<void()> calls;
+    std::vector<std::string> draws;
+};
+
+TEST(WebLayerBatches, AsFewDrawsAsTheStateAllowsEachAsGiven) {
+    startLayer();
+    const GLuint a = texture(2, 10), b = texture(4, 20);
+    const GLuint unmipmapped = texture(2, 30, GL_LINEAR_MIPMAP_LINEAR);
+    const std::string two = "2 triangles", blend = " blend 770/771", depth = " depth";
+    const std::vector<BatchCase> cases = {
+        {"one state", [] { quad(0), quad(1); }, {"4 triangles"}},
+        {"blending on between",
+         [] {
+             quad(0), glEnable(GL_BLEND), glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA),
+                 quad(1);
+         },
+         {two, two + blend}},
+        {"depth test on between",
+         [] { quad(0), glEnable(GL_DEPTH_TEST), quad(1); },
+         {two, two + depth}},
+        {"another texture",
+         [=] { drawFrom(a, 0), drawFrom(b, 1); },
+         {two + sampling(2, 10), two + sampling(4, 20)}},
+        {"the same texture bound again",
+         [=] { drawFrom(a, 0), drawFrom(a, 1); },
+         {"4 triangles" + sampling(2, 10)}},
+        {"texturing off between",
+         [=] { drawFrom(a, 0), glDisable(GL_TEXTURE_2D), quad(1); },
+         {two + sampling(2, 10), two}},
+        {"a texture without its levels draws untextured",
+         [=] { drawFrom(unmipmapped, 0), drawFrom(a, 1); },
+         {two, two + sampling(2, 10)}},
+        {"another projection",
+         [] {
+             quad(0), glMatrixMode(GL_PROJECTION), glScalef(2, 2, 2), glMatrixMode(GL_MODELVIEW),
+                 quad(1);
+         },
+         {two, two + " projection 2"}},
+        {"another model-view matrix",
+         [] { quad(0), glTranslatef(5, 0, 0), quad(1, 6); },
+         {"4 triangles"}},
+        {"the texture drawn from filters otherwise",
+         [=] { drawFrom(a, 0), setMagFilter(a, GL_NEAREST), drawFrom(a, 1); },
+         {two + sampling(2, 10), two + sampling(2, 10, GL_NEAREST)}},
+        {"a texture not drawn from filters otherwise",
+         [=] { drawFrom(a, 0), setMagFilter(b, GL_NEAREST), drawFrom(a, 1); },
+         {"4 triangles" + sampling(2, 10)}},
+        {"the texture drawn from gets a new image",
+         [] {
+             drawFrom(texture(2, 40), 0),
+                 glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr),
+                 quad(1);
+         },
+         {two + sampling(2, 40), two + " texture 4x4 #0 min 9729 mag 9729"}},
+        {"a viewport between", [] { quad(0), glViewport(0, 0, 320, 240), quad(1); }, {two, two}},
+        {"a clear between",
+         [] { quad(0), glClear(GL_COLOR_BUFFER_BIT), expectedCorners.clear(), quad(1); },
+         {two}},
+        {"a primitive the layer does not draw",
+         [] {
+             glBegin(GL_TRIANGLES), glVertex3f(0, 0, 0), glVertex3f(1, 0, 0), glVertex3f(0, 1, 0),
+                 glEnd(), quad(1);
+         },
+         {two}},
+    };
+    for (const BatchCase& c : cases) {
+        startFrame();
+        setMagFilter(b, GL_LINEAR);
+        setMagFilter(a, GL_LINEAR);
+        c.calls();
+        glutSwapBuffers();
+        EXPECT_EQ(recordedSummaries(), c.draws) << c.name;
+        EXPECT_EQ(recordedCorners(), expectedCorners) << c.name;
     }
-    EXPECT_TRUE(endGathering(PrimitiveShape::TriangleStrip));
-    const int indices = gatheredIndexCount();
-    EXPECT_EQ(indices, (MAX_FRAME_VERTICES - 4) * 3);
-    beginGathering();
-    bool accepted = true;
-    for (int i = 0; i < 4; ++i) {
-        accepted = gatherVertex(corner) && accepted;
+}
+
+// Between two draws that differ in their texture alone, WebGL hears of the texture alone; an
+// unchanged parameter and the gathering itself send nothing.
+TEST(WebLayerBatches, SendOnlyWhatChanged) {
+    startLayer();
+    const GLuint a = texture(2, 10), b = texture(4, 20);
+    startFrame();
+    glEnable(GL_BLEND);
+    drawFrom(a, 0);
+    const std::size_t gathered = recordedCalls().size();
+    setMagFilter(a, GL_LINEAR);
+    EXPECT_EQ(recordedCalls().size(), gathered)
+        << "calls while gathering: " << recordedCalls().back();
+    drawFrom(b, 1);
+    glutSwapBuffers();
+    std::vector<std::string> between;
+    bool afterFirst = false;
+    for (const std::string& call : recordedCalls()) {
+        if (call.rfind("drawTriangles", 0) == 0) {
+            afterFirst = !afterFirst;
+        } else if (afterFirst && call.rfind("upload", 0) != 0) {
+            between.push_back(call);
+        }
     }
-    EXPECT_FALSE(accepted);
-    EXPECT_FALSE(endGathering(PrimitiveShape::Quads));
-    EXPECT_EQ(gatheredVertexCount(), MAX_FRAME_VERTICES - 2);
-    EXPECT_EQ(gatheredIndexCount(), indices);
-    for (int i = 0; i < indices; ++i) {
-        ASSERT_LT(gatheredIndices()[i], MAX_FRAME_VERTICES - 2);
+    ASSERT_EQ(between.size(), 1u) << "the first: " << (between.empty() ? "none" : between[0]);
+    EXPECT_EQ(between[0].rfind("bindTexture ", 0), 0u) << between[0];
+}
+
+// The frame that a restored context must show: a clear colour, a viewport, depth and blending,
+// a texture whose rows were given 4 bytes aligned, a mipmapped one, and another projection.
+void drawShownFrame(GLuint aligned, GLuint mipmapped, float x) {
+    glClearColor(0.25f, 0.5f, 0.75f, 1);
+    glViewport(0, 0, 640, 480);
+    startFrame();
+    glEnable(GL_DEPTH_TEST);
+    drawFrom(aligned, x);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    drawFrom(mipmapped, x + 1);
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(65, 4.0 / 3.0, 0.1, 200);
+    glMatrixMode(GL_MODELVIEW);
+    quad(x + 2);
+    glutSwapBuffers();
+}
+
+struct RestoreCase {
+    const char* name;
+    std::function<void(GLuint, GLuint)> whileLost;
+    float lastFrameX; // where the last frame the program drew stands
+};
+
+// Lost, the context is sent no vertices and no draws; restored, it shows the last frame the
+// program drew, before or during the loss, with the textures as they are now, just as the same
+// frame drawn again on a context never lost.
+TEST(WebLayerRestore, ARestoredContextShowsTheLastFrame) {
+    const std::vector<RestoreCase> cases = {
+        {"a frame held still", [](GLuint, GLuint) {}, 0},
+        {"a frame drawn while lost",
+         [](GLuint aligned, GLuint mipmapped) {
+             drawShownFrame(aligned, mipmapped, 3);
+             setMagFilter(aligned, GL_NEAREST);
+         },
+         3},
+    };
+    for (const RestoreCase& c : cases) {
+        startLayer();
+        const GLuint aligned = texture(2, 50, GL_LINEAR, 4);
+        const GLuint mipmapped = texture(4, 60, GL_LINEAR_MIPMAP_LINEAR, 1, true);
+        drawShownFrame(aligned, mipmapped, 0);
+        loseContext();
+        loseRecordedContext();
+        c.whileLost(aligned, mipmapped);
+        for (const std::string& call : recordedCalls()) {
+            EXPECT_EQ(call.find("lost: draw"), std::string::npos) << c.name;
+            EXPECT_EQ(call.find("lost: upload"), std::string::npos) << c.name;
+        }
+        freshRecordedContext();
+        restoreContext();
+        const RecordedFrame restored = recordedFrame();
+        drawShownFrame(aligned, mipmapped, c.lastFrameX);
+        EXPECT_EQ(restored.clear, recordedFrame().clear) << c.name;
+        ASSERT_EQ(restored.draws.size(), 3u) << c.name;
+        for (std::size_t i = 0; i < 3; ++i) {
+            const RecordedDraw &shown = restored.draws[i], &drawn = recordedFrame().draws[i];
+            EXPECT_EQ(shown.summary, drawn.summary) << c.name << ", draw " << i;
+            EXPECT_EQ(shown.detail, drawn.detail) << c.name << ", draw " << i;
+            EXPECT_EQ(shown.corners, drawn.corners) << c.name << ", draw " << i;
+        }
     }
-    clearGathered();
-    EXPECT_EQ(gatheredVertexCount() + gatheredIndexCount(), 0);
+}
+
+// Each thing the layer cannot do is said once, however often it is asked.
+TEST(WebLayerReports, EachUnsupportedCallOnce) {
+    startLayer();
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < 3; ++i) {
+        glEnable(GL_LIGHTING);
+        glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "plume: the browser's OpenGL layer does not support glEnable/glDisable: only "
+                    "GL_TEXTURE_2D, GL_BLEND, GL_DEPTH_TEST\nplume: the browser's OpenGL layer "
+                    "does not support glTexEnvf: only GL_MODULATE\n");
 }
 
 } // namespace
