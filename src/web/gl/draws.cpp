@@ -56,8 +56,8 @@ void upload(int firstVertex, int vertexCount, int firstIndex, int indexCount) {
     if (lost) {
         return;
     }
-    webglUploadVertices(firstVertex, vertexCount, gatheredVertices());
-    webglUploadIndices(firstIndex, indexCount, gatheredIndices());
+    webglUpload(firstVertex, vertexCount, firstIndex, indexCount, gatheredVertices(),
+                gatheredIndices());
 }
 
 void draw(const LayerDraw& draw) {

@@ -60,7 +60,7 @@ void glBlendFunc(GLenum source, GLenum destination) {
 }
 
 void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
-    sendClearColor(red, green, blue, alpha);
+    keepClearColor(red, green, blue, alpha);
 }
 
 void glClear(GLbitfield mask) {

@@ -16,12 +16,11 @@ void startWebGl() {
     startDraws();
 }
 
-void sendClearColor(float red, float green, float blue, float alpha) {
+void keepClearColor(float red, float green, float blue, float alpha) {
     clearColor[0] = red;
     clearColor[1] = green;
     clearColor[2] = blue;
     clearColor[3] = alpha;
-    webglClearColor(red, green, blue, alpha);
 }
 
 void sendViewport(int x, int y, int width, int height) {
@@ -35,7 +34,7 @@ void sendViewport(int x, int y, int width, int height) {
 
 void sendClear(unsigned mask) {
     lastClear = mask;
-    webglClear(mask);
+    webglClear(mask, clearColor);
 }
 
 void loseContext() {
@@ -46,10 +45,9 @@ void restoreContext() {
     setContextLost(false);
     startDraws();
     resendTextures();
-    webglClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
     if (viewportSet) {
         webglViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     }
-    webglClear(lastClear);
+    webglClear(lastClear, clearColor);
     replayDraws();
 }

@@ -8,7 +8,8 @@
 // On the first context: the program and buffers.
 void startWebGl();
 
-void sendClearColor(float red, float green, float blue, float alpha);
+// The colour goes with each clear.
+void keepClearColor(float red, float green, float blue, float alpha);
 void sendViewport(int x, int y, int width, int height);
 void sendClear(unsigned mask);
 

@@ -8,7 +8,8 @@
 namespace {
 
 struct KeptTexture {
-    unsigned webgl = 0; // 0 until the texture is first given parameters or an image
+    unsigned webgl = 0; // 0 until first bound, and while the context is lost
+    bool given = false; // parameters or an image, which a restored context must get again
     int minFilter = GL_NEAREST_MIPMAP_LINEAR;
     int magFilter = GL_LINEAR;
     int wrapS = GL_REPEAT;
@@ -37,13 +38,25 @@ int* parameterOf(KeptTexture& texture, unsigned parameter) {
     }
 }
 
+void sendParameters(const KeptTexture& texture) {
+    webglTexParameter(GL_TEXTURE_MIN_FILTER, texture.minFilter);
+    webglTexParameter(GL_TEXTURE_MAG_FILTER, texture.magFilter);
+    webglTexParameter(GL_TEXTURE_WRAP_S, texture.wrapS);
+    webglTexParameter(GL_TEXTURE_WRAP_T, texture.wrapT);
+}
+
+// A WebGL texture is made with every parameter, the same for a new and a restored context.
 void bind(KeptTexture& texture) {
-    if (texture.webgl == 0) {
+    const bool fresh = texture.webgl == 0;
+    if (fresh) {
         texture.webgl = webglCreateTexture();
     }
     if (texture.webgl != boundWebGl) {
         webglBindTexture(texture.webgl);
         boundWebGl = texture.webgl;
+    }
+    if (fresh) {
+        sendParameters(texture);
     }
 }
 
@@ -54,13 +67,6 @@ void uploadImage(const KeptTexture& texture) {
     if (texture.mipmapped) {
         webglGenerateMipmap();
     }
-}
-
-void sendParameters(const KeptTexture& texture) {
-    webglTexParameter(GL_TEXTURE_MIN_FILTER, texture.minFilter);
-    webglTexParameter(GL_TEXTURE_MAG_FILTER, texture.magFilter);
-    webglTexParameter(GL_TEXTURE_WRAP_S, texture.wrapS);
-    webglTexParameter(GL_TEXTURE_WRAP_T, texture.wrapT);
 }
 
 } // namespace
@@ -82,8 +88,12 @@ void setTextureParameter(unsigned name, unsigned parameter, int value) {
     KeptTexture& texture = textures[name];
     if (int* kept = parameterOf(texture, parameter)) {
         *kept = value;
+        texture.given = true;
+        const bool fresh = texture.webgl == 0;
         bind(texture);
-        webglTexParameter(parameter, value);
+        if (!fresh) {
+            webglTexParameter(parameter, value);
+        }
     }
 }
 
@@ -97,7 +107,7 @@ void setTextureImage(unsigned name, const TextureImage& image, const void* pixel
     } else {
         texture.pixels.clear();
     }
-    texture.hasImage = true;
+    texture.given = texture.hasImage = true;
     texture.mipmapped = false;
     texture.image = image;
     bind(texture);
@@ -124,12 +134,11 @@ void bindTextureForDraw(unsigned name) {
 void resendTextures() {
     boundWebGl = 0;
     for (KeptTexture& texture : textures) {
-        if (texture.webgl == 0) {
+        if (!texture.given) {
             continue;
         }
         texture.webgl = 0;
         bind(texture);
-        sendParameters(texture);
         if (texture.hasImage) {
             uploadImage(texture);
         }

@@ -135,14 +135,12 @@ void webglSetProjection(const float projection[16]) {
     emscripten_glUniformMatrix4fv(projectionUniform, 1, GL_FALSE, projection);
 }
 
-void webglUploadVertices(int first, int count, const GatheredVertex* frameVertices) {
-    emscripten_glBufferSubData(GL_ARRAY_BUFFER, sizeof(GatheredVertex) * first,
-                               sizeof(GatheredVertex) * count, frameVertices + first);
-}
-
-void webglUploadIndices(int first, int count, const unsigned short* frameIndices) {
-    emscripten_glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, sizeof(unsigned short) * first,
-                               sizeof(unsigned short) * count, frameIndices + first);
+void webglUpload(int firstVertex, int vertexCount, int firstIndex, int indexCount,
+                 const GatheredVertex* frameVertices, const unsigned short* frameIndices) {
+    emscripten_glBufferSubData(GL_ARRAY_BUFFER, sizeof(GatheredVertex) * firstVertex,
+                               sizeof(GatheredVertex) * vertexCount, frameVertices + firstVertex);
+    emscripten_glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, sizeof(unsigned short) * firstIndex,
+                               sizeof(unsigned short) * indexCount, frameIndices + firstIndex);
 }
 
 void webglDrawTriangles(int firstIndex, int indexCount) {
@@ -150,11 +148,8 @@ void webglDrawTriangles(int firstIndex, int indexCount) {
                               reinterpret_cast<void*>(sizeof(unsigned short) * firstIndex));
 }
 
-void webglClearColor(float red, float green, float blue, float alpha) {
-    emscripten_glClearColor(red, green, blue, alpha);
-}
-
-void webglClear(unsigned mask) {
+void webglClear(unsigned mask, const float colour[4]) {
+    emscripten_glClearColor(colour[0], colour[1], colour[2], colour[3]);
     emscripten_glClear(mask);
 }
 

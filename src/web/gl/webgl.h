@@ -25,12 +25,11 @@ void webglBlendFunc(unsigned source, unsigned destination);
 void webglSetTextured(bool textured);
 void webglSetProjection(const float projection[16]);
 
-// Write `count` of the frame's vertices or indices from `first` on into their buffer, at the
-// same place.
-void webglUploadVertices(int first, int count, const GatheredVertex* frameVertices);
-void webglUploadIndices(int first, int count, const unsigned short* frameIndices);
+// Writes the frame's vertices and indices from the first given on into their buffers, at the
+// same places.
+void webglUpload(int firstVertex, int vertexCount, int firstIndex, int indexCount,
+                 const GatheredVertex* frameVertices, const unsigned short* frameIndices);
 void webglDrawTriangles(int firstIndex, int indexCount);
 
-void webglClearColor(float red, float green, float blue, float alpha);
-void webglClear(unsigned mask);
+void webglClear(unsigned mask, const float colour[4]);
 void webglViewport(int x, int y, int width, int height);
