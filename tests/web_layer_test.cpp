@@ -9,14 +9,16 @@
 
 #include <functional>
 #include <map>
+#include <numeric>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The recording context: its state by name ("bound", "textured", "texture 3 10241", ...), its
-// buffers, and what it shows: each draw's summary, and in full the clear and each draw.
+// The recording context: its state by name ("bound", "textured", "texture 3 10241": a parameter
+// of texture 3, or its image GL_TEXTURE_2D, size GL_TEXTURE_WIDTH, levels GL_GENERATE_MIPMAP),
+// its buffers, and what it shows: each draw's summary, and in full the clear and each draw.
 std::map<std::string, std::string> webgl;
 std::vector<GatheredVertex> vertexBuffer(MAX_FRAME_VERTICES);
 std::vector<unsigned short> indexBuffer(MAX_FRAME_INDICES);
@@ -42,22 +44,21 @@ void set(const std::string& name, const std::string& value) {
     }
 }
 
-// A parameter of the bound texture, or its image (GL_TEXTURE_2D), size (GL_TEXTURE_WIDTH) or
-// levels (GL_GENERATE_MIPMAP).
 std::string ofBound(unsigned what) {
     return "texture " + webgl["bound"] + " " + words(what);
 }
 
 // "2 triangles depth blend 770 771 texture 2 x 2 #78 mag 9729 projection 2": the blend function
-// while blending, the texture (size, sum of its bytes, magnifying filter) while textured, the
-// projection's first element if not 1.
+// while blending, the texture (size, sum of its bytes, magnifying filter, levels) while textured,
+// the projection's first element if not 1.
 void record(int firstIndex, int indexCount) {
     std::string summary = words(indexCount / 3, "triangles"), detail;
     summary += webgl[words(GL_DEPTH_TEST)] == "1" ? " depth" : "";
     summary += webgl[words(GL_BLEND)] == "1" ? " blend " + webgl["blend"] : "";
     if (webgl["textured"] == "1") {
         summary += " texture " + webgl[ofBound(GL_TEXTURE_WIDTH)] + " mag " +
-                   webgl[ofBound(GL_TEXTURE_MAG_FILTER)];
+                   webgl[ofBound(GL_TEXTURE_MAG_FILTER)] +
+                   (webgl[ofBound(GL_GENERATE_MIPMAP)] == "levels" ? " and its levels" : "");
         detail = words("", webgl[ofBound(GL_TEXTURE_MIN_FILTER)], webgl[ofBound(GL_TEXTURE_WRAP_S)],
                        webgl[ofBound(GL_TEXTURE_WRAP_T)], webgl[ofBound(GL_GENERATE_MIPMAP)],
                        webgl[ofBound(GL_TEXTURE_2D)]);
@@ -170,18 +171,15 @@ void quad(float x, GLuint name = 0) {
     glEnd();
 }
 
-// A side × side RGB texture, its rows given 4 bytes aligned (2 bytes of padding in a 2-pixel
-// row); a minifying filter that reads levels gets them from gluBuild2DMipmaps where `levels`.
+// A side × side RGB texture, its rows 4 bytes aligned as OpenGL's unpacking starts (2 bytes of
+// padding in a 2-pixel row); with `levels`, gluBuild2DMipmaps makes its levels.
 GLuint texture(int side, GLint minFilter = GL_LINEAR, bool levels = false) {
     std::vector<unsigned char> bytes(side * side * 4);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<unsigned char>(i);
-    }
+    std::iota(bytes.begin(), bytes.end(), 0);
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
     if (levels) {
         gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, side, side, GL_RGB, GL_UNSIGNED_BYTE,
@@ -246,7 +244,7 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
                 [] { quad(0, a), quad(1, b), quad(2); });
     expectDraws("the same texture again, another filtering otherwise", {"4" + fromA.substr(1)},
                 [] { quad(0, a), setMagFilter(b, GL_NEAREST), quad(1, a); });
-    expectDraws("a texture without its levels, then one with", {two, fromB},
+    expectDraws("a texture without its levels, then one with", {two, fromB + " and its levels"},
                 [=] { quad(0, unmipmapped), quad(1, mipmapped); });
     expectDraws("another projection, then another model-view matrix",
                 {two, "4 triangles projection 2"}, [] {
