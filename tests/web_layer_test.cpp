@@ -230,7 +230,7 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
     startWebGl();
     a = texture(2), b = texture(4);
     const GLuint unmipmapped = texture(2, GL_LINEAR_MIPMAP_LINEAR);
-    const GLuint mipmapped = texture(4, GL_LINEAR_MIPMAP_LINEAR, true);
+    const GLuint mipmapped = texture(4, GL_LINEAR_MIPMAP_LINEAR, true), fresh = texture(2);
     const std::string two = "2 triangles", fromA = two + " texture 2 x 2 #78 mag 9729";
     const std::string fromB = two + " texture 4 x 4 #1128 mag 9729", blend = " blend 770 771";
     expectDraws("one state, and a primitive the layer does not draw", {"4 triangles"},
@@ -259,8 +259,7 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
         [] { quad(0, a), setMagFilter(a, GL_NEAREST), quad(1, a); }, false);
     expectDraws(
         "the texture drawn from gets a new image", {fromA, two + " texture 4 x 4 #0 mag 9729"},
-        [] {
-            const GLuint fresh = texture(2);
+        [=] {
             quad(0, fresh),
                 glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr),
                 quad(1, fresh);
