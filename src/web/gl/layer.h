@@ -3,7 +3,7 @@
 // primitives into a few large draws. Its files call one way, down this list (each calls only
 // those named after it):
 //   gl_vertices.cpp  glBegin/glEnd and the vertex calls        gl_state gl_matrices batch
-//   gl_state.cpp     capabilities, blending, clear, viewport, swap  gl_textures batch restore
+//   gl_state.cpp     enable, blending, clear, viewport, swap  gl_textures textures batch restore
 //   gl_textures.cpp  the texture calls and gluBuild2DMipmaps   batch textures
 //   gl_matrices.cpp  the matrix calls and gluPerspective       batch
 //   batch.cpp        primitives under one state gathered into one draw   draws
