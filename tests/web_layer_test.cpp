@@ -1,199 +1,270 @@
-// The browser layer's matrices and gathered triangles, held against the desktop's real OpenGL:
-// the same calls must give the same matrices, and the triangles the same pixels as the
-// primitives they stand for.
-#include "app/frame.h"
-#include "gl_test_support.h"
-#include "snapshot.h"
-#include "web/matrices.h"
-#include "web/vertices.h"
+// The browser layer from the program's calls down to WebGL, on the desktop, against a WebGL that
+// records: primitives gather into as few draws as the state allows, each drawn as it was given,
+// and a context lost and restored shows the frame again, textures and all.
+#include "platform.h"
+#include "web/gl/restore.h"
+#include "web/gl/webgl.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <functional>
+#include <map>
+#include <numeric>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
 
-struct MatrixStep {
-    char kind; // t translate, r rotate, s scale, p perspective
-    float a, b, c, d;
-};
+// The recording context: its state by name ("bound", "textured", "texture 3 10241": a parameter
+// of texture 3, or its image GL_TEXTURE_2D, size GL_TEXTURE_WIDTH, levels GL_GENERATE_MIPMAP),
+// its buffers, and what it shows: each draw's summary, and in full the clear and each draw.
+std::map<std::string, std::string> webgl;
+std::vector<GatheredVertex> vertexBuffer(MAX_FRAME_VERTICES);
+std::vector<unsigned short> indexBuffer(MAX_FRAME_INDICES);
+unsigned textureCount = 0;
+bool lost = false;
+int sentWhileLost = 0; // uploads and draws
+std::vector<std::string> summaries, shown;
 
-void applyToGl(const MatrixStep& step) {
-    switch (step.kind) {
-    case 't':
-        return glTranslatef(step.a, step.b, step.c);
-    case 'r':
-        return glRotatef(step.a, step.b, step.c, step.d);
-    case 's':
-        return glScalef(step.a, step.b, step.c);
-    default:
-        return gluPerspective(step.a, step.b, step.c, step.d);
+template <typename... Values> std::string words(Values... values) {
+    std::ostringstream text;
+    ((text << ' ' << values), ...);
+    return text.str().substr(1);
+}
+
+bool live(int sends = 0) {
+    sentWhileLost += lost ? sends : 0;
+    return !lost;
+}
+
+void set(const std::string& name, const std::string& value) {
+    if (live()) {
+        webgl[name] = value;
     }
 }
 
-Matrix4 layerMatrix(const MatrixStep& step) {
-    switch (step.kind) {
-    case 't':
-        return translationMatrix(step.a, step.b, step.c);
-    case 'r':
-        return rotationMatrix(step.a, step.b, step.c, step.d);
-    case 's':
-        return scalingMatrix(step.a, step.b, step.c);
-    default:
-        return perspectiveMatrix(step.a, step.b, step.c, step.d);
+std::string ofBound(unsigned what) {
+    return "texture " + webgl["bound"] + " " + words(what);
+}
+
+// "2 triangles depth blend 770 771 texture 2 x 2 #78 mag 9729 projection 2": the blend function
+// while blending, the texture (size, sum of its bytes, magnifying filter, levels) while textured,
+// the projection's first element if not 1.
+void record(int firstIndex, int indexCount) {
+    std::string summary = words(indexCount / 3, "triangles"), detail;
+    summary += webgl[words(GL_DEPTH_TEST)] == "1" ? " depth" : "";
+    summary += webgl[words(GL_BLEND)] == "1" ? " blend " + webgl["blend"] : "";
+    if (webgl["textured"] == "1") {
+        summary += " texture " + webgl[ofBound(GL_TEXTURE_WIDTH)] + " mag " +
+                   webgl[ofBound(GL_TEXTURE_MAG_FILTER)] +
+                   (webgl[ofBound(GL_GENERATE_MIPMAP)] == "levels" ? " and its levels" : "");
+        detail = words("", webgl[ofBound(GL_TEXTURE_MIN_FILTER)], webgl[ofBound(GL_TEXTURE_WRAP_S)],
+                       webgl[ofBound(GL_TEXTURE_WRAP_T)], webgl[ofBound(GL_GENERATE_MIPMAP)],
+                       webgl[ofBound(GL_TEXTURE_2D)]);
+    }
+    const std::string& projection = webgl["projection"];
+    if (projection != words(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1)) {
+        summary += " projection " + projection.substr(0, projection.find(' '));
+    }
+    for (int i = firstIndex; i < firstIndex + indexCount; ++i) {
+        const GatheredVertex& c = vertexBuffer[indexBuffer[i]];
+        detail += ", " + words(c.x, c.y, c.z, c.s, c.t, c.r, c.g, c.b);
+    }
+    summaries.push_back(webgl.count("program") ? summary : "a draw without a program");
+    shown.push_back(summaries.back() + detail + " projection " + projection);
+}
+
+} // namespace
+
+void webglCreatePipeline() {
+    set("program", "linked");
+}
+
+unsigned webglCreateTexture() {
+    return live() ? ++textureCount : 0;
+}
+
+void webglBindTexture(unsigned texture) {
+    set("bound", words(texture));
+}
+
+void webglTexParameter(unsigned parameter, int value) {
+    set(ofBound(parameter), words(value));
+}
+
+void webglTexImage(unsigned format, int width, int height, int alignment,
+                   const unsigned char* pixels) {
+    const int row = width * (format == GL_RGB ? 3 : 4);
+    std::string kept = "pixels";
+    int sum = 0;
+    for (int i = 0; pixels && i < row * height; ++i) {
+        const int byte = pixels[i / row * ((row + alignment - 1) & -alignment) + i % row];
+        kept += " " + words(byte), sum += byte;
+    }
+    set(ofBound(GL_TEXTURE_2D), kept);
+    set(ofBound(GL_TEXTURE_WIDTH), words(width, 'x', height, '#') + std::to_string(sum));
+    set(ofBound(GL_GENERATE_MIPMAP), "no levels");
+}
+
+void webglGenerateMipmap() {
+    set(ofBound(GL_GENERATE_MIPMAP), "levels");
+}
+
+void webglSetCapability(unsigned capability, bool on) {
+    set(words(capability), words(on));
+}
+
+void webglBlendFunc(unsigned source, unsigned destination) {
+    set("blend", words(source, destination));
+}
+
+void webglSetTextured(bool textured) {
+    set("textured", words(textured));
+}
+
+void webglSetProjection(const float m[16]) {
+    set("projection", words(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10],
+                            m[11], m[12], m[13], m[14], m[15]));
+}
+
+void webglUpload(int firstVertex, int vertexCount, int firstIndex, int indexCount,
+                 const GatheredVertex* frameVertices, const unsigned short* frameIndices) {
+    if (live(1)) {
+        std::copy_n(frameVertices + firstVertex, vertexCount, &vertexBuffer[firstVertex]);
+        std::copy_n(frameIndices + firstIndex, indexCount, &indexBuffer[firstIndex]);
     }
 }
 
-TEST(WebLayerMatrices, TheSameAsOpenGLs) {
-    const std::vector<std::vector<MatrixStep>> cases = {
-        {{'r', -25.0f, 1, 0, 0}, {'r', 137.5f, 0, 1, 0}, {'r', 30.0f, 0, 0, 1}},
-        {{'t', 0, 0, -9.5f, 0},
-         {'r', 400.0f, 1, 0, 0},
-         {'t', 3, -2, 1, 0},
-         {'s', 0.7f, 0.7f, 0.7f, 0}},
-        {{'r', 73.0f, 1, 2, 3}, {'s', 2, -1, 0.5f, 0}, {'r', -10.0f, 0, 0, 4}},
-        {{'p', 65.0f, 640.0f / 480.0f, 0.1f, 200.0f}, {'t', 1, 2, 3, 0}},
-    };
-    ensureGlWindow();
-    for (const auto& steps : cases) {
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        MatrixStack stack;
-        resetStack(stack);
-        for (const MatrixStep& step : steps) {
-            applyToGl(step);
-            multiplyTop(stack, layerMatrix(step));
+void webglDrawTriangles(int firstIndex, int indexCount) {
+    if (live(1)) {
+        record(firstIndex, indexCount);
+    }
+}
+
+void webglClear(unsigned mask, const float c[4]) {
+    if (live()) {
+        summaries = {};
+        shown = {words(mask, "to", c[0], c[1], c[2], c[3], "in", webgl["viewport"])};
+    }
+}
+
+void webglViewport(int x, int y, int width, int height) {
+    set("viewport", words(x, y, width, height));
+}
+
+namespace {
+
+GLuint a, b; // 2 × 2 and 4 × 4
+
+// A unit quad at x, coloured by x, from the texture `name` (0: texturing off).
+void quad(float x, GLuint name = 0) {
+    const float corners[] = {0, 0, 1, 0, 1, 1, 0, 1};
+    (name ? glEnable : glDisable)(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glColor3f(x / 8, 0.5f, 1);
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 8; i += 2) {
+        glTexCoord2f(corners[i], corners[i + 1]);
+        glVertex3f(x + corners[i], corners[i + 1], -1);
+    }
+    glEnd();
+}
+
+// A side × side RGB texture, its rows 4 bytes aligned as OpenGL's unpacking starts (2 bytes of
+// padding in a 2-pixel row); with `levels`, gluBuild2DMipmaps makes its levels.
+GLuint texture(int side, GLint minFilter = GL_LINEAR, bool levels = false) {
+    std::vector<unsigned char> bytes(side * side * 4);
+    std::iota(bytes.begin(), bytes.end(), 0);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
+    if (levels) {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, side, side, GL_RGB, GL_UNSIGNED_BYTE,
+                          bytes.data());
+    }
+    return name;
+}
+
+void setMagFilter(GLuint name, GLint filter) {
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+}
+
+void drawFrame(const std::function<void()>& calls) {
+    glClearColor(0.25f, 0.5f, 0.75f, 1);
+    glViewport(0, 0, 640, 480);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_BLEND), glDisable(GL_DEPTH_TEST), setMagFilter(a, GL_LINEAR);
+    glMatrixMode(GL_PROJECTION), glLoadIdentity(), glMatrixMode(GL_MODELVIEW), glLoadIdentity();
+    calls();
+    glutSwapBuffers();
+}
+
+// The frame's draws are as `draws` says; lost, the context is sent nothing to draw, and given
+// back it shows the frame again, held still or drawn again meanwhile. A texture changed after
+// a draw is drawn again as it is now, so such a frame comes back otherwise.
+void expectDraws(const char* name, const std::vector<std::string>& draws,
+                 const std::function<void()>& calls, bool texturesKept = true) {
+    drawFrame(calls);
+    EXPECT_EQ(summaries, draws) << name;
+    const std::vector<std::string> drawn = shown;
+    for (const bool drawnWhileLost : {false, true}) {
+        lost = true, sentWhileLost = 0;
+        loseContext();
+        if (drawnWhileLost) {
+            drawFrame(calls);
         }
-        GLfloat gl[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, gl);
-        for (int i = 0; i < 16; ++i) {
-            EXPECT_NEAR(topMatrix(stack).m[i], gl[i], 1e-5 * (1.0 + std::fabs(gl[i])))
-                << "element " << i << " after " << steps.size() << " steps";
-        }
+        EXPECT_EQ(sentWhileLost, 0) << name;
+        lost = false, webgl = {{"viewport", "the canvas's"}};
+        vertexBuffer.assign(MAX_FRAME_VERTICES, {}), indexBuffer.assign(MAX_FRAME_INDICES, 0);
+        restoreContext();
+        EXPECT_TRUE(shown == drawn || !texturesKept)
+            << name << (drawnWhileLost ? ", drawn while lost: " : ", held: ") << shown.back();
     }
-    glLoadIdentity();
 }
 
-TEST(WebLayerMatrices, StackFullAndEmptyWhereOpenGLsIs) {
-    ensureGlWindow();
-    glMatrixMode(GL_MODELVIEW);
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    MatrixStack stack;
-    resetStack(stack);
-    int glPushes = 0, layerPushes = 0;
-    for (; glPushes < 100; ++glPushes) {
-        glPushMatrix();
-        if (glGetError() == GL_STACK_OVERFLOW) {
-            break;
-        }
-    }
-    while (pushMatrix(stack)) {
-        ++layerPushes;
-    }
-    EXPECT_EQ(layerPushes, glPushes);
-    for (int i = 0; i < glPushes; ++i) {
-        glPopMatrix();
-        EXPECT_TRUE(popMatrix(stack));
-    }
-    EXPECT_FALSE(popMatrix(stack));
-    EXPECT_EQ(glGetError(), GL_NO_ERROR);
-}
-
-struct Primitive {
-    PrimitiveShape shape;
-    std::vector<GatheredVertex> corners;
-};
-
-RgbImage drawnImmediately(const std::vector<Primitive>& primitives) {
-    glClear(GL_COLOR_BUFFER_BIT);
-    for (const Primitive& primitive : primitives) {
-        glBegin(primitive.shape == PrimitiveShape::Quads ? GL_QUADS : GL_TRIANGLE_STRIP);
-        for (const GatheredVertex& v : primitive.corners) {
-            glColor3f(v.r, v.g, v.b);
-            glVertex3f(v.x, v.y, v.z);
-        }
-        glEnd();
-    }
-    return readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
-}
-
-RgbImage drawnGathered(const std::vector<Primitive>& primitives) {
-    clearGathered();
-    for (const Primitive& primitive : primitives) {
-        beginGathering();
-        for (const GatheredVertex& v : primitive.corners) {
-            gatherVertex(v);
-        }
-        endGathering(primitive.shape);
-    }
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->x);
-    glColorPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->r);
-    glDrawElements(GL_TRIANGLES, gatheredIndexCount(), GL_UNSIGNED_SHORT, gatheredIndices());
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    return readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
-}
-
-// Overlapping, in shaded colours, with a quad's stray fifth corner and a strip too short to
-// draw, which OpenGL ignores: the triangles must cover the same pixels in the same order.
-TEST(WebLayerVertices, TrianglesDrawWhatThePrimitivesDraw) {
-    const GatheredVertex a{-0.9f, -0.8f, 0, 0, 0, 1, 0, 0}, b{0.7f, -0.9f, 0, 0, 0, 0, 1, 0};
-    const GatheredVertex c{0.8f, 0.6f, 0, 0, 0, 0, 0, 1}, d{-0.6f, 0.9f, 0, 0, 0, 1, 1, 0};
-    const GatheredVertex e{-0.2f, -0.3f, 0, 0, 0, 0, 1, 1}, f{0.3f, 0.1f, 0, 0, 0, 1, 0, 1};
-    const std::vector<Primitive> primitives = {
-        {PrimitiveShape::Quads, {a, b, c, d, e}},
-        {PrimitiveShape::TriangleStrip, {e, f, d, a, b, f}},
-        {PrimitiveShape::TriangleStrip, {c, a}},
-        {PrimitiveShape::Quads, {f, c, d, e, a, b, c, d}},
-    };
-    ensureGlWindow();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    const RgbImage immediate = drawnImmediately(primitives);
-    const RgbImage gathered = drawnGathered(primitives);
-    EXPECT_EQ(gatheredIndexCount(), (2 + 4 + 0 + 4) * 3); // triangles of each primitive
-    std::size_t differing = 0;
-    for (std::size_t i = 0; i < immediate.pixels.size(); ++i) {
-        differing += std::abs(immediate.pixels[i] - gathered.pixels[i]) > 1;
-    }
-    EXPECT_EQ(differing, 0u);
-}
-
-// A frame fuller than the sixteen-bit indices reach drops the primitive that does not fit,
-// whole, and keeps every index inside the frame's vertices.
-TEST(WebLayerVertices, APrimitiveBeyondTheFrameIsDroppedWhole) {
-    const GatheredVertex corner{0, 0, 0, 0, 0, 1, 1, 1};
-    clearGathered();
-    beginGathering();
-    for (int i = 0; i < MAX_FRAME_VERTICES - 2; ++i) {
-        ASSERT_TRUE(gatherVertex(corner));
-    }
-    EXPECT_TRUE(endGathering(PrimitiveShape::TriangleStrip));
-    const int indices = gatheredIndexCount();
-    EXPECT_EQ(indices, (MAX_FRAME_VERTICES - 4) * 3);
-    beginGathering();
-    bool accepted = true;
-    for (int i = 0; i < 4; ++i) {
-        accepted = gatherVertex(corner) && accepted;
-    }
-    EXPECT_FALSE(accepted);
-    EXPECT_FALSE(endGathering(PrimitiveShape::Quads));
-    EXPECT_EQ(gatheredVertexCount(), MAX_FRAME_VERTICES - 2);
-    EXPECT_EQ(gatheredIndexCount(), indices);
-    for (int i = 0; i < indices; ++i) {
-        ASSERT_LT(gatheredIndices()[i], MAX_FRAME_VERTICES - 2);
-    }
-    clearGathered();
-    EXPECT_EQ(gatheredVertexCount() + gatheredIndexCount(), 0);
+TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
+    startWebGl();
+    a = texture(2), b = texture(4);
+    const GLuint unmipmapped = texture(2, GL_LINEAR_MIPMAP_LINEAR);
+    const GLuint mipmapped = texture(4, GL_LINEAR_MIPMAP_LINEAR, true), fresh = texture(2);
+    const std::string two = "2 triangles", fromA = two + " texture 2 x 2 #78 mag 9729";
+    const std::string fromB = two + " texture 4 x 4 #1128 mag 9729", blend = " blend 770 771";
+    expectDraws("one state, and a primitive the layer does not draw", {"4 triangles"},
+                [] { quad(0), glBegin(GL_POINTS), glVertex3f(0, 0, 0), glEnd(), quad(1); });
+    expectDraws("blending, then the depth test, on between",
+                {two, two + blend, two + " depth" + blend}, [] {
+                    quad(0), glEnable(GL_BLEND), glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+                    quad(1), glEnable(GL_DEPTH_TEST), quad(2);
+                });
+    expectDraws("another texture, then texturing off", {fromA, fromB, two},
+                [] { quad(0, a), quad(1, b), quad(2); });
+    expectDraws("the same texture again, another filtering otherwise", {"4" + fromA.substr(1)},
+                [] { quad(0, a), setMagFilter(b, GL_NEAREST), quad(1, a); });
+    expectDraws("a texture without its levels, then one with", {two, fromB + " and its levels"},
+                [=] { quad(0, unmipmapped), quad(1, mipmapped); });
+    expectDraws("another projection, then another model-view matrix",
+                {two, "4 triangles projection 2"}, [] {
+                    quad(0), glMatrixMode(GL_PROJECTION), glScalef(2, 2, 2);
+                    glMatrixMode(GL_MODELVIEW), quad(1), glTranslatef(5, 0, 0), quad(2);
+                });
+    expectDraws("a viewport between", {two, two},
+                [] { quad(0), glViewport(0, 0, 320, 240), quad(1), glViewport(0, 0, 640, 480); });
+    expectDraws("a clear between", {two}, [] { quad(0), glClear(GL_COLOR_BUFFER_BIT), quad(1); });
+    expectDraws(
+        "the texture drawn from filters otherwise", {fromA, two + " texture 2 x 2 #78 mag 9728"},
+        [] { quad(0, a), setMagFilter(a, GL_NEAREST), quad(1, a); }, false);
+    expectDraws(
+        "the texture drawn from gets a new image", {fromA, two + " texture 4 x 4 #0 mag 9729"},
+        [=] {
+            quad(0, fresh),
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr),
+                quad(1, fresh);
+        },
+        false);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 #include "app/frame.h"
 #include "app/pinned_frame.h"
 #include "platform.h"
-#include "web/layer.h"
+#include "web/gl/layer.h"
 #include "web/web_page.h"
 
 #include <cstdint>

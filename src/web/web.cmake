@@ -6,10 +6,10 @@ set(PLUME_WEB_DIR ${CMAKE_BINARY_DIR}/site CACHE PATH "Where the page and its fi
 # The program's own sources, as on the desktop, so that the two builds cannot differ in what they
 # draw; the Targa module goes in with them, the page's platform lines stand in for swap control
 # and the caption, and the layer for OpenGL 1.1 and GLU.
+include(src/web/gl/layer.cmake)
 add_library(plume_core STATIC
   ${PLUME_PROGRAM_SOURCES} src/texture/targa.cpp src/web/web_platform.cpp
-  src/web/matrices.cpp src/web/vertices.cpp src/web/gl_matrices.cpp src/web/gl_vertices.cpp
-  src/web/gl_state.cpp src/web/shader.cpp src/web/context.cpp)
+  ${PLUME_WEB_LAYER_SOURCES} src/web/gl/webgl.cpp src/web/gl/context.cpp)
 target_include_directories(plume_core PUBLIC src)
 
 file(GLOB PLUME_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*.tga)

@@ -1,8 +1,10 @@
 // The fixed-function matrix calls. Vertices are put into eye coordinates as they arrive, so the
 // model-view matrix never reaches WebGL; the projection goes with each draw, and changing it
 // first sends what was gathered under the old one.
+#include "web/gl/gl_matrices.h"
 #include "platform.h"
-#include "web/layer.h"
+#include "web/gl/batch.h"
+#include "web/gl/report.h"
 
 namespace {
 
@@ -19,7 +21,7 @@ MatrixStack* current = &modelView;
 
 MatrixStack& changingStack() {
     if (current == &projection) {
-        flushGathered();
+        flushBatch();
     }
     return *current;
 }

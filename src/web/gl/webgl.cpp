@@ -1,14 +1,11 @@
-// The one WebGL program behind every draw, with the buffers the gathered frame goes into. The
+// The layer's calls on the page's WebGL context. Behind every draw stands one program: the
 // vertices arrive in eye coordinates, so the vertex shader applies the projection alone; the
 // fragment shader is GL_MODULATE: texture colour times vertex colour, or the colour alone.
-#include "platform.h"
-#include "web/layer.h"
-#include "web/vertices.h"
+#include "web/gl/webgl.h"
 
 #include <webgl/webgl1.h>
 
 #include <cstddef>
-#include <cstring>
 
 namespace {
 
@@ -42,13 +39,8 @@ void main() {
 
 enum Attribute : GLuint { POSITION, TEX_COORD, COLOR };
 
-GLuint program = 0;
 GLint projectionUniform = -1;
 GLint texturedUniform = -1;
-// What WebGL was last told, so that a draw sends only what changed.
-DrawState applied{};
-Matrix4 appliedProjection{};
-bool appliedKnown = false;
 
 GLuint compiled(GLenum kind, const char* source) {
     const GLuint shader = emscripten_glCreateShader(kind);
@@ -58,7 +50,7 @@ GLuint compiled(GLenum kind, const char* source) {
 }
 
 void makeProgram() {
-    program = emscripten_glCreateProgram();
+    const GLuint program = emscripten_glCreateProgram();
     emscripten_glAttachShader(program, compiled(GL_VERTEX_SHADER, VERTEX_SHADER));
     emscripten_glAttachShader(program, compiled(GL_FRAGMENT_SHADER, FRAGMENT_SHADER));
     emscripten_glBindAttribLocation(program, POSITION, "position");
@@ -91,74 +83,76 @@ void makeBuffers() {
     pointAttribute(COLOR, 3, offsetof(GatheredVertex, r));
 }
 
-void setCapability(GLenum cap, bool on) {
-    if (on) {
-        emscripten_glEnable(cap);
-    } else {
-        emscripten_glDisable(cap);
-    }
-}
-
-void applyBlend(const DrawState& state) {
-    if (!appliedKnown || state.blend != applied.blend) {
-        setCapability(GL_BLEND, state.blend);
-    }
-    if (!appliedKnown || state.blendSource != applied.blendSource ||
-        state.blendDestination != applied.blendDestination) {
-        emscripten_glBlendFunc(state.blendSource, state.blendDestination);
-    }
-}
-
-void applyState(const LayerDraw& draw) {
-    const DrawState& state = draw.state;
-    if (!appliedKnown || state.depthTest != applied.depthTest) {
-        setCapability(GL_DEPTH_TEST, state.depthTest);
-    }
-    applyBlend(state);
-    if (!appliedKnown || state.textured != applied.textured) {
-        emscripten_glUniform1f(texturedUniform, state.textured ? 1.0f : 0.0f);
-    }
-    if (state.textured) {
-        bindLayerTexture(state.texture);
-    }
-    if (!appliedKnown || std::memcmp(&draw.projection, &appliedProjection, sizeof(Matrix4)) != 0) {
-        emscripten_glUniformMatrix4fv(projectionUniform, 1, GL_FALSE, draw.projection.m);
-        appliedProjection = draw.projection;
-    }
-    applied = state;
-    appliedKnown = true;
-}
-
 } // namespace
 
-void createPipeline() {
+void webglCreatePipeline() {
     makeProgram();
     makeBuffers();
-    appliedKnown = false;
 }
 
-void uploadGathered(int firstVertex, int vertexCount, int firstIndex, int indexCount) {
-    if (contextIsLost()) {
-        return;
+unsigned webglCreateTexture() {
+    GLuint texture = 0;
+    emscripten_glGenTextures(1, &texture);
+    return texture;
+}
+
+void webglBindTexture(unsigned texture) {
+    emscripten_glBindTexture(GL_TEXTURE_2D, texture);
+}
+
+void webglTexParameter(unsigned parameter, int value) {
+    emscripten_glTexParameteri(GL_TEXTURE_2D, parameter, value);
+}
+
+void webglTexImage(unsigned format, int width, int height, int alignment,
+                   const unsigned char* pixels) {
+    emscripten_glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    emscripten_glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), width, height, 0, format,
+                            GL_UNSIGNED_BYTE, pixels);
+}
+
+void webglGenerateMipmap() {
+    emscripten_glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+void webglSetCapability(unsigned capability, bool on) {
+    if (on) {
+        emscripten_glEnable(capability);
+    } else {
+        emscripten_glDisable(capability);
     }
+}
+
+void webglBlendFunc(unsigned source, unsigned destination) {
+    emscripten_glBlendFunc(source, destination);
+}
+
+void webglSetTextured(bool textured) {
+    emscripten_glUniform1f(texturedUniform, textured ? 1.0f : 0.0f);
+}
+
+void webglSetProjection(const float projection[16]) {
+    emscripten_glUniformMatrix4fv(projectionUniform, 1, GL_FALSE, projection);
+}
+
+void webglUpload(int firstVertex, int vertexCount, int firstIndex, int indexCount,
+                 const GatheredVertex* frameVertices, const unsigned short* frameIndices) {
     emscripten_glBufferSubData(GL_ARRAY_BUFFER, sizeof(GatheredVertex) * firstVertex,
-                               sizeof(GatheredVertex) * vertexCount,
-                               gatheredVertices() + firstVertex);
+                               sizeof(GatheredVertex) * vertexCount, frameVertices + firstVertex);
     emscripten_glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, sizeof(unsigned short) * firstIndex,
-                               sizeof(unsigned short) * indexCount, gatheredIndices() + firstIndex);
+                               sizeof(unsigned short) * indexCount, frameIndices + firstIndex);
 }
 
-void drawGathered(const LayerDraw& draw) {
-    if (contextIsLost()) {
-        return;
-    }
-    applyState(draw);
-    emscripten_glDrawElements(GL_TRIANGLES, draw.indexCount, GL_UNSIGNED_SHORT,
-                              reinterpret_cast<void*>(sizeof(unsigned short) * draw.firstIndex));
+void webglDrawTriangles(int firstIndex, int indexCount) {
+    emscripten_glDrawElements(GL_TRIANGLES, indexCount, GL_UNSIGNED_SHORT,
+                              reinterpret_cast<void*>(sizeof(unsigned short) * firstIndex));
 }
 
-bool sameDrawState(const DrawState& a, const DrawState& b) {
-    return a.texture == b.texture && a.textured == b.textured && a.blend == b.blend &&
-           a.blendSource == b.blendSource && a.blendDestination == b.blendDestination &&
-           a.depthTest == b.depthTest;
+void webglClear(unsigned mask, const float colour[4]) {
+    emscripten_glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    emscripten_glClear(mask);
+}
+
+void webglViewport(int x, int y, int width, int height) {
+    emscripten_glViewport(x, y, width, height);
 }

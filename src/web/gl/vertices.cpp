@@ -1,4 +1,4 @@
-#include "web/vertices.h"
+#include "web/gl/vertices.h"
 
 namespace {
 

@@ -1,10 +1,21 @@
-#include "web/matrices.h"
+#include "web/gl/matrices.h"
 
 #include <cmath>
 
 namespace {
 
 const double DEGREES_TO_RADIANS = 3.14159265358979323846 / 180.0;
+// Where x, y and z go: the last column's top three, or the diagonal's first three.
+const int TRANSLATION_ELEMENTS[3] = {12, 13, 14};
+const int DIAGONAL_ELEMENTS[3] = {0, 5, 10};
+
+Matrix4 identityWith(const int (&elements)[3], float x, float y, float z) {
+    Matrix4 matrix = identityMatrix();
+    matrix.m[elements[0]] = x;
+    matrix.m[elements[1]] = y;
+    matrix.m[elements[2]] = z;
+    return matrix;
+}
 
 } // namespace
 
@@ -29,11 +40,7 @@ Matrix4 multiplyMatrices(const Matrix4& a, const Matrix4& b) {
 }
 
 Matrix4 translationMatrix(float x, float y, float z) {
-    Matrix4 translation = identityMatrix();
-    translation.m[12] = x;
-    translation.m[13] = y;
-    translation.m[14] = z;
-    return translation;
+    return identityWith(TRANSLATION_ELEMENTS, x, y, z);
 }
 
 Matrix4 rotationMatrix(float degrees, float x, float y, float z) {
@@ -58,11 +65,7 @@ Matrix4 rotationMatrix(float degrees, float x, float y, float z) {
 }
 
 Matrix4 scalingMatrix(float x, float y, float z) {
-    Matrix4 scaling = identityMatrix();
-    scaling.m[0] = x;
-    scaling.m[5] = y;
-    scaling.m[10] = z;
-    return scaling;
+    return identityWith(DIAGONAL_ELEMENTS, x, y, z);
 }
 
 Matrix4 perspectiveMatrix(double fovyDegrees, double aspect, double zNear, double zFar) {
