@@ -17,6 +17,19 @@ bool writePng(const std::string& path, const RgbImage& image) {
     return written;
 }
 
+bool writeRgbaPng(const std::string& path, int width, int height,
+                  const std::vector<unsigned char>& rgba) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(width);
+    png.height = static_cast<png_uint_32>(height);
+    png.format = PNG_FORMAT_RGBA;
+    const bool written =
+        png_image_write_to_file(&png, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+    png_image_free(&png);
+    return written;
+}
+
 bool readPng(const std::string& path, RgbImage& image) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;

@@ -11,4 +11,7 @@ struct RgbImage {
 };
 
 bool writePng(const std::string& path, const RgbImage& image);
+// R,G,B,A bytes, top row first, at full compression: for the files the project ships.
+bool writeRgbaPng(const std::string& path, int width, int height,
+                  const std::vector<unsigned char>& rgba);
 bool readPng(const std::string& path, RgbImage& image);

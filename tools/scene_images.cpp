@@ -1,6 +1,8 @@
 #include "scene_images.h"
 
 #include "feather_image.h"
+#include "icon_image.h"
+#include "png_image.h"
 #include "scene/scene_textures.h"
 #include "sky_image.h"
 #include "texture/targa.h"
@@ -19,4 +21,14 @@ bool writeSceneImages(const std::string& directory) {
     const std::vector<unsigned char> pixels = makeFeather();
     return name != nullptr &&
            writeTga(prefix + name, FEATHER_WIDTH_TEXELS, FEATHER_HEIGHT_TEXELS, 32, pixels.data());
+}
+
+bool writeIconImages(const std::string& directory) {
+    for (int size : ICON_SIZES_PIXELS) {
+        const std::string path = directory + "/plume-" + std::to_string(size) + ".png";
+        if (!writeRgbaPng(path, size, size, makeIcon(size))) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -5,3 +5,6 @@
 
 // Writes the six sky faces and the feather into `directory`, under the scene's file names.
 bool writeSceneImages(const std::string& directory);
+
+// Writes the icon at each of its sizes into `directory`, as "plume-SIZE.png".
+bool writeIconImages(const std::string& directory);

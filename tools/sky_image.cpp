@@ -144,6 +144,14 @@ SkyDirection skyTexelDirection(const SkyFace& face, int column, int row) {
     return normalised(point);
 }
 
+SkyDirection skySunDirection() {
+    return SUN;
+}
+
+Colour cloudlessSkyColour(const SkyDirection& direction) {
+    return addSun(direction, clearSky(direction), 0.0);
+}
+
 void skyColour(const SkyDirection& direction, unsigned char rgb[3]) {
     const Colour sky = clearSky(direction);
     Colour colour = sky;

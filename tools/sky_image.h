@@ -15,5 +15,11 @@ SkyDirection skyTexelDirection(const SkyFace& face, int column, int row);
 // The colour of the sky seen along a unit direction, as R,G,B bytes.
 void skyColour(const SkyDirection& direction, unsigned char rgb[3]);
 
+// The unit direction toward the sun's centre.
+SkyDirection skySunDirection();
+
+// The sky along a unit direction without its clouds and mist: its gradient and the sun.
+Colour cloudlessSkyColour(const SkyDirection& direction);
+
 // One face as R,G,B bytes, row 0 first: SKY_FACE_TEXELS squared texels.
 std::vector<unsigned char> makeSkyFace(const SkyFace& face);
