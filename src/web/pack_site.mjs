@@ -83,10 +83,10 @@ writeFileSync(join(siteDir, 'favicon.ico'),
   favicon(icons.filter(({ size }) => FAVICON_SIZES.includes(size))));
 writeFileSync(join(siteDir, 'manifest.webmanifest'), manifest());
 
-// The page's own files, which every visit needs and the service worker keeps.
+// The files that the program needs, which the service worker keeps; it keeps the icons and the
+// manifest as the browser asks for them, rather than download them a second time.
 const page = readFileSync(join(pageDir, 'index.html'), 'utf8');
-const shell = ['./', 'manifest.webmanifest', 'favicon.ico', 'icons/plume-32.png',
-  'icons/plume-256.png'];
+const shell = ['./'];
 const packed = [files.script, files.wasm, ...images].map(({ url }) => url);
 const build = hash(JSON.stringify(files) + page + manifest() + icons.map(({ bytes }) => hash(bytes)))
   .slice(0, 16);

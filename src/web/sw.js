@@ -34,16 +34,22 @@ self.addEventListener('activate', (event) => {
 });
 
 // The page from the network when it answers, so that a new build shows at once, else this
-// build's; every other file from this build's cache first, as its name fixes its bytes.
+// build's; every other file from this build's cache first, as its name fixes its bytes, and
+// what the cache lacks (the icons, the manifest) kept as it comes.
 self.addEventListener('fetch', (event) => {
   const request = event.request;
-  if (request.method !== 'GET') return;
+  if (request.method !== 'GET' || !request.url.startsWith(self.registration.scope)) return;
   if (request.mode === 'navigate') {
     event.respondWith(fetch(request).catch(async () =>
       (await caches.open(CACHE)).match(self.registration.scope) || Response.error()));
     return;
   }
-  event.respondWith((async () =>
-    (await (await caches.open(CACHE)).match(request, { ignoreSearch: true })) ||
-    fetch(request))());
+  event.respondWith((async () => {
+    const cache = await caches.open(CACHE);
+    const kept = await cache.match(request);
+    if (kept) return kept;
+    const response = await fetch(request);
+    if (response.ok) await cache.put(request, response.clone());
+    return response;
+  })());
 });
