@@ -4,7 +4,7 @@ const BUILD = '@PLUME_BUILD@';
 const FILES = @PLUME_FILES@;
 const CACHE = `plume-${BUILD}`;
 
-// The page has put in what it downloaded; the rest comes now. An index.html of another build
+// The page has put in what it downloaded; the rest comes from older builds' caches or now. An index.html of another build
 // (the host changed while this worker installed) is not kept: that would mix two builds.
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
@@ -12,6 +12,12 @@ self.addEventListener('install', (event) => {
     for (const file of FILES) {
       const url = new URL(file, self.registration.scope).href;
       if (await cache.match(url)) continue;
+      // A packed file's name fixes its bytes, whichever build's cache holds it.
+      const earlier = file !== './' && await caches.match(url);
+      if (earlier) {
+        await cache.put(url, earlier);
+        continue;
+      }
       const response = await fetch(url, { cache: 'no-cache' });
       if (!response.ok) throw new Error(`${file}: HTTP ${response.status}`);
       if (file === './' && !(await response.clone().text()).includes(BUILD)) {

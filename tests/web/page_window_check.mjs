@@ -2,6 +2,9 @@
 // ratio through the program's reshape, the full-screen control, and a visit with the network off.
 //   node page_window_check.mjs SITE_DIR
 import { serve, openBrowser, waitFor, WATCH_DRAWS, finish } from './browser.mjs';
+import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 
 const [site] = process.argv.slice(2);
 const LIVE = "window.plumeDrawn && plumeDrawn.first !== null && document.title.includes('FPS:')";
@@ -72,21 +75,22 @@ async function fullScreen(page, results) {
     ` ${describe(after)}`, left && await button.textContent() === 'Full screen' && fits(after)]);
 }
 
-// Once the service worker has the files, the page opens and runs with the network off; the
-// control: a browser that never visited cannot open it.
-async function offline(browser, base, results) {
-  const page = await browser.context.newPage();
-  await page.addInitScript(WATCH_DRAWS);
-  await page.goto(base);
-  const kept = await waitFor(page, `${LIVE} && navigator.serviceWorker.controller !== null`,
-    30000);
-  await browser.context.setOffline(true);
-  await page.reload().catch(() => {});
-  const live = await waitFor(page, LIVE, 30000);
-  results.push([`offline reload: worker in charge ${kept}, live: ${await page.title()}`,
-    kept && live]);
-  await browser.context.setOffline(false);
-  await page.close();
+const BUILD = "document.querySelector('meta[name=plume-build]').content";
+const CACHES = 'caches.keys().then((names) => names.join())';
+const WORKERS = 'navigator.serviceWorker.getRegistration().then((r) => [r.active, r.installing,' +
+  " r.waiting].map((worker) => worker ? worker.scriptURL.split('/').pop() : '-').join(' '))";
+
+// A first visit, then the host gets another build (here the same files under another build
+// id): the next visit shows it, its worker replaces the old one and keeps that build alone,
+// and with the network off a reload opens and runs that build. The control: a browser that
+// never visited cannot open the page offline.
+async function offline(base, results) {
+  const browser = await openBrowser();
+  try {
+    await offlineIn(browser, base, results);
+  } finally {
+    await browser.close();
+  }
   const stranger = await openBrowser();
   try {
     await stranger.context.setOffline(true);
@@ -98,7 +102,35 @@ async function offline(browser, base, results) {
   }
 }
 
-const { server, base } = await serve(site);
+async function offlineIn(browser, base, results) {
+  const page = await browser.context.newPage();
+  await page.addInitScript(WATCH_DRAWS);
+  await page.goto(base);
+  const first = await waitFor(page, `${LIVE} && navigator.serviceWorker.controller !== null`,
+    30000);
+  const old = await page.evaluate(BUILD);
+  const next = old.split('').reverse().join('');
+  for (const name of ['index.html', 'sw.js']) {
+    writeFileSync(join(copy, name), readFileSync(join(copy, name), 'utf8').replaceAll(old, next));
+  }
+  await page.reload();
+  const kept = await waitFor(page, `${LIVE} && ${CACHES}.then((names) => names === 'plume-${next}')` +
+    ` && navigator.serviceWorker.controller.scriptURL.endsWith('${next}')`, 30000);
+  const [names, workers] = [await page.evaluate(CACHES), await page.evaluate(WORKERS)];
+  results.push([`new build ${next} after ${old}: worker in charge after the first visit` +
+    ` ${first}; caches ${names}; workers (active, installing, waiting) ${workers}`,
+  first && kept]);
+  await browser.context.setOffline(true);
+  await page.reload().catch(() => {});
+  const live = await waitFor(page, LIVE, 30000);
+  const shown = await page.evaluate(BUILD).catch(() => 'none');
+  results.push([`offline reload: build ${shown}, ${await page.title()}`, live && shown === next]);
+}
+
+// A copy of the site, which the new-build check changes.
+const copy = mkdtempSync(join(tmpdir(), 'plume-site-'));
+cpSync(site, copy, { recursive: true });
+const { server, base } = await serve(copy);
 const results = [];
 const browser = await openBrowser();
 try {
@@ -118,9 +150,13 @@ try {
   results.push([`pinned: canvas ${pinned.join(', ')}, full-screen control shown: ${control}`,
     pinned.join() === '640,480,640,480,0,0' && !control]);
   await page.close();
-  await offline(browser, base, results);
 } finally {
   await browser.close();
+}
+try {
+  await offline(base, results);
+} finally {
   server.close();
+  rmSync(copy, { recursive: true, force: true });
 }
 finish(results, 'web: window');
