@@ -9,12 +9,11 @@
 // for S seconds (default 10) counts the program's frames (one clear each) and the browser's
 // animation frames, the WebGL draws and uploads, samples the page's main thread with the
 // DevTools profiler and reads the CPU time of Chromium's processes from /proc. Prints each
-// run, then a summary per page with the sizes of plume.js and plume.wasm.
+// run, then a summary per page with the bytes of the site's files.
 import { serve, openBrowser } from '../tests/web/browser.mjs';
 import { readdirSync, readFileSync, statSync } from 'node:fs';
 import { resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
-import { gzipSync } from 'node:zlib';
 
 const SETTLE_MS = 3000;
 const SAMPLING_US = 200;
@@ -96,7 +95,7 @@ function selfTimes(profile) {
     else if (url.startsWith('wasm://') || url.includes('.wasm')) {
       kind = 'plume.wasm: the program and its GL layer';
     }
-    else if (url.endsWith('plume.js')) kind = 'plume.js: GLUT, WebGL bindings and glue';
+    else if (url.startsWith('blob:') || url.endsWith('plume.js')) kind = 'plume.js: GLUT, WebGL bindings and glue';
     totals[kind] = (totals[kind] || 0) + (profile.timeDeltas[i + 1] || 0) / 1000;
   });
   return totals;
@@ -151,12 +150,12 @@ function report(site, run) {
   return { rate, draws: draws / frames };
 }
 
+// What a host serves: the site's files and their bytes, the page's packed files among them.
 function sizes(site) {
-  return ['plume.js', 'plume.wasm'].map((name) => {
-    const bytes = readFileSync(`${site}/${name}`);
-    return `${name} ${(statSync(`${site}/${name}`).size / 1024).toFixed(1)} KB` +
-      ` (gzipped ${(gzipSync(bytes, { level: 9 }).length / 1024).toFixed(1)} KB)`;
-  }).join(', ');
+  const files = readdirSync(site, { recursive: true }).filter((name) =>
+    statSync(`${site}/${name}`).isFile());
+  const bytes = files.reduce((sum, name) => sum + statSync(`${site}/${name}`).size, 0);
+  return `${files.length} files, ${(bytes / 1024).toFixed(1)} KB`;
 }
 
 const { seconds, runs, sites } = options(process.argv.slice(2));

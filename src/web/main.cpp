@@ -6,6 +6,8 @@
 #include "web/gl/layer.h"
 #include "web/web_page.h"
 
+#include <emscripten.h>
+
 #include <cstdint>
 #include <string>
 
@@ -22,6 +24,12 @@ bool readPinnedFrame(const std::string& timeText, std::int64_t& timeMs, int& ste
 
 } // namespace
 
+// The page calls this when the canvas is shown at another size or pixel ratio: the drawing
+// buffer takes the new size, and the program's own reshape keeps the field of view.
+extern "C" EMSCRIPTEN_KEEPALIVE void plumeResize(int width, int height) {
+    glutReshapeWindow(width, height);
+}
+
 int main(int argc, char** argv) {
     std::string timeText;
     const bool pinned = pageParameter("time", timeText);
@@ -37,6 +45,7 @@ int main(int argc, char** argv) {
     startGlLayer();
     if (!pinned) {
         startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
+        followPageWindow();
         // Hands the loop to the browser, which then draws a frame on each display refresh.
         glutMainLoop();
         return 0;

@@ -15,3 +15,7 @@ void markFrameReady();
 void showPageMessage(const char* text);
 // The canvas again in place of the message, as it was.
 void hidePageMessage();
+
+// From now on the canvas fills the page's window at its pixel ratio, and follows it: the page
+// calls `plumeResize` with each new drawing-buffer size.
+void followPageWindow();

@@ -40,6 +40,12 @@ EM_JS(void, hideMessageInPage, (), {
     }
 });
 
+EM_JS(void, followWindowInPage, (), {
+    if (typeof followWindow == 'function') {
+        followWindow();
+    }
+});
+
 EM_JS(void, setFrameReady, (), { document.documentElement.dataset.frame = 'ready'; });
 
 // A page has no window caption of its own; the document's title and the line under the canvas
@@ -73,4 +79,8 @@ void showPageMessage(const char* text) {
 
 void hidePageMessage() {
     hideMessageInPage();
+}
+
+void followPageWindow() {
+    followWindowInPage();
 }

@@ -12,15 +12,23 @@ export const CHROMIUM_FLAGS = [
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
   '--enable-unsafe-swiftshader',
 ];
-const TYPES = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const TYPES = {
+  '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+  '.png': 'image/png', '.ico': 'image/x-icon', '.webmanifest': 'application/manifest+json',
+};
 
-// Serves `directory` on a loopback port; resolves to the server and its base address.
+// Serves `directory` on a loopback port as a static host does, compressing nothing; resolves
+// to the server, its base address, the answers given ({ path, status }) and `wireBytes()`,
+// all that its connections have sent, headers included.
 export function serve(directory) {
+  const answers = [], sockets = new Set();
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
     const file = join(directory, path.endsWith('/') ? path + 'index.html' : path);
     readFile(file, (error, data) => {
-      if (error || !file.startsWith(directory)) {
+      const found = !error && file.startsWith(directory);
+      answers.push({ path, status: found ? 200 : 404 });
+      if (!found) {
         response.writeHead(404).end();
         return;
       }
@@ -29,8 +37,55 @@ export function serve(directory) {
       response.end(data);
     });
   });
+  server.on('connection', (socket) => sockets.add(socket));
+  const wireBytes = () => [...sockets].reduce((sum, socket) => sum + socket.bytesWritten, 0);
   return new Promise((ready) => server.listen(0, '127.0.0.1', () =>
-    ready({ server, base: `http://127.0.0.1:${server.address().port}/` })));
+    ready({ server, answers, wireBytes, base: `http://127.0.0.1:${server.address().port}/` })));
+}
+
+// The emulated link of the load checks and the bench: 10 Mbit/s each way, 40 ms round trips,
+// no cache; `megabits` slower for a longer look at the loading page.
+export async function emulateLink(context, page, megabits = 10) {
+  const cdp = await context.newCDPSession(page);
+  await cdp.send('Network.enable');
+  await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
+  const bytesPerSecond = megabits * 1e6 / 8;
+  await cdp.send('Network.emulateNetworkConditions', {
+    offline: false, latency: 40, downloadThroughput: bytesPerSecond,
+    uploadThroughput: bytesPerSecond,
+  });
+  return cdp;
+}
+
+// Runs before the page's own scripts: the time of the first WebGL draw since navigation, and
+// the last viewport and projection the program set.
+export const WATCH_DRAWS = () => {
+  window.plumeDrawn = { first: null, viewport: null, projection: null };
+  const proto = WebGLRenderingContext.prototype;
+  for (const name of ['drawArrays', 'drawElements']) {
+    const call = proto[name];
+    proto[name] = function (...args) {
+      if (plumeDrawn.first === null) plumeDrawn.first = performance.now();
+      return call.apply(this, args);
+    };
+  }
+  const viewport = proto.viewport, uniform = proto.uniformMatrix4fv;
+  proto.viewport = function (...args) {
+    plumeDrawn.viewport = args;
+    return viewport.apply(this, args);
+  };
+  proto.uniformMatrix4fv = function (location, transpose, value) {
+    plumeDrawn.projection = Array.from(value);
+    return uniform.call(this, location, transpose, value);
+  };
+};
+
+// Prints each [name, ok] and the tally; the process's status says whether all passed.
+export function finish(results, label) {
+  for (const [name, ok] of results) console.log(`${ok ? 'ok  ' : 'FAIL'}  ${name}`);
+  const passed = results.filter(([, ok]) => ok).length;
+  console.log(`${label}: ${passed} passed, ${results.length - passed} failed`);
+  process.exit(passed < results.length ? 1 : 0);
 }
 
 // Chromium with a profile of its own, which goes when the browser is closed: `close()` waits

@@ -1,7 +1,7 @@
 // The page in headless Chromium against plume-snapshot's frames in WORK_DIR, named
 // SECONDS-STEP.png, each judged by plume-compare, with controls that must fail.
 //   node page_check.mjs SITE_DIR WORK_DIR PLUME_COMPARE
-import { serve, openBrowser, frameShot, waitFor } from './browser.mjs';
+import { serve, openBrowser, frameShot, waitFor, finish } from './browser.mjs';
 import { spawnSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 
@@ -102,9 +102,4 @@ try {
   await noWebGL.close();
   server.close();
 }
-for (const [name, ok] of results) {
-  console.log(`${ok ? 'ok  ' : 'FAIL'}  ${name}`);
-}
-const passed = results.filter(([, ok]) => ok).length;
-console.log(`web: ${passed} passed, ${results.length - passed} failed`);
-process.exit(passed < results.length ? 1 : 0);
+finish(results, 'web: pinned frames and context');

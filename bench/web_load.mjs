@@ -1,0 +1,74 @@
+// The live page's weight and its time from navigation to the first WebGL draw, in headless
+// Chromium, on an emulated 10 Mbit/s link with 40 ms round trips and no cache, and with no
+// emulation at all.
+//
+//   scripts/web --build && node bench/web_load.mjs [--runs N] [SITE_DIR...]
+//
+// It drives Chromium through the browser test's Playwright client, which tests/web/run
+// installs (or `npm ci` in tests/web/). For each run and each built page in turn (build-web/
+// if none is named, so that two builds alternate under the same load), a fresh browser profile
+// visits the page served by a loopback server that compresses nothing. Bytes are what the
+// server sent by the first draw, headers included. Prints each visit, then the median per page.
+import { serve, openBrowser, emulateLink, WATCH_DRAWS } from '../tests/web/browser.mjs';
+import { resolve } from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const LINKS = [['10 Mbit/s, 40 ms', true], ['no emulation', false]];
+const DRAW_TIMEOUT_MS = 60000;
+
+function options(argv) {
+  const chosen = { runs: 5, sites: [] };
+  for (let i = 0; i < argv.length; ++i) {
+    if (argv[i] === '--runs') chosen.runs = Number(argv[++i]);
+    else chosen.sites.push(resolve(argv[i]));
+  }
+  if (!(chosen.runs >= 1)) {
+    console.error('usage: node bench/web_load.mjs [--runs N] [SITE_DIR...]');
+    process.exit(2);
+  }
+  if (chosen.sites.length === 0) {
+    chosen.sites.push(fileURLToPath(new URL('../build-web', import.meta.url)));
+  }
+  return chosen;
+}
+
+// One first visit: milliseconds from navigation to the first draw, and the bytes sent by then.
+async function visit(site, emulated) {
+  const served = await serve(site);
+  const browser = await openBrowser();
+  try {
+    const page = await browser.context.newPage();
+    await page.addInitScript(WATCH_DRAWS);
+    if (emulated) await emulateLink(browser.context, page);
+    await page.goto(served.base, { waitUntil: 'commit' });
+    await page.waitForFunction('window.plumeDrawn && plumeDrawn.first !== null', null,
+      { timeout: DRAW_TIMEOUT_MS, polling: 10 });
+    const bytes = served.wireBytes();
+    return { ms: await page.evaluate('plumeDrawn.first'), bytes };
+  } finally {
+    await browser.close();
+    served.server.close();
+  }
+}
+
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+const { runs, sites } = options(process.argv.slice(2));
+const results = new Map();
+for (let i = 0; i < runs; ++i) {
+  for (const site of sites) {
+    for (const [link, emulated] of LINKS) {
+      const { ms, bytes } = await visit(site, emulated);
+      console.log(`${site} (${link}): first draw at ${ms.toFixed(0)} ms, ${bytes} bytes`);
+      const key = `${site} (${link})`;
+      if (!results.has(key)) results.set(key, []);
+      results.get(key).push({ ms, bytes });
+    }
+  }
+}
+console.log('summary (median of each):');
+for (const [key, list] of results) {
+  const times = list.map((r) => r.ms.toFixed(0));
+  console.log(`${key}: first draw ${median(list.map((r) => r.ms)).toFixed(0)} ms` +
+    ` (runs: ${times.join(', ')}), ${median(list.map((r) => r.bytes))} bytes by then`);
+}

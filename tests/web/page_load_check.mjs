@@ -1,0 +1,128 @@
+// How the live page arrives: its weight over the wire from a server that compresses nothing,
+// the answers it gets, its progress while loading, and words for a download that fails or stalls.
+//   node page_load_check.mjs SITE_DIR
+import { serve, openBrowser, waitFor, emulateLink, WATCH_DRAWS, finish } from './browser.mjs';
+
+const [site] = process.argv.slice(2);
+const MAX_WIRE_BYTES = 1000000;
+const DRAWN = 'window.plumeDrawn && plumeDrawn.first !== null';
+const LIVE = `${DRAWN} && document.title.includes('FPS:')`;
+const WORKER_READY = 'navigator.serviceWorker.controller !== null';
+const MESSAGE = "document.getElementById('message').hidden ? '' :" +
+  " document.getElementById('message').textContent";
+const PROGRESS = "(l => [l.hidden, Number(l.getAttribute('aria-valuenow'))," +
+  " document.getElementById('progress').textContent])(document.getElementById('loading'))";
+const ICON_SIZES = [16, 32, 48, 64, 128, 256];
+
+// Each check in a browser of its own, so that no cache or service worker carries over.
+async function inBrowser(job) {
+  const browser = await openBrowser();
+  try {
+    const page = await browser.context.newPage();
+    await page.addInitScript(WATCH_DRAWS);
+    return await job(browser.context, page);
+  } finally {
+    await browser.close();
+  }
+}
+
+// The first visit whole: the page, its files, and what the service worker keeps afterwards.
+async function firstVisit(served, results) {
+  await inBrowser(async (context, page) => {
+    await emulateLink(context, page);
+    await page.goto(served.base);
+    const live = await waitFor(page, LIVE, 30000);
+    const first = await page.evaluate('window.plumeDrawn.first');
+    const kept = await waitFor(page, WORKER_READY, 20000);
+    const bytes = served.wireBytes();
+    results.push([`live on a 10 Mbit/s link, first draw at ${Math.round(first)} ms`, live]);
+    results.push([`service worker in charge after the first visit: ${kept}`, kept]);
+    results.push([`${bytes} bytes over the wire, at most ${MAX_WIRE_BYTES}`,
+      live && kept && bytes > 0 && bytes <= MAX_WIRE_BYTES]);
+  });
+}
+
+// The manifest and every icon a browser may ask for, /favicon.ico among them.
+async function icons(served, results) {
+  await inBrowser(async (context, page) => {
+    await page.goto(served.base + '?time=0');
+    const manifest = await (await page.request.get(served.base + 'manifest.webmanifest')).json();
+    const sizes = manifest.icons.map((icon) => icon.sizes).join(' ');
+    results.push([`manifest: ${manifest.name}, ${manifest.display}, background` +
+      ` ${manifest.background_color}, icons ${sizes}`,
+    manifest.name === 'plume' && /^#[0-9a-f]{6}$/i.test(manifest.background_color) &&
+      sizes === ICON_SIZES.map((size) => `${size}x${size}`).join(' ')]);
+    const linked = await page.evaluate("[...document.querySelectorAll('link[href]')]" +
+      '.map((link) => link.getAttribute(\'href\'))');
+    const paths = new Set(['favicon.ico', ...linked, ...manifest.icons.map((icon) => icon.src)]);
+    for (const path of paths) {
+      const response = await page.request.get(served.base + path);
+      const type = response.headers()['content-type'];
+      results.push([`${path}: ${response.status()} ${type}`, response.status() === 200]);
+    }
+  });
+  const failed = served.answers.filter(({ status }) => status >= 400);
+  results.push([`answers of 400 or more: ${failed.map((a) => `${a.path} ${a.status}`)
+    .join(', ') || 'none'} of ${served.answers.length}`,
+  served.answers.length > 0 && failed.length === 0]);
+}
+
+// On a slow link the page says how much has arrived, rising, and clears the figure once it runs.
+async function progress(served, results) {
+  await inBrowser(async (context, page) => {
+    await emulateLink(context, page, 2);
+    const seen = [];
+    await page.goto(served.base, { waitUntil: 'commit' });
+    while (!(await page.evaluate(DRAWN).catch(() => false)) && seen.length < 400) {
+      const [hidden, percent, text] = await page.evaluate(PROGRESS).catch(() => [true, 0, '']);
+      if (!hidden && percent > 0 && percent < 100 && percent !== seen.at(-1)) seen.push(percent);
+      if (!hidden && seen.length === 1) seen.text = text;
+      await page.waitForTimeout(50);
+    }
+    await page.evaluate('new Promise(done => requestAnimationFrame(done))');
+    const [hidden] = await page.evaluate(PROGRESS);
+    results.push([`progress while loading: ${seen.join('% ')}% ("${seen.text}")`,
+      seen.length >= 3 && Math.max(...seen) >= 50 && /\d+%.*KB/.test(seen.text) &&
+        seen.every((percent, i) => i === 0 || percent > seen[i - 1])]);
+    results.push([`progress gone once drawn: ${hidden}`, hidden === true]);
+  });
+}
+
+// A file the server refuses, one whose connection fails, one that never comes.
+async function failures(served, results) {
+  const cases = [
+    ['sky_up.tga answered 404', (route) => route.fulfill({ status: 404, body: '' }),
+      /sky_up\.tga could not be downloaded: the server answered 404/, 10000],
+    ['feather.tga cut off', (route) => route.abort('connectionfailed'),
+      /could not be downloaded: the connection failed/, 10000],
+  ];
+  for (const [name, answer, expected, ms] of cases) {
+    await inBrowser(async (context, page) => {
+      await page.route(name.startsWith('sky') ? '**/sky_up.*' : '**/feather.*', answer);
+      await page.goto(served.base);
+      await waitFor(page, MESSAGE, ms);
+      const text = await page.evaluate(MESSAGE);
+      results.push([`${name}: "${text}"`, expected.test(text)]);
+    });
+  }
+  await inBrowser(async (context, page) => {
+    await page.route('**/sky_up.*', () => {});
+    await page.goto(served.base);
+    const said = await waitFor(page, "document.getElementById('progress').textContent" +
+      ".includes('stalled')", 20000);
+    const [hidden, , text] = await page.evaluate(PROGRESS);
+    results.push([`sky_up.tga never answered: "${text}"`, said && !hidden]);
+  });
+}
+
+const served = await serve(site);
+const results = [];
+try {
+  await firstVisit(served, results);
+  await icons(served, results);
+  await progress(served, results);
+  await failures(served, results);
+} finally {
+  served.server.close();
+}
+finish(results, 'web: loading');

@@ -1,0 +1,162 @@
+// The live page as a window onto the scene: a canvas that follows the window's size and pixel
+// ratio through the program's reshape, the full-screen control, and a visit with the network off.
+//   node page_window_check.mjs SITE_DIR
+import { serve, openBrowser, waitFor, WATCH_DRAWS, finish } from './browser.mjs';
+import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+const [site] = process.argv.slice(2);
+const LIVE = "window.plumeDrawn && plumeDrawn.first !== null && document.title.includes('FPS:')";
+const MAX_BUFFER_PIXELS = 1920 * 1080;
+// gluPerspective's y scale for the 65 degree vertical field of view.
+const FOCAL = 1 / Math.tan((65 / 2) * Math.PI / 180);
+const TOLERANCE = 1e-3;
+const STATE = "(c => ({ css: [c.clientWidth, c.clientHeight], buffer: [c.width, c.height]," +
+  " ratio: devicePixelRatio, viewport: plumeDrawn.viewport," +
+  " projection: plumeDrawn.projection }))(document.getElementById('canvas'))";
+const NEXT_FRAME = 'new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))';
+
+// Whether the canvas, the viewport and the projection fit the window now; `state` says what
+// was seen. The buffer is the CSS size times the pixel ratio, scaled down past the cap.
+function fits(state) {
+  const [cssWidth, cssHeight] = state.css, [width, height] = state.buffer;
+  const scale = Math.min(state.ratio, Math.sqrt(MAX_BUFFER_PIXELS / (cssWidth * cssHeight)));
+  const near = (a, b, slack) => Math.abs(a - b) <= slack;
+  const p = state.projection || [];
+  return near(width, cssWidth * scale, 1) && near(height, cssHeight * scale, 1) &&
+    width * height <= MAX_BUFFER_PIXELS * 1.001 &&
+    (state.viewport || []).join() === [0, 0, width, height].join() &&
+    near(p[5], FOCAL, TOLERANCE) && near(p[0] * width / height, FOCAL, TOLERANCE);
+}
+
+function describe(state) {
+  const p = state.projection || [];
+  return `CSS ${state.css.join('x')} at ${state.ratio}: buffer ${state.buffer.join('x')},` +
+    ` viewport ${state.viewport}, projection x ${Number(p[0]).toFixed(4)} y` +
+    ` ${Number(p[5]).toFixed(4)}`;
+}
+
+async function settled(page) {
+  await page.evaluate(NEXT_FRAME);
+  await page.waitForTimeout(200);
+  await page.evaluate(NEXT_FRAME);
+  return page.evaluate(STATE);
+}
+
+// Window sizes and pixel ratios, the last past the cap.
+async function followsWindow(page, results) {
+  const cdp = await page.context().newCDPSession(page);
+  const windows = [[800, 600, 1], [1000, 400, 1], [700, 500, 2], [1600, 1000, 2]];
+  for (const [width, height, deviceScaleFactor] of windows) {
+    await cdp.send('Emulation.setDeviceMetricsOverride',
+      { width, height, deviceScaleFactor, mobile: false });
+    const state = await settled(page);
+    results.push([`window ${width}x${height} at ${deviceScaleFactor}: ${describe(state)}`,
+      state.css.join() === [width, height].join() && fits(state)]);
+  }
+  await cdp.send('Emulation.clearDeviceMetricsOverride');
+}
+
+// The control enters full screen and leaves it again; the canvas fits either way.
+async function fullScreen(page, results) {
+  const button = page.locator('#fullscreen');
+  const visible = await button.isVisible();
+  await button.click({ timeout: 5000 }).catch(() => {});
+  const entered = await waitFor(page, 'document.fullscreenElement !== null', 5000);
+  const inside = await settled(page);
+  const label = await button.textContent();
+  results.push([`full screen: entered ${entered}, control "${label}", ${describe(inside)}`,
+    visible && entered && label === 'Leave full screen' && fits(inside)]);
+  await button.click({ timeout: 5000 }).catch(() => {});
+  const left = await waitFor(page, 'document.fullscreenElement === null', 5000);
+  const after = await settled(page);
+  results.push([`full screen left: ${left}, control "${await button.textContent()}",` +
+    ` ${describe(after)}`, left && await button.textContent() === 'Full screen' && fits(after)]);
+}
+
+const BUILD = "document.querySelector('meta[name=plume-build]').content";
+const CACHES = 'caches.keys().then((names) => names.join())';
+const WORKERS = 'navigator.serviceWorker.getRegistration().then((r) => [r.active, r.installing,' +
+  " r.waiting].map((worker) => worker ? worker.scriptURL.split('/').pop() : '-').join(' '))";
+
+// A first visit, then the host gets another build (here the same files under another build
+// id): the next visit shows it, its worker replaces the old one and keeps that build alone,
+// and with the network off a reload opens and runs that build. The control: a browser that
+// never visited cannot open the page offline.
+async function offline(base, results) {
+  const browser = await openBrowser();
+  try {
+    await offlineIn(browser, base, results);
+  } finally {
+    await browser.close();
+  }
+  const stranger = await openBrowser();
+  try {
+    await stranger.context.setOffline(true);
+    const other = await stranger.context.newPage();
+    const opened = await other.goto(base).then(() => true, () => false);
+    results.push([`control: a browser that never visited opens it offline: ${opened}`, !opened]);
+  } finally {
+    await stranger.close();
+  }
+}
+
+async function offlineIn(browser, base, results) {
+  const page = await browser.context.newPage();
+  await page.addInitScript(WATCH_DRAWS);
+  await page.goto(base);
+  const first = await waitFor(page, `${LIVE} && navigator.serviceWorker.controller !== null`,
+    30000);
+  const old = await page.evaluate(BUILD);
+  const next = old.split('').reverse().join('');
+  for (const name of ['index.html', 'sw.js']) {
+    writeFileSync(join(copy, name), readFileSync(join(copy, name), 'utf8').replaceAll(old, next));
+  }
+  await page.reload();
+  const kept = await waitFor(page, `${LIVE} && ${CACHES}.then((names) => names === 'plume-${next}')` +
+    ` && navigator.serviceWorker.controller.scriptURL.endsWith('${next}')`, 30000);
+  const [names, workers] = [await page.evaluate(CACHES), await page.evaluate(WORKERS)];
+  results.push([`new build ${next} after ${old}: worker in charge after the first visit` +
+    ` ${first}; caches ${names}; workers (active, installing, waiting) ${workers}`,
+  first && kept]);
+  await browser.context.setOffline(true);
+  await page.reload().catch(() => {});
+  const live = await waitFor(page, LIVE, 30000);
+  const shown = await page.evaluate(BUILD).catch(() => 'none');
+  results.push([`offline reload: build ${shown}, ${await page.title()}`, live && shown === next]);
+}
+
+// A copy of the site, which the new-build check changes.
+const copy = mkdtempSync(join(tmpdir(), 'plume-site-'));
+cpSync(site, copy, { recursive: true });
+const { server, base } = await serve(copy);
+const results = [];
+const browser = await openBrowser();
+try {
+  const page = await browser.context.newPage();
+  await page.addInitScript(WATCH_DRAWS);
+  await page.goto(base);
+  const live = await waitFor(page, LIVE, 30000);
+  results.push([`live within 30 s: ${await page.title()}`, live]);
+  await followsWindow(page, results);
+  await fullScreen(page, results);
+  await page.goto(base + '?time=2');
+  await waitFor(page, "document.documentElement.dataset.frame === 'ready'", 30000);
+  const pinned = await page.evaluate("(c => [c.width, c.height, c.clientWidth, c.clientHeight," +
+    " c.getBoundingClientRect().left, c.getBoundingClientRect().top])" +
+    "(document.getElementById('canvas'))");
+  const control = await page.locator('#fullscreen').isVisible();
+  results.push([`pinned: canvas ${pinned.join(', ')}, full-screen control shown: ${control}`,
+    pinned.join() === '640,480,640,480,0,0' && !control]);
+  await page.close();
+} finally {
+  await browser.close();
+}
+try {
+  await offline(base, results);
+} finally {
+  server.close();
+  rmSync(copy, { recursive: true, force: true });
+}
+finish(results, 'web: window');
