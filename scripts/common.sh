@@ -155,7 +155,8 @@ run_plume() {
         [[ "$caption" == *FPS:* ]] || sleep 0.2
     done
     echo "caption after $((SECONDS - started)) s: ${caption:-none}"
-    while kill -0 $pid 2>/dev/null && [ $((SECONDS - started)) -lt "${PLUME_KEEP_SECONDS:-0}" ]; do
+    while [ -n "${PLUME_KEEP_SECONDS:-}" ] && kill -0 $pid 2>/dev/null &&
+        [ $((SECONDS - started)) -le "$PLUME_KEEP_SECONDS" ]; do
         sleep 0.5
     done
     [ -z "${PLUME_SCREENSHOT:-}" ] || [ -z "$window" ] || import -window "$window" "$PLUME_SCREENSHOT"
@@ -180,7 +181,7 @@ check() {
     shift
     output=$("$@" 2>&1) || status=$?
     if [ "$status" -eq 0 ]; then echo "ok    $name"; else echo "FAIL  $name"; PLUME_FAILED+=("$name"); fi
-    [ -z "$output" ] || sed 's/^/      /' <<<"$output"
+    [ -z "$output" ] || echo "      ${output//$'\n'/$'\n'      }"
     return 0
 }
 
