@@ -71,12 +71,13 @@ configure_and_build() {
 }
 
 # start_x_server: a private X server, which it names in DISPLAY; stop_x_server ends it (and
-# Wine's server before it). The server picks a free display itself and says which once it
+# Wine's server before it) and gives DISPLAY back its former value. The server picks a free display itself and says which once it
 # accepts clients (-displayfd), so two starting at once cannot take the same one. -noreset: by
 # default the server resets whenever its last client leaves, and a client connecting then fails.
 start_x_server() {
     local ready
     ready=$(mktemp)
+    PLUME_OUTER_DISPLAY=${DISPLAY-}
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     PLUME_X_SERVER=$!
     for _ in {1..300}; do
@@ -84,13 +85,15 @@ start_x_server() {
         kill -0 "$PLUME_X_SERVER" 2>/dev/null || break
         sleep 0.1
     done
-    DISPLAY=":$(cat "$ready")"
+    local number
+    number=$(cat "$ready")
     rm -f "$ready"
-    if [ "$DISPLAY" = : ]; then
+    if [ -z "$number" ]; then
         echo "the private X server (Xvfb) did not start within 30 s" >&2
+        stop_x_server
         return 1
     fi
-    export DISPLAY
+    export DISPLAY=":$number"
 }
 
 stop_x_server() {
@@ -100,6 +103,8 @@ stop_x_server() {
     kill "$PLUME_X_SERVER" 2>/dev/null || true
     wait "$PLUME_X_SERVER" 2>/dev/null || true
     PLUME_X_SERVER=
+    DISPLAY=$PLUME_OUTER_DISPLAY
+    [ -n "$DISPLAY" ] || unset DISPLAY
 }
 
 # with_x_server COMMAND...: COMMAND on a private X server; its status.
