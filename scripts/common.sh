@@ -118,10 +118,14 @@ with_x_server() {
 
 # start_wine: Wine on the current display, with a prefix of the build's own, made once (its
 # first creation takes a quarter of a minute); no offer to install Mono or Gecko, which nothing
-# here uses. Waits until the prefix is made and no other run's Wine is left.
+# here uses. One run at a time on the prefix (the checks, the downloads' tests, the mutants):
+# its one server would serve programs on two displays, and outlive the one it started on.
 start_wine() {
     export WINEPREFIX="$PLUME_ROOT/build-windows/wine-prefix" WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree=;mshtml="
+    mkdir -p "${WINEPREFIX%/*}"
+    exec {PLUME_WINE_LOCK}>"$WINEPREFIX.lock"
+    flock -w 900 "$PLUME_WINE_LOCK" || { echo "another run held Wine for 15 minutes" >&2; return 1; }
     if [ ! -e "$WINEPREFIX/system.reg" ]; then
         echo "Creating the Wine prefix $WINEPREFIX" >&2
         wineboot --init >/dev/null 2>&1 || { echo "wineboot --init failed" >&2; return 1; }
