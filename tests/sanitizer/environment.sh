@@ -20,5 +20,5 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # holds counts as reachable, and anything it truly leaks is reported under its own name.
 # shellcheck disable=SC2012
 PLUME_GL_DRIVER=$(ls "/usr/lib/$(gcc -print-multiarch 2>/dev/null)/dri/swrast_dri.so" \
-    /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so 2>/dev/null | head -1)
+    /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so 2>/dev/null | head -1) || true
 export PLUME_GL_DRIVER
