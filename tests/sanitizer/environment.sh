@@ -18,14 +18,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # no longer counts as a root, so everything it still points to shows up as leaked from an
 # "<unknown module>" that no suppression can name. Preloaded, it stays mapped: what it still
 # holds counts as reachable, and anything it truly leaks is reported under its own name.
-PLUME_GL_DRIVER=
-for plume_candidate in \
-    "/usr/lib/$(gcc -print-multiarch 2>/dev/null)/dri/swrast_dri.so" \
-    /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so; do
-    if [ -f "$plume_candidate" ]; then
-        PLUME_GL_DRIVER=$plume_candidate
-        break
-    fi
-done
-unset plume_candidate
+# shellcheck disable=SC2012
+PLUME_GL_DRIVER=$(ls "/usr/lib/$(gcc -print-multiarch 2>/dev/null)/dri/swrast_dri.so" \
+    /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so 2>/dev/null | head -1) || true
 export PLUME_GL_DRIVER
