@@ -127,6 +127,11 @@ start_wine() {
     wineserver -w
 }
 
+# plume_window: the id of the first top-level window whose caption is plume's, or nothing.
+plume_window() {
+    xwininfo -root -children | awk '$2 ~ /^"plume/ { print $1; exit }'
+}
+
 # window_state ID: "WIDTHxHEIGHT MAP_STATE" of window ID.
 window_state() {
     xwininfo -id "$1" 2>/dev/null |
@@ -148,7 +153,7 @@ run_plume() {
     # Wine names, sizes and maps its window in steps: it counts once it is shown at its size.
     while [ "$seen" != "640x480 IsViewable" ] && [ $SECONDS -lt $deadline ] && kill -0 $pid 2>/dev/null; do
         sleep 0.2
-        window=$(xwininfo -root -children | awk '$2 ~ /^"plume/ { print $1; exit }')
+        window=$(plume_window)
         [ -z "$window" ] || seen=$(window_state "$window")
     done
     [ -z "${PLUME_EXPECTED_FOLDER:-}" ] || place=$(readlink "/proc/$pid/cwd") || true
