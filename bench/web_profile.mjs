@@ -95,7 +95,7 @@ function selfTimes(profile) {
     else if (url.startsWith('wasm://') || url.includes('.wasm')) {
       kind = 'plume.wasm: the program and its GL layer';
     }
-    else if (url.startsWith('blob:') || url.endsWith('plume.js')) kind = 'plume.js: GLUT, WebGL bindings and glue';
+    else if (url.endsWith('plume.js')) kind = 'plume.js: GLUT, WebGL bindings and glue';
     totals[kind] = (totals[kind] || 0) + (profile.timeDeltas[i + 1] || 0) / 1000;
   });
   return totals;
