@@ -10,6 +10,14 @@ export CTEST_PARALLEL_LEVEL=${CTEST_PARALLEL_LEVEL:-$CMAKE_BUILD_PARALLEL_LEVEL}
 # The status of a check whose platform's tools this machine lacks: CTest reports it skipped.
 SKIPPED=77
 
+# need_tools TOOL...: ends the check as skipped, saying which, where a tool is not installed.
+need_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit "$SKIPPED"; }
+    done
+}
+
 BUILD_PACKAGES="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libwebp-dev libx11-dev"
 HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
