@@ -4,8 +4,9 @@ const BUILD = '@PLUME_BUILD@';
 const FILES = @PLUME_FILES@;
 const CACHE = `plume-${BUILD}`;
 
-// The page has put in what it downloaded; the rest comes from older builds' caches or now. An index.html of another build
-// (the host changed while this worker installed) is not kept: that would mix two builds.
+// The page has put in what it downloaded; the rest comes from older builds' caches or now. An
+// index.html of another build (the host changed while this worker installed) is not kept: that
+// would mix two builds.
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(CACHE);
