@@ -51,8 +51,9 @@ ensure_packages() {
         exit 1
     fi
     echo "Installing ${missing[*]}" >&2
-    apt-get update -qq >&2
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
+    # Another install (a second check, a second tree) holds dpkg's lock: wait for it.
+    apt-get -o DPkg::Lock::Timeout=900 update -qq >&2
+    DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq "${missing[@]}" >&2
 }
 
 # Installs the pinned Playwright client of tests/web/ from its lockfile, once per lockfile.
