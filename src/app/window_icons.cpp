@@ -22,6 +22,8 @@ void appendIcon(const EmbeddedFile& file, std::vector<unsigned long>& cardinals)
     if (!pixels) {
         return;
     }
+    cardinals.reserve(cardinals.size() + 2 +
+                      static_cast<std::size_t>(header.width) * header.height);
     cardinals.push_back(static_cast<unsigned long>(header.width));
     cardinals.push_back(static_cast<unsigned long>(header.height));
     // The file's first row is the icon's bottom one; the property's is its top one.
