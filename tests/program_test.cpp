@@ -6,10 +6,16 @@
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's Bool and None macros would break its templates.
+#include "app/window_icons.h"
+#include "image_compare.h"
 #include "x11_window.h"
 
+#include <GL/glx.h>
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <csignal>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <sys/wait.h>
@@ -51,6 +57,19 @@ struct RunningProgram {
     bool running() { return status == -1 && waitpid(pid, &status, WNOHANG) == 0; }
 };
 
+// The program's top-level window, once it has one; 0 if none appears. Other tests open windows
+// of the same caption on this display, so the owner decides.
+Window programWindow(Display* display, pid_t pid) {
+    Window window = 0;
+    pollUntil([&] {
+        for (Window candidate : topLevelWindows(display)) {
+            window = windowOwnerPid(display, candidate) == pid ? candidate : window;
+        }
+        return window != 0;
+    });
+    return window;
+}
+
 } // namespace
 
 TEST(ProgramTest, OpensA640x480WindowWithFpsCaptionAndClosesWithStatusZero) {
@@ -59,14 +78,8 @@ TEST(ProgramTest, OpensA640x480WindowWithFpsCaptionAndClosesWithStatusZero) {
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "no X display";
     RunningProgram program;
-    // Other tests open windows of the same caption on this display, so the owner decides.
-    Window window = 0;
-    ASSERT_TRUE(pollUntil([&] {
-        for (Window candidate : topLevelWindows(display)) {
-            window = windowOwnerPid(display, candidate) == program.pid ? candidate : window;
-        }
-        return window != 0;
-    })) << "no window of the program appeared";
+    const Window window = programWindow(display, program.pid);
+    ASSERT_NE(window, 0u) << "no window of the program appeared";
     XWindowAttributes attributes{};
     ASSERT_TRUE(pollUntil([&] {
         XGetWindowAttributes(display, window, &attributes);
@@ -84,4 +97,93 @@ TEST(ProgramTest, OpensA640x480WindowWithFpsCaptionAndClosesWithStatusZero) {
     EXPECT_TRUE(WIFEXITED(program.status) && WEXITSTATUS(program.status) == 0) << program.status;
     XCloseDisplay(display);
     XSetErrorHandler(previous);
+}
+
+namespace {
+
+// The class that the installed desktop entry matches windows by; empty if it names none.
+std::string entryWindowClass() {
+    std::ifstream entry(PLUME_DATA_DIR "/install/plume.desktop");
+    std::string line;
+    while (std::getline(entry, line) && line.rfind("StartupWMClass=", 0) != 0) {
+    }
+    return entry ? line.substr(line.find('=') + 1) : std::string();
+}
+
+std::vector<unsigned char> shippedIcon(int size) {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgba;
+    readRgbaPng(PLUME_DATA_DIR "/icons/plume-" + std::to_string(size) + ".png", width, height,
+                rgba);
+    return rgba;
+}
+
+// A square R,G,B,A image upside down: what a slip in a Targa file's row order would show.
+std::vector<unsigned char> upsideDown(std::vector<unsigned char> rgba, int side) {
+    const std::size_t row = static_cast<std::size_t>(side) * 4;
+    for (std::size_t top = 0; rgba.size() == row * side && top < rgba.size() / 2; top += row) {
+        std::swap_ranges(rgba.begin() + top, rgba.begin() + top + row, rgba.end() - top - row);
+    }
+    return rgba;
+}
+
+} // namespace
+
+TEST(WindowIcons, AreTheShippedIconsPixelForPixel) {
+    const std::vector<unsigned long> cardinals = windowIconCardinals();
+    std::vector<unsigned long> sizes;
+    for (std::size_t at = 0; at + 2 <= cardinals.size();
+         at += 2 + cardinals[at] * cardinals[at + 1]) {
+        const int size = static_cast<int>(cardinals[at]);
+        sizes.push_back(cardinals[at]);
+        EXPECT_TRUE(iconImage(cardinals, size) == shippedIcon(size))
+            << "the " << size << "-pixel window icon is not plume-" << size << ".png";
+    }
+    EXPECT_EQ(sizes, (std::vector<unsigned long>{16, 32, 64, 128}));
+}
+
+TEST(ProgramTest, TellsTheDesktopItsClassProcessAndIcon) {
+    const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "no X display";
+    // This process's window, named by the same code: a plume window of another process.
+    ensureGlWindow();
+    const auto otherPid =
+        windowCardinals(glXGetCurrentDisplay(), glXGetCurrentDrawable(), "_NET_WM_PID");
+    RunningProgram program;
+    const Window window = programWindow(display, program.pid);
+    ASSERT_NE(window, 0u) << "no window of the program appeared";
+    pollUntil([&] { return !windowCardinals(display, window, "_NET_WM_ICON").empty(); });
+    const auto [instance, windowClass] = windowClassHint(display, window);
+    const std::string machine = windowMachine(display, window);
+    const auto pid = windowCardinals(display, window, "_NET_WM_PID");
+    const auto icon32 = iconImage(windowCardinals(display, window, "_NET_WM_ICON"), 32);
+    XCloseDisplay(display);
+    XSetErrorHandler(previous);
+
+    const std::string entryClass = entryWindowClass();
+    char host[HOST_NAME_MAX + 1] = {};
+    gethostname(host, sizeof host - 1);
+    const std::vector<unsigned long> programPid = {static_cast<unsigned long>(program.pid)};
+    const double icon = iconDifferenceLevels(icon32, shippedIcon(32));
+    const double flipped = iconDifferenceLevels(upsideDown(icon32, 32), shippedIcon(32));
+    std::printf("WM_CLASS \"%s\", \"%s\"; StartupWMClass %s; 32x32 icon %.3f levels from "
+                "plume-32.png, upside down %.3f\n",
+                instance.c_str(), windowClass.c_str(), entryClass.c_str(), icon, flipped);
+    // Each check, and a control that the same judgement must refuse.
+    const auto sameIcon = [](double levels) { return levels >= 0.0 && levels < 1.0; };
+    const std::pair<const char*, bool> checks[] = {
+        {"the class is the entry's StartupWMClass",
+         !entryClass.empty() && windowClass == entryClass},
+        {"control: the class is not a capitalised one", windowClass != "Plume"},
+        {"the instance is the program's name", instance == "plume"},
+        {"_NET_WM_PID is the program's", pid == programPid},
+        {"control: another process's plume window has another", otherPid != programPid},
+        {"WM_CLIENT_MACHINE is this machine", machine == host},
+        {"the 32x32 icon is plume-32.png within a level", sameIcon(icon)},
+        {"control: the icon upside down is judged another", !sameIcon(flipped)},
+    };
+    for (const auto& [what, holds] : checks) {
+        EXPECT_TRUE(holds) << what;
+    }
 }

@@ -24,3 +24,19 @@ ImageDifference compareImages(const RgbImage& a, const RgbImage& b) {
 bool sameFrame(const ImageDifference& difference) {
     return difference.sameSize && difference.meanLevels < 1.0 && difference.shareOverLimit <= 0.005;
 }
+
+double iconDifferenceLevels(const std::vector<unsigned char>& a,
+                            const std::vector<unsigned char>& b) {
+    if (a.size() != b.size() || a.empty() || a.size() % 4 != 0) {
+        return -1.0;
+    }
+    double total = 0.0;
+    for (std::size_t pixel = 0; pixel < a.size(); pixel += 4) {
+        const int alphaA = a[pixel + 3], alphaB = b[pixel + 3];
+        total += std::abs(alphaA - alphaB);
+        for (int channel = 0; channel < 3; ++channel) {
+            total += std::abs(a[pixel + channel] * alphaA - b[pixel + channel] * alphaB) / 255.0;
+        }
+    }
+    return total / a.size();
+}

@@ -30,17 +30,31 @@ bool writeRgbaPng(const std::string& path, int width, int height,
     return written;
 }
 
-bool readPng(const std::string& path, RgbImage& image) {
+namespace {
+
+bool readPngAs(const std::string& path, png_uint_32 format, int& width, int& height,
+               std::vector<unsigned char>& pixels) {
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     if (png_image_begin_read_from_file(&png, path.c_str()) == 0) {
         return false;
     }
-    png.format = PNG_FORMAT_RGB;
-    image.width = static_cast<int>(png.width);
-    image.height = static_cast<int>(png.height);
-    image.pixels.assign(PNG_IMAGE_SIZE(png), 0);
-    const bool read = png_image_finish_read(&png, nullptr, image.pixels.data(), 0, nullptr) != 0;
+    png.format = format;
+    width = static_cast<int>(png.width);
+    height = static_cast<int>(png.height);
+    pixels.assign(PNG_IMAGE_SIZE(png), 0);
+    const bool read = png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr) != 0;
     png_image_free(&png);
     return read;
+}
+
+} // namespace
+
+bool readPng(const std::string& path, RgbImage& image) {
+    return readPngAs(path, PNG_FORMAT_RGB, image.width, image.height, image.pixels);
+}
+
+bool readRgbaPng(const std::string& path, int& width, int& height,
+                 std::vector<unsigned char>& rgba) {
+    return readPngAs(path, PNG_FORMAT_RGBA, width, height, rgba);
 }

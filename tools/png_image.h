@@ -15,3 +15,6 @@ bool writePng(const std::string& path, const RgbImage& image);
 bool writeRgbaPng(const std::string& path, int width, int height,
                   const std::vector<unsigned char>& rgba);
 bool readPng(const std::string& path, RgbImage& image);
+// R,G,B,A bytes, top row first, in straight alpha, as writeRgbaPng takes them.
+bool readRgbaPng(const std::string& path, int& width, int& height,
+                 std::vector<unsigned char>& rgba);

@@ -7,6 +7,9 @@
 #include "sky_image.h"
 #include "texture/targa.h"
 
+#include <algorithm>
+#include <iterator>
+
 bool writeSceneImages(const std::string& directory) {
     const std::string prefix = directory.empty() ? std::string() : directory + "/";
     for (const SkyFace& face : SKY_FACES) {
@@ -23,10 +26,29 @@ bool writeSceneImages(const std::string& directory) {
            writeTga(prefix + name, FEATHER_WIDTH_TEXELS, FEATHER_HEIGHT_TEXELS, 32, pixels.data());
 }
 
+namespace {
+
+// A Targa file stores its bottom row first, as the icon's viewers expect of it.
+bool writeIconTga(const std::string& path, int size, const std::vector<unsigned char>& rgba) {
+    const std::size_t rowBytes = static_cast<std::size_t>(size) * 4;
+    std::vector<unsigned char> bottomFirst(rgba.size());
+    for (int row = 0; row < size; ++row) {
+        std::copy_n(&rgba[row * rowBytes], rowBytes, &bottomFirst[(size - 1 - row) * rowBytes]);
+    }
+    return writeTga(path, size, size, 32, bottomFirst.data());
+}
+
+} // namespace
+
 bool writeIconImages(const std::string& directory) {
     for (int size : ICON_SIZES_PIXELS) {
-        const std::string path = directory + "/plume-" + std::to_string(size) + ".png";
-        if (!writeRgbaPng(path, size, size, makeIcon(size))) {
+        const std::string path = directory + "/plume-" + std::to_string(size);
+        const std::vector<unsigned char> rgba = makeIcon(size);
+        const bool windowSize =
+            std::find(std::begin(WINDOW_ICON_SIZES_PIXELS), std::end(WINDOW_ICON_SIZES_PIXELS),
+                      size) != std::end(WINDOW_ICON_SIZES_PIXELS);
+        if (!writeRgbaPng(path + ".png", size, size, rgba) ||
+            (windowSize && !writeIconTga(path + ".tga", size, rgba))) {
             return false;
         }
     }

@@ -6,5 +6,6 @@
 // Writes the six sky faces and the feather into `directory`, under the scene's file names.
 bool writeSceneImages(const std::string& directory);
 
-// Writes the icon at each of its sizes into `directory`, as "plume-SIZE.png".
+// Writes the icon at each of its sizes into `directory`, as "plume-SIZE.png", and at the window's
+// sizes as "plume-SIZE.tga" too.
 bool writeIconImages(const std::string& directory);

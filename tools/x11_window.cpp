@@ -61,6 +61,70 @@ pid_t windowOwnerPid(Display* display, Window window) {
     return pid;
 }
 
+std::pair<std::string, std::string> windowClassHint(Display* display, Window window) {
+    XClassHint hint{};
+    std::pair<std::string, std::string> names;
+    if (XGetClassHint(display, window, &hint)) {
+        names = {hint.res_name, hint.res_class};
+        XFree(hint.res_name);
+        XFree(hint.res_class);
+    }
+    return names;
+}
+
+std::string windowMachine(Display* display, Window window) {
+    XTextProperty machine{};
+    std::string result;
+    if (XGetWMClientMachine(display, window, &machine) && machine.value != nullptr) {
+        result.assign(reinterpret_cast<char*>(machine.value), machine.nitems);
+        XFree(machine.value);
+    }
+    return result;
+}
+
+std::vector<unsigned long> windowCardinals(Display* display, Window window, const char* property) {
+    constexpr long ALL_ITEMS = 1L << 24; // in 32-bit items; far more than any icon set holds
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<unsigned long> values;
+    if (XGetWindowProperty(display, window, XInternAtom(display, property, False), 0, ALL_ITEMS,
+                           False, AnyPropertyType, &type, &format, &count, &remaining,
+                           &data) == Success &&
+        format == 32) {
+        const unsigned long* items = reinterpret_cast<const unsigned long*>(data);
+        values.assign(items, items + count);
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return values;
+}
+
+std::vector<unsigned char> iconImage(const std::vector<unsigned long>& cardinals, int size) {
+    // Entries: width, height, then width x height pixels, 0xAARRGGBB.
+    for (std::size_t at = 0; at + 2 <= cardinals.size();) {
+        const unsigned long width = cardinals[at], height = cardinals[at + 1];
+        const std::size_t pixels = static_cast<std::size_t>(width) * height;
+        if (pixels > cardinals.size() - at - 2) {
+            break;
+        }
+        if (width == static_cast<unsigned long>(size) && height == width) {
+            std::vector<unsigned char> rgba;
+            for (std::size_t i = 0; i < pixels; ++i) {
+                const unsigned long argb = cardinals[at + 2 + i];
+                for (int shift : {16, 8, 0, 24}) {
+                    rgba.push_back(static_cast<unsigned char>(argb >> shift & 0xff));
+                }
+            }
+            return rgba;
+        }
+        at += 2 + pixels;
+    }
+    return {};
+}
+
 bool requestClose(Display* display, Window window) {
     XEvent close{};
     close.xclient.type = ClientMessage;

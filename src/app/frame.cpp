@@ -4,6 +4,7 @@
 #include "app/captions.h"
 #include "app/clock.h"
 #include "app/swap_interval.h"
+#include "app/window_identity.h"
 #include "platform.h"
 #include "scene/feather_pass.h"
 #include "scene/feathers.h"
@@ -16,6 +17,7 @@ void openWindow(int* argc, char** argv, int width, int height) {
     glutInitWindowSize(width, height);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(WINDOW_CAPTION);
+    setWindowIdentity();
     glutDisplayFunc(display);
     glutIdleFunc(idle);
     glutReshapeFunc(reshape);

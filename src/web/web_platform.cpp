@@ -1,6 +1,7 @@
 // The browser's share of the toolkit that Emscripten declares but does not supply, and the
 // page's address and caption as the web entry sees them.
 #include "app/swap_interval.h"
+#include "app/window_identity.h"
 #include "platform.h"
 #include "web/web_page.h"
 
@@ -56,6 +57,9 @@ void glutSetWindowTitle(const char* title) {
 
 // The browser draws on each display refresh, and a page has no way to ask it otherwise.
 void disableSwapInterval() {}
+
+// A page is named by its title and shown by its favicon and its manifest's icons.
+void setWindowIdentity() {}
 
 bool pageParameter(const char* name, std::string& value) {
     const int bytes = pageParameterBytes(name);
