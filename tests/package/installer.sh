@@ -23,7 +23,7 @@ shortcut() {
     [ -f "$1" ] || { echo "no ${1#"$WINEPREFIX"/}"; return 1; }
     local flags
     flags=$(od -An -tu1 -j "$LINK_FLAGS_OFFSET" -N1 "$1" | tr -d ' ')
-    echo "${1#"$WINEPREFIX"/}: $(wc -c <"$1") bytes, flags $flags, targets: $(strings -el "$1" | grep -i 'plume\.exe' | sort -u | xargs)"
+    echo "${1#"$WINEPREFIX"/}: $(wc -c <"$1") bytes, flags $flags, names: $(strings -el "$1" | sort -u | tr '\n' ' ')"
     ((flags & LINK_HAS_ICON_LOCATION)) || { echo "the link names no icon"; return 1; }
     strings -el "$1" | grep -qi 'Program Files\\plume\\plume\.exe' || { echo "the link names no plume.exe"; return 1; }
 }
@@ -59,6 +59,8 @@ installer() {
     need_tools wine wineserver strings od
     start_x_server || fail "no X server"
     start_wine "$work/prefix" || fail "no Wine prefix"
+    # The prefix is this check's alone: whatever still runs in it when the check ends is ended.
+    trap 'wineserver -k 2>/dev/null; stop_x_server; rm -rf "$work"' EXIT
     # No menu entries on the host for the links the installer makes.
     export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
     local folder="$WINEPREFIX/drive_c/Program Files/plume"
@@ -70,11 +72,18 @@ installer() {
 
     wine "$1" /S || fail "the silent install ended with status $?"
     wineserver -w
-    echo "      installed: $(cd "$folder" && ls | xargs)"
+    drive_files >"$work/installed"
+    # The control of the listing that judges the uninstall: it must see what the install added.
+    local added
+    added=$(comm -13 "$work/before" "$work/installed" | wc -l)
+    [ "$added" -gt 0 ] || fail "control: the listing of the C: drive sees nothing installed"
+    echo "      installed $added files and folders: $(cd "$folder" && ls | xargs)"
     step "the Start-menu shortcut" shortcut "$link"
     step "the uninstall key" uninstall_key "$2" "$folder"
-    # From the shortcut, as the Start menu starts it: in plume's folder, among its images.
-    shows_sky "$work/elsewhere" "$PROGRAM_SECONDS" wine start /wait /unix "$link" ||
+    # From the shortcut, as the Start menu starts it: in plume's folder, among its images. `start`
+    # returns once it has opened the link, so the run lasts until the prefix's programs end.
+    shows_sky "$work/elsewhere" "$PROGRAM_SECONDS" \
+        bash -c 'wine start /unix "$1" && wineserver -w' - "$link" ||
         fail "plume from its Start-menu shortcut"
     white_without_images "$work/elsewhere" "$PROGRAM_SECONDS" wine "$folder/plume.exe"
 
@@ -86,5 +95,9 @@ installer() {
     left=$(diff "$work/before" "$work/after" || true)
     [ -z "$left" ] || fail "the uninstall left the prefix other than it found it:"$'\n'"$left"
     ! uninstall_key "$2" "$folder" >/dev/null || fail "the uninstall key is left"
-    echo "      uninstalled: the C: drive as before the install, no uninstall key"
+    ! wine reg query 'HKLM\Software\the plume developers\plume' >/dev/null 2>&1 ||
+        fail "the installer's own key is left"
+    echo "      uninstalled: the C: drive as before the install, no uninstall key, no key of its own"
+    echo "      left in temporary folders: $(cd "$WINEPREFIX/drive_c" &&
+        find . -path '*/Temp/*' -newer "$work/before" | xargs)"
 }
