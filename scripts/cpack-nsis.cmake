@@ -16,10 +16,11 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME plume.exe) # DisplayIcon: the program's own i
 set(CPACK_NSIS_MODIFY_PATH OFF)
 # A new version replaces an installed one instead of landing beside it.
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# The one component is the whole program: nothing to choose.
+# The one component is the whole program: nothing to choose, and no page to choose it on.
 set(CPACK_COMPONENT_PROGRAM_DISPLAY_NAME plume)
 set(CPACK_COMPONENT_PROGRAM_REQUIRED ON)
 set(CPACK_COMPONENT_PROGRAM_HIDDEN ON)
+set(CPACK_NSIS_PAGE_COMPONENTS " ")
 
 # The shortcut starts plume in its folder, where it reads its images by bare name, and shows
 # the icon inside plume.exe. CreateShortCut takes the working folder from SetOutPath.
