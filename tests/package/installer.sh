@@ -39,8 +39,7 @@ uninstall_key() {
     grep -qiE '^ +DisplayIcon +REG_SZ +C:\\Program Files\\plume\\plume\.exe$' <<<"$values" ||
         { echo "DisplayIcon is not the installed plume.exe"; return 1; }
     size_kib=$(($(sed -n 's/^ *EstimatedSize *REG_DWORD *//p' <<<"$values")))
-    folder_kib=$(($(find "$2" -type f -printf '%s+') 0))
-    folder_kib=$((folder_kib / 1024))
+    folder_kib=$(find "$2" -type f -printf '%s\n' | awk '{ bytes += $1 } END { print int(bytes / 1024) }')
     echo "EstimatedSize $size_kib KiB; the folder's files $folder_kib KiB"
     [ "$size_kib" -gt 0 ] && [ $((size_kib - folder_kib)) -le 1 ] && [ $((folder_kib - size_kib)) -le 1 ] ||
         { echo "EstimatedSize is not the folder's size"; return 1; }
