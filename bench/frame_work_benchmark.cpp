@@ -87,9 +87,13 @@ BENCHMARK(BM_FrameWork)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
+    // Google Benchmark answers --help itself, on standard output.
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
+        return usageStatus(CommandLine::Refused, "plume-frame-work-benchmark",
+                           "Google Benchmark's options take the form --benchmark_NAME=VALUE",
+                           "usage: plume-frame-work-benchmark [--benchmark_filter=REGEX] "
+                           "[--benchmark_min_time=SECONDS] [--help for the others]\n");
     }
     if (displayAvailable()) {
         int toolkitArgc = 1;

@@ -44,7 +44,7 @@ constexpr double MAX_FRAMES_PER_SECOND = 20000.0;
 constexpr double MIN_PASS_SECONDS = 0.001;
 constexpr double MIN_WARMUP_SECONDS = 0.0;
 
-bool parseOption(const std::string& name, const char* value, BenchOptions& options) {
+std::optional<bool> parseOption(const std::string& name, const char* value, BenchOptions& options) {
     if (name == "--data") {
         options.dataDirectory = value;
         return true;
@@ -55,7 +55,7 @@ bool parseOption(const std::string& name, const char* value, BenchOptions& optio
     if (name == "--warmup") {
         return parseDecimal(value, MIN_WARMUP_SECONDS, MAX_PASS_SECONDS, options.warmupSeconds);
     }
-    return false;
+    return std::nullopt;
 }
 
 int frameCapacity(const BenchOptions& options) {
@@ -127,13 +127,6 @@ FrameStats measurePass(BenchPass pass, const BenchOptions& options, std::vector<
     return summarizeFrames(frameMs.data(), frames);
 }
 
-bool parseBenchArgs(int argc, char** argv, BenchOptions& options, std::string& error) {
-    const auto parseOne = [&options](const std::string& name, const char* value) {
-        return parseOption(name, value, options);
-    };
-    return parseOptionPairs(argc, argv, parseOne, error);
-}
-
 int runBench(const BenchOptions& options, double mainStartMs, const char* programName) {
 #if !defined(_WIN32) && !defined(__APPLE__)
     const char* display = std::getenv("DISPLAY");
@@ -181,12 +174,13 @@ int main(int argc, char** argv) {
     const double mainStartMs = bootClockMs();
     BenchOptions options;
     std::string error;
-    if (!parseBenchArgs(argc, argv, options, error)) {
-        std::fprintf(stderr,
-                     "plume-bench: %s\n"
-                     "usage: plume-bench [--data DIR] [--seconds S] [--warmup S]\n",
-                     error.c_str());
-        return 2;
+    const auto parseOne = [&options](const std::string& name, const char* value) {
+        return parseOption(name, value, options);
+    };
+    const CommandLine line = parseOptionPairs(argc, argv, parseOne, error);
+    if (line != CommandLine::Run) {
+        return usageStatus(line, "plume-bench", error,
+                           "usage: plume-bench [--data DIR] [--seconds S] [--warmup S]\n");
     }
     return runBench(options, mainStartMs, "plume-bench");
 }

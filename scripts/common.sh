@@ -31,9 +31,9 @@ NODE_PACKAGES="nodejs npm"
 # icotool for the program's icon; its test runs the programs under Wine.
 WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
 WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
-# The downloads' checks: the Debian package's dependencies and lint, its menu entry and metadata,
-# the Windows program's resources.
-PACKAGE_PACKAGES="dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
+# The downloads and their checks: the Windows installer (makensis), the Debian package's
+# dependencies and lint, its menu entry and metadata, the Windows program's resources.
+PACKAGE_PACKAGES="nsis dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
@@ -119,12 +119,12 @@ with_x_server() {
     return "$status"
 }
 
-# start_wine: Wine on the current display, with a prefix of the build's own, made once (its
-# first creation takes a quarter of a minute); no offer to install Mono or Gecko, which nothing
-# here uses. One run at a time on the prefix (the checks, the downloads' tests, the mutants):
-# its one server would serve programs on two displays, and outlive the one it started on.
+# start_wine [PREFIX]: Wine on the current display, with a prefix of the build's own (or PREFIX),
+# made once (its first creation takes a quarter of a minute); no offer to install Mono or Gecko,
+# which nothing here uses. One run at a time on the prefix (the checks, the downloads' tests, the
+# mutants): its one server would serve programs on two displays, and outlive the one it started on.
 start_wine() {
-    export WINEPREFIX="$PLUME_ROOT/build-windows/wine-prefix" WINEDEBUG=-all
+    export WINEPREFIX="${1:-$PLUME_ROOT/build-windows/wine-prefix}" WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree=;mshtml="
     mkdir -p "${WINEPREFIX%/*}"
     exec {PLUME_WINE_LOCK}>"$WINEPREFIX.lock"

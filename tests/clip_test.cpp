@@ -85,7 +85,7 @@ TEST(Clip, FramesFallOnThePinnedClocksSteps) {
         std::string error;
         const std::string line = c.arguments.empty() ? "defaults" : c.arguments[0];
         ASSERT_EQ(parseClipArgs(static_cast<int>(argv.size()), const_cast<char**>(argv.data()),
-                                options, error),
+                                options, error) == CommandLine::Run,
                   c.accepted)
             << line << ": " << error;
         if (c.accepted) {

@@ -34,7 +34,7 @@ bool parseFramesPerSecond(const char* text, int& framesPerSecond) {
     return true;
 }
 
-bool parseOption(const std::string& name, const char* value, ClipOptions& options) {
+std::optional<bool> parseOption(const std::string& name, const char* value, ClipOptions& options) {
     if (const auto taken = parsePinnedToolOption(name, value, options)) {
         return *taken;
     }
@@ -50,7 +50,7 @@ bool parseOption(const std::string& name, const char* value, ClipOptions& option
     if (name == "--quality") {
         return parseQuality(value, options.quality);
     }
-    return false;
+    return std::nullopt;
 }
 
 // Why the clip's frames would miss the pinned clock's steps, or an empty text if they do not.
@@ -71,26 +71,25 @@ std::string gridError(const ClipOptions& options) {
 
 } // namespace
 
-bool parseClipArgs(int argc, char** argv, ClipOptions& options, std::string& error) {
+CommandLine parseClipArgs(int argc, char** argv, ClipOptions& options, std::string& error) {
     const auto parseOne = [&options](const std::string& name, const char* value) {
         return parseOption(name, value, options);
     };
-    if (!parseOptionPairs(argc, argv, parseOne, error)) {
-        return false;
+    const CommandLine line = parseOptionPairs(argc, argv, parseOne, error);
+    if (line != CommandLine::Run) {
+        return line;
     }
     if (options.outPath.empty()) {
         error = "--out FILE.webp is required";
-        return false;
-    }
-    if (MS_PER_SECOND % options.framesPerSecond != 0) {
+    } else if (MS_PER_SECOND % options.framesPerSecond != 0) {
         error = "--fps must divide 1000, so that frames fall on whole milliseconds";
-        return false;
+    } else {
+        if (options.stepMs == 0) {
+            options.stepMs = clipFrameIntervalMs(options); // one pinned frame per clip frame
+        }
+        error = gridError(options);
     }
-    if (options.stepMs == 0) {
-        options.stepMs = clipFrameIntervalMs(options); // one pinned frame per clip frame
-    }
-    error = gridError(options);
-    return error.empty();
+    return error.empty() ? CommandLine::Run : CommandLine::Refused;
 }
 
 int clipFrameIntervalMs(const ClipOptions& options) {

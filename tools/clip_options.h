@@ -2,6 +2,8 @@
 // and every 1/fps seconds after it, each drawn as plume-snapshot draws it at that time.
 #pragma once
 
+#include "options.h"
+
 #include <cstdint>
 #include <string>
 
@@ -21,8 +23,8 @@ struct ClipOptions {
 };
 
 // Fills `options` from the command line and checks that every clip frame falls on the step grid
-// of the pinned clock; on a bad argument returns false with `error` set.
-bool parseClipArgs(int argc, char** argv, ClipOptions& options, std::string& error);
+// of the pinned clock; on a bad argument returns Refused with `error` set.
+CommandLine parseClipArgs(int argc, char** argv, ClipOptions& options, std::string& error);
 
 // The time between clip frames: 1000 / fps, a whole number of milliseconds.
 int clipFrameIntervalMs(const ClipOptions& options);

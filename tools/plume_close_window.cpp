@@ -5,10 +5,11 @@
 // Exit status: 0 if at least one window was asked, 1 if none was found, 2 on a usage or display
 // error.
 #include "app/captions.h"
+#include "options.h"
 #include "x11_window.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace {
@@ -21,14 +22,20 @@ bool isProgramCaption(const std::string& name) {
 
 int main(int argc, char** argv) {
     long pid = -1;
-    if (argc > 2 || (argc == 2 && (pid = std::strtol(argv[1], nullptr, 10)) <= 0)) {
-        std::fprintf(stderr, "usage: plume-close-window [PID]\n");
-        return 2;
+    std::string error;
+    CommandLine line = parseOperands(argc, argv, 0, 1, error);
+    if (line == CommandLine::Run && argc == 2 &&
+        !parseWholeNumber(argv[1], 1, std::numeric_limits<long>::max(), pid)) {
+        error = std::string("not a process id: ") + argv[1];
+        line = CommandLine::Refused;
+    }
+    if (line != CommandLine::Run) {
+        return usageStatus(line, "plume-close-window", error, "usage: plume-close-window [PID]\n");
     }
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         std::fprintf(stderr, "plume-close-window: cannot open the X display\n");
-        return 2;
+        return EXIT_USAGE;
     }
     int asked = 0;
     for (Window window : allWindows(display)) {

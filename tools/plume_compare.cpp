@@ -3,21 +3,23 @@
 // Prints the differences; exit status 0 for the same frame, 1 for another, 2 on a bad argument
 // or an unreadable file.
 #include "image_compare.h"
+#include "options.h"
 
 #include <cstdio>
 #include <utility>
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: plume-compare A.png B.png\n");
-        return 2;
+    std::string error;
+    const CommandLine line = parseOperands(argc, argv, 2, 2, error);
+    if (line != CommandLine::Run) {
+        return usageStatus(line, "plume-compare", error, "usage: plume-compare A.png B.png\n");
     }
     RgbImage a;
     RgbImage b;
     for (const auto& [path, image] : {std::pair{argv[1], &a}, std::pair{argv[2], &b}}) {
         if (!readPng(path, *image)) {
             std::fprintf(stderr, "plume-compare: cannot read %s\n", path);
-            return 2;
+            return EXIT_USAGE;
         }
     }
     const ImageDifference difference = compareImages(a, b);

@@ -1,5 +1,6 @@
 // Writes the scene's six sky faces and its feather image into a directory, and the icon at each
 // of its sizes into its icons/ folder: together, what data/ holds.
+#include "options.h"
 #include "scene_images.h"
 
 #include <cstdio>
@@ -9,17 +10,20 @@
 namespace {
 
 constexpr int EXIT_WRITE_FAILED = 1;
-constexpr int EXIT_USAGE = 2;
+constexpr char USAGE[] = "usage: plume-make-images DIR\n"
+                         "Writes the sky and feather images into DIR, the icons into DIR/icons.\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || argv[1][0] == '\0') {
-        std::fprintf(stderr,
-                     "usage: %s DIR\nWrites the sky and feather images into DIR, the icons into "
-                     "DIR/icons.\n",
-                     argc > 0 ? argv[0] : "plume-make-images");
-        return EXIT_USAGE;
+    std::string refusal;
+    CommandLine line = parseOperands(argc, argv, 1, 1, refusal);
+    if (line == CommandLine::Run && argv[1][0] == '\0') {
+        refusal = "the folder's name is empty";
+        line = CommandLine::Refused;
+    }
+    if (line != CommandLine::Run) {
+        return usageStatus(line, "plume-make-images", refusal, USAGE);
     }
     const std::string directory = argv[1];
     const std::string icons = directory + "/icons";

@@ -1,17 +1,18 @@
 #include "snapshot.h"
 
-#include <cstdio>
+namespace {
+
+constexpr char USAGE[] = "usage: plume-snapshot [--data DIR] [--time SECONDS] [--step-ms N] "
+                         "[--size WxH] --out FILE.png\n";
+
+} // namespace
 
 int main(int argc, char** argv) {
     SnapshotOptions options;
     std::string error;
-    if (!parseSnapshotArgs(argc, argv, options, error)) {
-        std::fprintf(stderr,
-                     "plume-snapshot: %s\n"
-                     "usage: plume-snapshot [--data DIR] [--time SECONDS] [--step-ms N] "
-                     "[--size WxH] --out FILE.png\n",
-                     error.c_str());
-        return 2;
+    const CommandLine line = parseSnapshotArgs(argc, argv, options, error);
+    if (line != CommandLine::Run) {
+        return usageStatus(line, "plume-snapshot", error, USAGE);
     }
     return runSnapshot(options, "plume-snapshot");
 }

@@ -12,35 +12,31 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 namespace {
 
 constexpr int EXIT_ANOTHER_ICON = 1;
-constexpr int EXIT_USAGE = 2;
 constexpr long LARGEST_ICON_PIXELS = 1024;
 constexpr char USAGE[] = "usage: plume-window-icon WINDOW SIZE ICON.png\n"
                          "Prints how far the window's SIZE x SIZE icon (_NET_WM_ICON) is from "
                          "ICON.png; status 0 if it is the same icon.\n";
 
-int usageError() {
-    std::fputs(USAGE, stderr);
-    return EXIT_USAGE;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::fputs(USAGE, stdout);
-        return 0;
-    }
+    std::string error;
+    CommandLine line = parseOperands(argc, argv, 3, 3, error);
     long size = 0;
     char* end = nullptr;
-    const unsigned long window = argc == 4 ? std::strtoul(argv[1], &end, 0) : 0;
-    if (argc != 4 || end == argv[1] || *end != '\0' || window == 0 ||
-        !parseWholeNumber(argv[2], 1, LARGEST_ICON_PIXELS, size)) {
-        return usageError();
+    const unsigned long window = line == CommandLine::Run ? std::strtoul(argv[1], &end, 0) : 0;
+    if (line == CommandLine::Run && (end == argv[1] || *end != '\0' || window == 0 ||
+                                     !parseWholeNumber(argv[2], 1, LARGEST_ICON_PIXELS, size))) {
+        error = "bad window or size";
+        line = CommandLine::Refused;
+    }
+    if (line != CommandLine::Run) {
+        return usageStatus(line, "plume-window-icon", error, USAGE);
     }
     int width = 0, height = 0;
     std::vector<unsigned char> expected;

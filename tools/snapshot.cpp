@@ -16,30 +16,29 @@
 
 namespace {
 
-bool parseOption(const std::string& name, const char* value, SnapshotOptions& options) {
+std::optional<bool> parseOption(const std::string& name, const char* value,
+                                SnapshotOptions& options) {
     if (const auto taken = parsePinnedToolOption(name, value, options)) {
         return *taken;
     }
     if (name == "--time") {
         return parsePinnedTime(value, options.timeMs);
     }
-    return false;
+    return std::nullopt;
 }
 
 } // namespace
 
-bool parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error) {
+CommandLine parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error) {
     const auto parseOne = [&options](const std::string& name, const char* value) {
         return parseOption(name, value, options);
     };
-    if (!parseOptionPairs(argc, argv, parseOne, error)) {
-        return false;
-    }
-    if (options.outPath.empty()) {
+    const CommandLine line = parseOptionPairs(argc, argv, parseOne, error);
+    if (line == CommandLine::Run && options.outPath.empty()) {
         error = "--out FILE.png is required";
-        return false;
+        return CommandLine::Refused;
     }
-    return true;
+    return line;
 }
 
 RgbImage readFrame(int width, int height) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/pinned_frame.h"
+#include "options.h"
 #include "png_image.h"
 
 #include <cstdint>
@@ -17,8 +18,8 @@ struct SnapshotOptions {
     std::string outPath;
 };
 
-// Fills `options` from the command line; on a bad argument returns false with `error` set.
-bool parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error);
+// Fills `options` from the command line; on a bad argument returns Refused with `error` set.
+CommandLine parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, std::string& error);
 
 // The back buffer as an RGB image, top row first.
 RgbImage readFrame(int width, int height);

@@ -1,0 +1,102 @@
+# The Windows installer under Wine, for tests/package/check (whose helpers it uses):
+#   installer EXE VERSION
+# In a fresh Wine prefix: a silent install (/S) into Program Files with its Start-menu shortcut
+# and uninstall key, plume started from that shortcut showing its sky, then a silent uninstall
+# that must leave the prefix as it found it. Controls: neither shortcut nor key before the
+# install, and the installed program started outside its folder judged white.
+# shellcheck shell=bash
+
+# In the installer's own words: the uninstall key and the Start-menu folder's name.
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\plume'
+# Windows' shell link header: its flags at byte 20, and the flag that the link names an icon.
+LINK_FLAGS_OFFSET=20
+LINK_HAS_ICON_LOCATION=64
+
+# The files of the prefix's C: drive, but for the temporary folders (an uninstaller runs from a
+# copy there, which Windows removes at the next start).
+drive_files() {
+    (cd "$WINEPREFIX/drive_c" && find . -path '*/Temp' -prune -o -print | sort)
+}
+
+# shortcut LINK: the Start-menu link exists, names plume.exe and an icon.
+shortcut() {
+    [ -f "$1" ] || { echo "no ${1#"$WINEPREFIX"/}"; return 1; }
+    local flags
+    flags=$(od -An -tu1 -j "$LINK_FLAGS_OFFSET" -N1 "$1" | tr -d ' ')
+    echo "${1#"$WINEPREFIX"/}: $(wc -c <"$1") bytes, flags $flags, names: $(strings -el "$1" | sort -u | tr '\n' ' ')"
+    ((flags & LINK_HAS_ICON_LOCATION)) || { echo "the link names no icon"; return 1; }
+    strings -el "$1" | grep -qi 'Program Files\\plume\\plume\.exe' || { echo "the link names no plume.exe"; return 1; }
+}
+
+# uninstall_key VERSION FOLDER: the Apps & features entry, with its five values.
+uninstall_key() {
+    local values size_kib folder_kib
+    values=$(wine reg query "$UNINSTALL_KEY" 2>/dev/null | tr -d '\r') || { echo "no key $UNINSTALL_KEY"; return 1; }
+    grep -E '^ +(DisplayName|DisplayIcon|DisplayVersion|Publisher|EstimatedSize) ' <<<"$values"
+    grep -qE '^ +DisplayName +REG_SZ +plume$' <<<"$values" || { echo "DisplayName is not plume"; return 1; }
+    grep -qE "^ +DisplayVersion +REG_SZ +$1\$" <<<"$values" || { echo "DisplayVersion is not $1"; return 1; }
+    grep -qE '^ +Publisher +REG_SZ +.' <<<"$values" || { echo "no Publisher"; return 1; }
+    grep -qiE '^ +DisplayIcon +REG_SZ +C:\\Program Files\\plume\\plume\.exe$' <<<"$values" ||
+        { echo "DisplayIcon is not the installed plume.exe"; return 1; }
+    size_kib=$(($(sed -n 's/^ *EstimatedSize *REG_DWORD *//p' <<<"$values")))
+    folder_kib=$(find "$2" -type f -printf '%s\n' | awk '{ bytes += $1 } END { print int(bytes / 1024) }')
+    echo "EstimatedSize $size_kib KiB; the folder's files $folder_kib KiB"
+    [ "$size_kib" -gt 0 ] && [ $((size_kib - folder_kib)) -le 1 ] && [ $((folder_kib - size_kib)) -le 1 ] ||
+        { echo "EstimatedSize is not the folder's size"; return 1; }
+}
+
+# step WHAT COMMAND...: what COMMAND saw, indented; the check fails, saying WHAT, if it fails.
+step() {
+    local what=$1 output status=0
+    shift
+    output=$("$@" 2>&1) || status=$?
+    [ -z "$output" ] || sed 's/^/      /' <<<"$output"
+    [ "$status" -eq 0 ] || fail "$what"
+}
+
+installer() {
+    need_tools wine wineserver strings od
+    start_x_server || fail "no X server"
+    start_wine "$work/prefix" || fail "no Wine prefix"
+    # The prefix is this check's alone: whatever still runs in it when the check ends is ended.
+    trap 'wineserver -k 2>/dev/null; stop_x_server; rm -rf "$work"' EXIT
+    # No menu entries on the host for the links the installer makes.
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+    local folder="$WINEPREFIX/drive_c/Program Files/plume"
+    local link="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/plume/plume.lnk"
+    ! shortcut "$link" >/dev/null || fail "control: a shortcut before the install"
+    ! uninstall_key "$2" "$folder" >/dev/null || fail "control: an uninstall key before the install"
+    echo "      control: before the install, no shortcut and no uninstall key"
+    drive_files >"$work/before"
+
+    wine "$1" /S || fail "the silent install ended with status $?"
+    wineserver -w
+    drive_files >"$work/installed"
+    # The control of the listing that judges the uninstall: it must see what the install added.
+    local added
+    added=$(comm -13 "$work/before" "$work/installed" | wc -l)
+    [ "$added" -gt 0 ] || fail "control: the listing of the C: drive sees nothing installed"
+    echo "      installed $added files and folders: $(cd "$folder" && ls | xargs)"
+    step "the Start-menu shortcut" shortcut "$link"
+    step "the uninstall key" uninstall_key "$2" "$folder"
+    # From the shortcut, as the Start menu starts it: in plume's folder, among its images. `start`
+    # returns once it has opened the link, so the run lasts until the prefix's programs end.
+    shows_sky "$work/elsewhere" "$PROGRAM_SECONDS" \
+        bash -c 'wine start /unix "$1" && wineserver -w' - "$link" ||
+        fail "plume from its Start-menu shortcut"
+    white_without_images "$work/elsewhere" "$PROGRAM_SECONDS" wine "$folder/plume.exe"
+
+    wine "$folder/Uninstall.exe" /S || fail "the silent uninstall ended with status $?"
+    # The uninstaller goes on in a copy of itself, which the wait outlasts.
+    wineserver -w
+    drive_files >"$work/after"
+    local left
+    left=$(diff "$work/before" "$work/after" || true)
+    [ -z "$left" ] || fail "the uninstall left the prefix other than it found it:"$'\n'"$left"
+    ! uninstall_key "$2" "$folder" >/dev/null || fail "the uninstall key is left"
+    ! wine reg query 'HKLM\Software\the plume developers\plume' >/dev/null 2>&1 ||
+        fail "the installer's own key is left"
+    echo "      uninstalled: the C: drive as before the install, no uninstall key, no key of its own"
+    echo "      left in temporary folders: $(cd "$WINEPREFIX/drive_c" &&
+        find . -path '*/Temp/*' -newer "$work/before" | xargs)"
+}
