@@ -31,9 +31,35 @@ NODE_PACKAGES="nodejs npm"
 # icotool for the program's icon; its test runs the programs under Wine.
 WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
 WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
+# The 64-bit Arm build (a Raspberry Pi's): Debian's cross compilers, the arm64 libraries through
+# multiarch (Mesa's among them, which draws under emulation), and qemu-user, which runs its checks.
+ARM64_PACKAGES="cmake make dpkg-dev crossbuild-essential-arm64 qemu-user freeglut3-dev:arm64
+    libglu1-mesa-dev:arm64 libgl1-mesa-dri:arm64 libpng-dev:arm64 libx11-dev:arm64
+    libxi-dev:arm64 libxxf86vm-dev:arm64"
+# What qemu-user runs the arm64 programs with: the arm64 loader and Mesa's arm64 drivers.
+ARM64_RUNTIME="/lib/ld-linux-aarch64.so.1 /usr/lib/aarch64-linux-gnu/dri/swrast_dri.so"
 # The downloads' checks: the Debian package's dependencies and lint, its menu entry and metadata,
 # the Windows program's resources.
 PACKAGE_PACKAGES="dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
+
+# need_arm64: need_tools for the 64-bit Arm checks: qemu-user and the arm64 libraries it runs on.
+need_arm64() {
+    need_tools qemu-aarch64
+    local file
+    for file in $ARM64_RUNTIME; do
+        [ -e "$file" ] || { echo "skipped: $file is not installed"; exit "$SKIPPED"; }
+    done
+}
+
+# emulator PROGRAM: the command that runs PROGRAM on this machine where it is not native: Wine for
+# a Windows program, qemu-user for a 64-bit Arm one (an ELF file of machine 183) elsewhere.
+emulator() {
+    if [[ "$1" == *.exe ]]; then
+        echo wine
+    elif [ "$(uname -m)" != aarch64 ] && [ "$(od -An -tu2 -j18 -N2 "$1" | tr -d ' ')" = 183 ]; then
+        echo "qemu-aarch64 -L /"
+    fi
+}
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
@@ -54,6 +80,20 @@ ensure_packages() {
     # Another install (a second check, a second tree) holds dpkg's lock: wait for it.
     apt-get -o DPkg::Lock::Timeout=900 update -qq >&2
     DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq "${missing[@]}" >&2
+}
+
+# ensure_architecture ARCH: dpkg takes packages of ARCH too (multiarch), as root; else it prints
+# the line to run and stops. ensure_packages then updates apt's lists, as a package is missing.
+ensure_architecture() {
+    command -v dpkg >/dev/null 2>&1 || return 0
+    dpkg --print-foreign-architectures | grep -qx "$1" && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "plume needs Debian's $1 packages; add the architecture, then run this again:" >&2
+        echo "  sudo dpkg --add-architecture $1" >&2
+        exit 1
+    fi
+    echo "Adding the architecture $1 to dpkg" >&2
+    dpkg --add-architecture "$1"
 }
 
 # Installs the pinned Playwright client of tests/web/ from its lockfile, once per lockfile.
@@ -209,15 +249,34 @@ checks_passed() {
 }
 
 # pinned_snapshots PLUME_SNAPSHOT DIR FRAME...: each frame, named SECONDS-STEP_MS, drawn by the
-# snapshot tool (a Windows one under Wine) into DIR/FRAME.png, from paths relative to the
+# snapshot tool (a Windows one under Wine, an arm64 one under qemu) into DIR/FRAME.png, from paths relative to the
 # repository, which both builds read alike.
 pinned_snapshots() {
     local snapshot=$1 dir frame runner=()
     dir=$(realpath --relative-to="$PLUME_ROOT" "$2")
     shift 2
-    [[ "$snapshot" != *.exe ]] || runner=(wine)
+    read -ra runner <<<"$(emulator "$snapshot")"
     for frame in "$@"; do
         (cd "$PLUME_ROOT" && "${runner[@]}" "$snapshot" --data data --time "${frame%-*}" \
             --step-ms "${frame#*-}" --out "$dir/$frame.png") || return 1
     done
+}
+
+# same_frame TOOLS OTHER_SNAPSHOT FRAME OTHER_FRAME: FRAME by the snapshot tool in TOOLS and
+# OTHER_FRAME by another build's (pinned_snapshots, into $work) must be one frame, pixel for pixel
+# as plume-compare judges.
+same_frame() {
+    mkdir -p "$work/here" "$work/other"
+    pinned_snapshots "$1/plume-snapshot" "$work/here" "$3" &&
+        pinned_snapshots "$2" "$work/other" "$4" &&
+        "$1/plume-compare" "$work/here/$3.png" "$work/other/$4.png"
+}
+
+# other_frame: same_frame's control: plume-compare must say "another frame" (1), not fail to read
+# the files (2).
+other_frame() {
+    local status=0
+    same_frame "$@" || status=$?
+    echo "plume-compare's status: $status"
+    [ "$status" -eq 1 ]
 }
