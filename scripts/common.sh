@@ -36,30 +36,9 @@ WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 ARM64_PACKAGES="cmake make dpkg-dev crossbuild-essential-arm64 qemu-user freeglut3-dev:arm64
     libglu1-mesa-dev:arm64 libgl1-mesa-dri:arm64 libpng-dev:arm64 libx11-dev:arm64
     libxi-dev:arm64 libxxf86vm-dev:arm64"
-# What qemu-user runs the arm64 programs with: the arm64 loader and Mesa's arm64 drivers.
-ARM64_RUNTIME="/lib/ld-linux-aarch64.so.1 /usr/lib/aarch64-linux-gnu/dri/swrast_dri.so"
 # The downloads' checks: the Debian package's dependencies and lint, its menu entry and metadata,
 # the Windows program's resources.
 PACKAGE_PACKAGES="dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
-
-# need_arm64: need_tools for the 64-bit Arm checks: qemu-user and the arm64 libraries it runs on.
-need_arm64() {
-    need_tools qemu-aarch64
-    local file
-    for file in $ARM64_RUNTIME; do
-        [ -e "$file" ] || { echo "skipped: $file is not installed"; exit "$SKIPPED"; }
-    done
-}
-
-# emulator PROGRAM: the command that runs PROGRAM on this machine where it is not native: Wine for
-# a Windows program, qemu-user for a 64-bit Arm one (an ELF file of machine 183) elsewhere.
-emulator() {
-    if [[ "$1" == *.exe ]]; then
-        echo wine
-    elif [ "$(uname -m)" != aarch64 ] && [ "$(od -An -tu2 -j18 -N2 "$1" | tr -d ' ')" = 183 ]; then
-        echo "qemu-aarch64 -L /"
-    fi
-}
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
@@ -195,7 +174,7 @@ window_state() {
 # where the window's picture goes; PLUME_LOG, where the program's output goes.
 run_plume() {
     local folder=$1 started=$SECONDS deadline=$((SECONDS + $2)) window='' seen='' caption=''
-    local place='' status=0
+    local place='' status=0 seconds=$2
     shift 2
     (cd "$folder" && exec "$@" >"${PLUME_LOG:-/dev/null}" 2>&1) &
     local pid=$!
@@ -223,7 +202,7 @@ run_plume() {
     while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
         sleep 0.2
     done
-    kill -0 $pid 2>/dev/null && { kill $pid; echo "still running after $(($2)) s; killed"; }
+    kill -0 $pid 2>/dev/null && { kill $pid; echo "still running after $seconds s; killed"; }
     wait $pid || status=$?
     echo "exit status $status after $((SECONDS - started)) s"
     [ "$seen" = "640x480 IsViewable" ] && [[ "$caption" == *FPS:* ]] && [ "$status" -eq 0 ] &&
@@ -262,21 +241,5 @@ pinned_snapshots() {
     done
 }
 
-# same_frame TOOLS OTHER_SNAPSHOT FRAME OTHER_FRAME: FRAME by the snapshot tool in TOOLS and
-# OTHER_FRAME by another build's (pinned_snapshots, into $work) must be one frame, pixel for pixel
-# as plume-compare judges.
-same_frame() {
-    mkdir -p "$work/here" "$work/other"
-    pinned_snapshots "$1/plume-snapshot" "$work/here" "$3" &&
-        pinned_snapshots "$2" "$work/other" "$4" &&
-        "$1/plume-compare" "$work/here/$3.png" "$work/other/$4.png"
-}
-
-# other_frame: same_frame's control: plume-compare must say "another frame" (1), not fail to read
-# the files (2).
-other_frame() {
-    local status=0
-    same_frame "$@" || status=$?
-    echo "plume-compare's status: $status"
-    [ "$status" -eq 1 ]
-}
+# Running other platforms' programs here, and judging their frames.
+source "$PLUME_ROOT/scripts/emulation.sh"
