@@ -47,6 +47,7 @@ emulator() {
 # OTHER_FRAME by another build's (pinned_snapshots, into $work) must be one frame, pixel for pixel
 # as plume-compare judges.
 same_frame() {
+    # shellcheck disable=SC2154 # $work: the check's own folder
     mkdir -p "$work/here" "$work/other"
     pinned_snapshots "$1/plume-snapshot" "$work/here" "$3" &&
         pinned_snapshots "$2" "$work/other" "$4" &&
