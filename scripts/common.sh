@@ -236,6 +236,8 @@ pinned_snapshots() {
     shift 2
     read -ra runner <<<"$(emulator "$snapshot")"
     for frame in "$@"; do
+        # Drawn once: a frame and its control may share one (under emulation, seconds of work).
+        [ ! -e "$PLUME_ROOT/$dir/$frame.png" ] || continue
         (cd "$PLUME_ROOT" && "${runner[@]}" "$snapshot" --data data --time "${frame%-*}" \
             --step-ms "${frame#*-}" --out "$dir/$frame.png") || return 1
     done
