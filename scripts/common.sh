@@ -27,15 +27,15 @@ WEB_PACKAGES="cmake make emscripten node-acorn"
 # Node and npm (Debian's, where the machine has no Node of its own that brings npm).
 BROWSER_PACKAGES="chromium"
 NODE_PACKAGES="nodejs npm"
-# The Windows build: MinGW-w64 (64-bit only), what unpacks Debian's source packages, and
-# icotool for the program's icon; its test runs the programs under Wine.
-WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
-WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 # The 64-bit Arm build (a Raspberry Pi's): Debian's cross compilers, the arm64 libraries through
 # multiarch (Mesa's among them, which draws under emulation), and qemu-user, which runs its checks.
 ARM64_PACKAGES="cmake make dpkg-dev crossbuild-essential-arm64 qemu-user freeglut3-dev:arm64
     libglu1-mesa-dev:arm64 libgl1-mesa-dri:arm64 libpng-dev:arm64 libx11-dev:arm64
     libxi-dev:arm64 libxxf86vm-dev:arm64"
+# The Windows build: MinGW-w64 (64-bit only), what unpacks Debian's source packages, and
+# icotool for the program's icon; its test runs the programs under Wine.
+WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
+WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 # The downloads' checks: the Debian package's dependencies and lint, its menu entry and metadata,
 # the Windows program's resources.
 PACKAGE_PACKAGES="dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
@@ -228,8 +228,8 @@ checks_passed() {
 }
 
 # pinned_snapshots PLUME_SNAPSHOT DIR FRAME...: each frame, named SECONDS-STEP_MS, drawn by the
-# snapshot tool (a Windows one under Wine, an arm64 one under qemu) into DIR/FRAME.png, from paths relative to the
-# repository, which both builds read alike.
+# snapshot tool (a Windows one under Wine, an arm64 one under qemu-user) into DIR/FRAME.png, from
+# paths relative to the repository, which both builds read alike.
 pinned_snapshots() {
     local snapshot=$1 dir frame runner=()
     dir=$(realpath --relative-to="$PLUME_ROOT" "$2")
