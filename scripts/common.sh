@@ -27,6 +27,11 @@ WEB_PACKAGES="cmake make emscripten node-acorn"
 # Node and npm (Debian's, where the machine has no Node of its own that brings npm).
 BROWSER_PACKAGES="chromium"
 NODE_PACKAGES="nodejs npm"
+# The 64-bit Arm build (a Raspberry Pi's): Debian's cross compilers, the arm64 libraries through
+# multiarch (Mesa's among them, which draws under emulation), and qemu-user, which runs its checks.
+ARM64_PACKAGES="cmake make dpkg-dev crossbuild-essential-arm64 qemu-user freeglut3-dev:arm64
+    libglu1-mesa-dev:arm64 libgl1-mesa-dri:arm64 libpng-dev:arm64 libx11-dev:arm64
+    libxi-dev:arm64 libxxf86vm-dev:arm64"
 # The Windows build: MinGW-w64 (64-bit only), what unpacks Debian's source packages, and
 # icotool for the program's icon; its test runs the programs under Wine.
 WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
@@ -54,6 +59,20 @@ ensure_packages() {
     # Another install (a second check, a second tree) holds dpkg's lock: wait for it.
     apt-get -o DPkg::Lock::Timeout=900 update -qq >&2
     DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq "${missing[@]}" >&2
+}
+
+# ensure_architecture ARCH: dpkg takes packages of ARCH too (multiarch), as root; else it prints
+# the line to run and stops. ensure_packages then updates apt's lists, as a package is missing.
+ensure_architecture() {
+    command -v dpkg >/dev/null 2>&1 || return 0
+    dpkg --print-foreign-architectures | grep -qx "$1" && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "plume needs Debian's $1 packages; add the architecture, then run this again:" >&2
+        echo "  sudo dpkg --add-architecture $1" >&2
+        exit 1
+    fi
+    echo "Adding the architecture $1 to dpkg" >&2
+    dpkg --add-architecture "$1"
 }
 
 # Installs the pinned Playwright client of tests/web/ from its lockfile, once per lockfile.
@@ -155,7 +174,7 @@ window_state() {
 # where the window's picture goes; PLUME_LOG, where the program's output goes.
 run_plume() {
     local folder=$1 started=$SECONDS deadline=$((SECONDS + $2)) window='' seen='' caption=''
-    local place='' status=0
+    local place='' status=0 seconds=$2
     shift 2
     (cd "$folder" && exec "$@" >"${PLUME_LOG:-/dev/null}" 2>&1) &
     local pid=$!
@@ -183,7 +202,7 @@ run_plume() {
     while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
         sleep 0.2
     done
-    kill -0 $pid 2>/dev/null && { kill $pid; echo "still running after $(($2)) s; killed"; }
+    kill -0 $pid 2>/dev/null && { kill $pid; echo "still running after $seconds s; killed"; }
     wait $pid || status=$?
     echo "exit status $status after $((SECONDS - started)) s"
     [ "$seen" = "640x480 IsViewable" ] && [[ "$caption" == *FPS:* ]] && [ "$status" -eq 0 ] &&
@@ -209,15 +228,20 @@ checks_passed() {
 }
 
 # pinned_snapshots PLUME_SNAPSHOT DIR FRAME...: each frame, named SECONDS-STEP_MS, drawn by the
-# snapshot tool (a Windows one under Wine) into DIR/FRAME.png, from paths relative to the
-# repository, which both builds read alike.
+# snapshot tool (a Windows one under Wine, an arm64 one under qemu-user) into DIR/FRAME.png, from
+# paths relative to the repository, which both builds read alike.
 pinned_snapshots() {
     local snapshot=$1 dir frame runner=()
     dir=$(realpath --relative-to="$PLUME_ROOT" "$2")
     shift 2
-    [[ "$snapshot" != *.exe ]] || runner=(wine)
+    read -ra runner <<<"$(emulator "$snapshot")"
     for frame in "$@"; do
+        # Drawn once: a frame and its control may share one (under emulation, seconds of work).
+        [ ! -e "$PLUME_ROOT/$dir/$frame.png" ] || continue
         (cd "$PLUME_ROOT" && "${runner[@]}" "$snapshot" --data data --time "${frame%-*}" \
             --step-ms "${frame#*-}" --out "$dir/$frame.png") || return 1
     done
 }
+
+# Running other platforms' programs here, and judging their frames.
+source "$PLUME_ROOT/scripts/emulation.sh"
