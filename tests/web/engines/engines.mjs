@@ -8,6 +8,8 @@
 //   screenshot()               the viewport as PNG bytes, in device pixels
 //   resize(width, height, ratio)  the viewport's CSS size; a ratio other than 1 only where
 //                              `scales` is true (Chromium's is checked by page_window_check.mjs)
+//   setOffline(offline)        the browser's network off or on; null in WebKit, as W3C
+//                              WebDriver has no such command
 //   close()                    ends the browser and its driver, removing the profile
 import { openBrowser } from '../browser.mjs';
 import puppeteer from 'puppeteer-core';
@@ -31,6 +33,7 @@ async function chromium() {
     screenshot: () => page.screenshot(),
     resize: (width, height) => page.setViewportSize({ width, height }),
     scales: false,
+    setOffline: (offline) => browser.context.setOffline(offline),
     close: () => browser.close(),
   };
 }
@@ -51,6 +54,7 @@ async function firefox() {
     resize: (width, height, deviceScaleFactor = 1) =>
       page.setViewport({ width, height, deviceScaleFactor }),
     scales: true,
+    setOffline: (offline) => page.setOfflineMode(offline),
     close: () => browser.close(),
   };
 }
@@ -119,6 +123,7 @@ async function webkit(miniBrowser) {
     screenshot: async () => Buffer.from(await call('GET', '/screenshot'), 'base64'),
     resize,
     scales: false,
+    setOffline: null,
     async close() {
       await call('DELETE', '').catch(() => {});
       driver.kill();
