@@ -41,7 +41,8 @@ async function compared(engine, frame) {
 }
 
 async function pinnedFrames(engine, base, results) {
-  for (const [query, frame] of [['?time=10&step-ms=100', '10-100'], ['?time=2&step-ms=16', '2-16']]) {
+  const frames = [['?time=10&step-ms=100', '10-100'], ['?time=2&step-ms=16', '2-16']];
+  for (const [query, frame] of frames) {
     const ready = await engine.goto(base + query) && await waitFor(engine, READY, PINNED_MS);
     const [status, said] = ready ? await compared(engine, frame) : [-1, 'never ready'];
     results.push([`${query}: ${said}`, status === 0]);
