@@ -1,8 +1,8 @@
 // One small interface over the three engines the page is checked in: Debian's Chromium through
 // Playwright, Firefox ESR through Puppeteer over WebDriver BiDi (no driver of its own), and
 // WebKitGTK's MiniBrowser through WebKitWebDriver (W3C WebDriver over HTTP, a client of its own
-// here). Each opens a fresh profile, in a window on the current display, with an 800x600 CSS
-// pixel viewport at a pixel ratio of 1:
+// here). Each opens a fresh profile (Chromium headless, the others in a window on the current
+// display) with an 800x600 CSS pixel viewport at a pixel ratio of 1:
 //   goto(url)                  navigates; true once the page has loaded, false if it failed
 //   evaluate(expression)       the value of a page expression, a promise's awaited
 //   screenshot()               the viewport as PNG bytes, in device pixels
