@@ -24,8 +24,9 @@ TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libx
 # The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.
 WEB_PACKAGES="cmake make emscripten node-acorn"
 # The browser test and profiler drive Chromium through Playwright, from the npm registry, with
-# Node and npm (Debian's, where the machine has no Node of its own that brings npm).
-BROWSER_PACKAGES="chromium"
+# Node and npm (Debian's, where the machine has no Node of its own that brings npm); the same
+# checks run in Firefox ESR and in WebKitGTK's MiniBrowser (which its WebDriver brings).
+BROWSER_PACKAGES="chromium firefox-esr webkit2gtk-driver"
 NODE_PACKAGES="nodejs npm"
 # The 64-bit Arm build (a Raspberry Pi's): Debian's cross compilers, the arm64 libraries through
 # multiarch (Mesa's among them, which draws under emulation), and qemu-user, which runs its checks.
@@ -75,9 +76,10 @@ ensure_architecture() {
     dpkg --add-architecture "$1"
 }
 
-# Installs the pinned Playwright client of tests/web/ from its lockfile, once per lockfile.
+# Installs the pinned Playwright client of tests/web/ (or the npm client in folder $1, such as
+# tests/web/engines/) from its lockfile, once per lockfile.
 ensure_browser_client() {
-    local client="$PLUME_ROOT/tests/web"
+    local client=${1:-$PLUME_ROOT/tests/web}
     local stamp="$client/node_modules/.installed-from-lock"
     # shellcheck disable=SC2086
     command -v npm >/dev/null 2>&1 || ensure_packages $NODE_PACKAGES

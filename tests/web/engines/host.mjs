@@ -1,0 +1,48 @@
+// The static host of browser.mjs with what the engine checks ask of a host in place of a
+// browser's own network controls, which WebDriver lacks: a file it refuses, a slow link, and
+// going away altogether.
+import { serve } from '../browser.mjs';
+
+const CHUNK_BYTES = 16384;
+
+// `refuse`: a pattern of paths answered 404; `bytesPerSecond`: the link that every answer
+// shares, in 16 KB pieces; `down()` closes the host and every connection to it.
+export async function host(directory, { refuse = null, bytesPerSecond = 0 } = {}) {
+  const served = await serve(directory);
+  const [handler] = served.server.listeners('request');
+  served.server.removeAllListeners('request');
+  let linkFreeAt = 0;
+  // Each piece goes once the link has carried it, after the pieces of every answer before it.
+  const paced = (response) => {
+    const end = response.end.bind(response);
+    response.end = (data) => {
+      if (!data || !data.length) return end(data);
+      let offset = 0;
+      const send = () => {
+        const piece = data.subarray(offset, offset + CHUNK_BYTES);
+        offset += piece.length;
+        linkFreeAt = Math.max(Date.now(), linkFreeAt) + 1000 * piece.length / bytesPerSecond;
+        setTimeout(() => {
+          if (response.destroyed) return;
+          if (offset >= data.length) end(piece);
+          else response.write(piece, send);
+        }, linkFreeAt - Date.now());
+      };
+      send();
+    };
+  };
+  served.server.on('request', (request, response) => {
+    if (refuse && refuse.test(new URL(request.url, 'http://x').pathname)) {
+      served.answers.push({ path: request.url, status: 404 });
+      response.writeHead(404).end();
+      return;
+    }
+    if (bytesPerSecond) paced(response);
+    handler(request, response);
+  });
+  served.down = () => new Promise((done) => {
+    served.server.close(done);
+    served.server.closeAllConnections();
+  });
+  return served;
+}
