@@ -112,10 +112,12 @@ writeFileSync(join(siteDir, 'manifest.webmanifest'), manifest());
 // The files that the program needs, which the service worker keeps; it keeps the icons and the
 // manifest as the browser asks for them, rather than download them a second time.
 // The page's script and its Worker's go into the page itself: files of their own would cost
-// round trips before the first download starts.
+// round trips before the first download starts. Their lines of comment stay here.
 const source = (name) => readFileSync(join(pageDir, name), 'utf8');
-const page = source('index.html').replace('@PLUME_PAGE_SCRIPT@', () => source('page.js'))
-  .replace('@PLUME_UNPACK_SCRIPT@', () => source('unpack.js'));
+const code = (name) => source(name).split('\n').filter((line) => !/^\s*\/\//.test(line))
+  .join('\n');
+const page = source('index.html').replace('@PLUME_PAGE_SCRIPT@', () => code('page.js'))
+  .replace('@PLUME_UNPACK_SCRIPT@', () => code('unpack.js'));
 const shell = ['./', still];
 const packed = [files.script, files.wasm, ...images].map(({ url }) => url);
 const build = hash(JSON.stringify(files) + still + page + manifest() +

@@ -75,8 +75,8 @@ function failed(text) {
   showMessage(`${text} Reload the page to try again.`);
 }
 
-// Asked of a canvas of its own: the program's canvas must get its first context from the
-// program, with the program's own settings.
+// Asked of a canvas of its own, where the Worker could not ask: the program's canvas must get
+// its first context from the program, with the program's own settings.
 function hasWebGL() {
   try {
     const gl = document.createElement('canvas').getContext('webgl');
@@ -150,9 +150,11 @@ function unpack() {
   const source = new Blob([document.getElementById('unpack').textContent],
     { type: 'text/javascript' });
   unpacker = new Worker(URL.createObjectURL(source));
-  const made = { module: later(), images: later(), kept: later() }, images = [];
+  const made = { webgl: later(), module: later(), images: later(), kept: later() }, images = [];
   unpacker.onmessage = ({ data }) => {
-    if ('arrived' in data) {
+    if ('webgl' in data) {
+      made.webgl.settle(data.webgl ?? hasWebGL());
+    } else if ('arrived' in data) {
       arrivedBytes = data.arrived;
       lastArrival = performance.now();
       showProgress();
@@ -186,15 +188,16 @@ function unpack() {
 function start() {
   // Every download starts at once, before the probe for WebGL, which can take a while.
   const made = unpack();
-  if (!hasWebGL()) {
+  made.webgl.then((webgl) => {
+    if (webgl) return;
     unpacker.terminate();
     clearInterval(stallWatch);
     showMessage('plume draws with WebGL, and this browser has it turned off or lacks it. ' +
                 'Turn on hardware acceleration or WebGL, or try another browser.');
-    return;
-  }
+  });
   Module.instantiateWasm = (imports, receive) => {
-    made.module.then((module) => WebAssembly.instantiate(module, imports)
+    Promise.all([made.module, made.webgl]).then(([module, webgl]) => webgl &&
+      WebAssembly.instantiate(module, imports)
       .then((instance) => receive(instance, module)))
       .catch((error) => failed(`plume could not start its module (${error.message}).`));
     return {};

@@ -80,6 +80,23 @@ export const WATCH_DRAWS = () => {
   };
 };
 
+// Runs before the page's own scripts: the main thread's tasks over 50 ms ({ start, ms }) and
+// the largest paints ({ id, ms }) since navigation.
+export const WATCH_TASKS = () => {
+  window.plumeTasks = { long: [], paints: [] };
+  new PerformanceObserver((list) => {
+    for (const entry of list.getEntries()) {
+      plumeTasks.long.push({ start: entry.startTime, ms: entry.duration });
+    }
+  }).observe({ type: 'longtask', buffered: true });
+  new PerformanceObserver((list) => {
+    for (const entry of list.getEntries()) {
+      plumeTasks.paints.push({ id: entry.element?.id || entry.element?.tagName || '?',
+        ms: entry.startTime });
+    }
+  }).observe({ type: 'largest-contentful-paint', buffered: true });
+};
+
 // Prints each [name, ok] and the tally; the process's status says whether all passed.
 export function finish(results, label) {
   for (const [name, ok] of results) console.log(`${ok ? 'ok  ' : 'FAIL'}  ${name}`);
