@@ -75,8 +75,9 @@ function failed(text) {
   showMessage(`${text} Reload the page to try again.`);
 }
 
-// Asked of a canvas of its own, where the Worker could not ask: the program's canvas must get
-// its first context from the program, with the program's own settings.
+// Asked of a canvas of its own: the program's canvas must get its first context from the
+// program, with the program's own settings. (A Worker's OffscreenCanvas can have WebGL where
+// the page has none.)
 function hasWebGL() {
   try {
     const gl = document.createElement('canvas').getContext('webgl');
@@ -152,9 +153,7 @@ function unpack() {
   unpacker = new Worker(URL.createObjectURL(source));
   const made = { webgl: later(), module: later(), images: later(), kept: later() }, images = [];
   unpacker.onmessage = ({ data }) => {
-    if ('webgl' in data) {
-      made.webgl.settle(data.webgl ?? hasWebGL());
-    } else if ('arrived' in data) {
+    if ('arrived' in data) {
       arrivedBytes = data.arrived;
       lastArrival = performance.now();
       showProgress();
@@ -188,6 +187,8 @@ function unpack() {
 function start() {
   // Every download starts at once, before the probe for WebGL, which can take a while.
   const made = unpack();
+  // A task of its own: making a context takes a while.
+  setTimeout(() => made.webgl.settle(hasWebGL()));
   made.webgl.then((webgl) => {
     if (webgl) return;
     unpacker.terminate();

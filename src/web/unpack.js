@@ -3,8 +3,7 @@
 // each file's length and SHA-256 against those the build wrote down, compiles the module, and
 // hands the page what it made, the images' buffers transferred rather than copied.
 //
-// Asked { files, keep: CACHE or null }; answers first { webgl: true, false or null (no
-// OffscreenCanvas here to ask) }, then { arrived: BYTES }, { script: TEXT },
+// Asked { files, keep: CACHE or null }; answers { arrived: BYTES }, { script: TEXT },
 // { module: WebAssembly.Module }, { image: NAME, buffer }, { kept: true } once the cache has
 // the packed files, and at most one { failed: TEXT }, the first failure; the downloads still
 // running are then stopped, and what their stopping throws says nothing more.
@@ -140,23 +139,10 @@ async function wasm(file, keep) {
   postMessage({ module: await module });
 }
 
-// Whether the browser draws WebGL, asked here: making a context takes the main thread a while.
-function hasWebGL() {
-  if (!self.OffscreenCanvas) return null;
-  try {
-    const gl = new OffscreenCanvas(1, 1).getContext('webgl');
-    gl?.getExtension('WEBGL_lose_context')?.loseContext();
-    return Boolean(gl);
-  } catch (error) {
-    return false;
-  }
-}
-
 onmessage = async ({ data: { files, keep } }) => {
   const jobs = [script(files.script, keep), wasm(files.wasm, keep),
     ...files.images.map((file) => image(file, keep))];
   jobs.forEach((job) => job.catch(fail));
-  postMessage({ webgl: hasWebGL() });
   await Promise.allSettled(jobs);
   const all = [files.script, files.wasm, ...files.images];
   if (keep && !failure) {

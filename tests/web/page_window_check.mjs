@@ -9,6 +9,8 @@ import { join } from 'node:path';
 const [site] = process.argv.slice(2);
 const LIVE = "window.plumeDrawn && plumeDrawn.first !== null && document.title.includes('FPS:')";
 const MAX_BUFFER_PIXELS = 1920 * 1080;
+// The largest canvas iOS draws.
+const IOS_MAX_CANVAS_PIXELS = 16777216;
 // gluPerspective's y scale for the 65 degree vertical field of view.
 const FOCAL = 1 / Math.tan((65 / 2) * Math.PI / 180);
 const TOLERANCE = 1e-3;
@@ -25,7 +27,7 @@ function fits(state) {
   const near = (a, b, slack) => Math.abs(a - b) <= slack;
   const p = state.projection || [];
   return near(width, cssWidth * scale, 1) && near(height, cssHeight * scale, 1) &&
-    width * height <= MAX_BUFFER_PIXELS * 1.001 &&
+    width * height <= MAX_BUFFER_PIXELS * 1.001 && width * height <= IOS_MAX_CANVAS_PIXELS &&
     (state.viewport || []).join() === [0, 0, width, height].join() &&
     near(p[5], FOCAL, TOLERANCE) && near(p[0] * width / height, FOCAL, TOLERANCE);
 }
@@ -44,13 +46,14 @@ async function settled(page) {
   return page.evaluate(STATE);
 }
 
-// Window sizes and pixel ratios, the last past the cap.
+// Window sizes and pixel ratios, the last two past the cap: a phone at a ratio of 3 too.
 async function followsWindow(page, results) {
   const cdp = await page.context().newCDPSession(page);
-  const windows = [[800, 600, 1], [1000, 400, 1], [700, 500, 2], [1600, 1000, 2]];
-  for (const [width, height, deviceScaleFactor] of windows) {
+  const windows = [[800, 600, 1], [1000, 400, 1], [700, 500, 2], [1600, 1000, 2],
+    [390, 844, 3, true]];
+  for (const [width, height, deviceScaleFactor, mobile = false] of windows) {
     await cdp.send('Emulation.setDeviceMetricsOverride',
-      { width, height, deviceScaleFactor, mobile: false });
+      { width, height, deviceScaleFactor, mobile });
     const state = await settled(page);
     results.push([`window ${width}x${height} at ${deviceScaleFactor}: ${describe(state)}`,
       state.css.join() === [width, height].join() && fits(state)]);
@@ -73,6 +76,51 @@ async function fullScreen(page, results) {
   const after = await settled(page);
   results.push([`full screen left: ${left}, control "${await button.textContent()}",` +
     ` ${describe(after)}`, left && await button.textContent() === 'Full screen' && fits(after)]);
+}
+
+const TOUCHED = '[visualViewport.scale, scrollX, scrollY]';
+
+// A pinch and a swipe on the canvas of a phone; the page neither zooms nor scrolls. The
+// control: with the page's touch-action undone, the same pinch zooms.
+async function touch(page, results) {
+  const cdp = await page.context().newCDPSession(page);
+  await cdp.send('Emulation.setDeviceMetricsOverride',
+    { width: 390, height: 844, deviceScaleFactor: 3, mobile: true });
+  await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 2 });
+  const gestures = async () => {
+    await cdp.send('Input.synthesizePinchGesture',
+      { x: 195, y: 300, scaleFactor: 2.5, gestureSourceType: 'touch' });
+    await cdp.send('Input.synthesizeScrollGesture',
+      { x: 195, y: 500, yDistance: -300, gestureSourceType: 'touch' });
+    await page.waitForTimeout(300);
+    return page.evaluate(TOUCHED);
+  };
+  const held = await gestures();
+  const meta = await page.evaluate("document.querySelector('meta[name=viewport]').content");
+  results.push([`phone: a pinch and a swipe leave scale and scroll at ${held}; viewport "${meta}"`,
+    held.join() === '1,0,0' && meta.includes('viewport-fit=cover')]);
+  await page.addStyleTag({ content: 'canvas, #still { touch-action: auto !important; }' });
+  const control = await gestures();
+  results.push([`control: without touch-action the pinch zooms to ${control[0]}`, control[0] > 1]);
+  await cdp.send('Emulation.setTouchEmulationEnabled', { enabled: false });
+  await cdp.send('Emulation.clearDeviceMetricsOverride');
+  await cdp.detach();
+}
+
+// An iPhone's browsers have no Fullscreen API: the control stays hidden.
+async function noFullscreen(browser, base, results) {
+  const page = await browser.context.newPage();
+  await page.addInitScript(WATCH_DRAWS);
+  await page.addInitScript(() => {
+    delete Element.prototype.requestFullscreen;
+    delete Element.prototype.webkitRequestFullscreen;
+  });
+  await page.goto(base);
+  const live = await waitFor(page, LIVE, 30000);
+  const shown = await page.locator('#fullscreen').isVisible();
+  results.push([`no requestFullscreen: live ${live}, full-screen control shown: ${shown}`,
+    live && !shown]);
+  await page.close();
 }
 
 const BUILD = "document.querySelector('meta[name=plume-build]').content";
@@ -141,6 +189,7 @@ try {
   results.push([`live within 30 s: ${await page.title()}`, live]);
   await followsWindow(page, results);
   await fullScreen(page, results);
+  await touch(page, results);
   await page.goto(base + '?time=2');
   await waitFor(page, "document.documentElement.dataset.frame === 'ready'", 30000);
   const pinned = await page.evaluate("(c => [c.width, c.height, c.clientWidth, c.clientHeight," +
@@ -150,6 +199,7 @@ try {
   results.push([`pinned: canvas ${pinned.join(', ')}, full-screen control shown: ${control}`,
     pinned.join() === '640,480,640,480,0,0' && !control]);
   await page.close();
+  await noFullscreen(browser, base, results);
 } finally {
   await browser.close();
 }
