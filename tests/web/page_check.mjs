@@ -78,7 +78,7 @@ const STILL_DIFFERENCE = `((frame) => {
 })`;
 // The still against the first live frame: lossy, and drawn at another scale, but the same
 // picture; a frame 3 s on, the control, is not.
-const MAX_STILL_LEVELS = 6;
+const MAX_STILL_LEVELS = 3;
 const MIN_CONTROL_LEVELS = 12;
 
 // plume-compare's status: 0 the same frame, 1 another.
