@@ -11,7 +11,7 @@
 // client (tests/web/run installs it, or `npm ci` in tests/web/).
 import { serve, CHROMIUM_FLAGS } from '../tests/web/browser.mjs';
 import { spawnSync } from 'node:child_process';
-import { copyFileSync, readFileSync } from 'node:fs';
+import { copyFileSync, readFileSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { resolve } from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -62,6 +62,7 @@ async function run({ lighthouse, launcher }, url) {
   try {
     const result = await lighthouse(url, { port: chrome.port, output: 'json',
       logLevel: 'error', onlyCategories: CATEGORIES });
+    if (process.env.PLUME_LIGHTHOUSE_JSON) writeFileSync(process.env.PLUME_LIGHTHOUSE_JSON, result.report);
     return result.lhr;
   } finally {
     await chrome.kill();
@@ -75,7 +76,8 @@ function report(lhr, index) {
   console.log(`  ${figures.join('; ')}`);
   const largest = lhr.audits['largest-contentful-paint-element']?.details?.items?.[0]
     ?.items?.[0]?.node;
-  console.log(`  largest paint: ${largest?.selector} (${largest?.nodeLabel})`);
+  console.log(`  largest paint: ${largest ? `${largest.selector} (${largest.nodeLabel})`
+    : 'element not reported'}`);
   for (const name of CATEGORIES) {
     for (const ref of lhr.categories[name].auditRefs) {
       const audit = lhr.audits[ref.id];
