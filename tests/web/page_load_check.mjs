@@ -127,22 +127,23 @@ const PICTURE = "[!document.getElementById('still').hidden, !document.getElement
 // bytes changed, one whose connection fails; each said in words, with no picture shown.
 async function failures(served, results) {
   const cases = [
-    ['sky_up.tga answered 404', 'sky_up', (route) => route.fulfill({ status: 404, body: '' }),
+    ['sky_up.tga answered 404', 'sky_up.*.gzip',
+      (route) => route.fulfill({ status: 404, body: '' }),
       /sky_up\.tga could not be downloaded: the server answered 404/],
-    ['sky_up.tga answered 404 while the others arrive', 'sky_up',
+    ['sky_up.tga answered 404 while the others arrive', 'sky_up.*.gzip',
       (route) => route.fulfill({ status: 404, body: '' }),
       /sky_up\.tga could not be downloaded: the server answered 404/, heldBack],
-    ['feather.tga cut off', 'feather', (route) => route.abort('connectionfailed'),
+    ['feather.tga cut off', 'feather.*.gzip', (route) => route.abort('connectionfailed'),
       /could not be downloaded: the connection failed/],
-    ['sky_back.tga sent cut short', 'sky_back',
+    ['sky_back.tga sent cut short', 'sky_back.*.gzip',
       altered((body) => body.subarray(0, body.length >> 1)),
       /sky_back\.tga arrived cut short: \d+ of \d+ bytes/],
-    ['sky_front.tga sent with 16 bytes changed', 'sky_front', altered((body) => {
+    ['sky_front.tga sent with 16 bytes changed', 'sky_front.*.gzip', altered((body) => {
       for (let i = 0; i < 16; ++i) body[(body.length >> 1) + i] ^= 0x5a;
       return body;
     }), /sky_front\.tga arrived damaged/],
     // Gzip's own check holds: only the length and hash the build wrote down can tell.
-    ['plume.wasm sent as another module, gzipped whole', 'plume.*.wasm', altered((body) => {
+    ['plume.wasm sent as another module, gzipped whole', 'plume.*.wasm.gzip', altered((body) => {
       const module = gunzipSync(body);
       module[module.length >> 1] ^= 1;
       return gzipSync(module);
@@ -151,7 +152,7 @@ async function failures(served, results) {
   for (const [name, file, answer, expected, others] of cases) {
     await inBrowser(async (context, page) => {
       if (others) await page.route('**/*.gzip', others);
-      await page.route(`**/${file}.*.gzip`, answer);
+      await page.route(`**/${file}`, answer);
       await page.goto(served.base);
       await waitFor(page, MESSAGE, 10000);
       // Long enough for the other downloads to end or be stopped, which must not change it.
