@@ -98,11 +98,16 @@ function bufferSize() {
 }
 
 // Called by the program once its scene is up: from then on the canvas follows the window,
-// through the program's own reshape. The still goes once the first live frame is shown.
+// through the program's own reshape. The still goes once the first live frame is shown, and
+// not before it has been drawn itself (on a busy machine it can come after that frame), so
+// that it is the page's largest paint whichever comes first.
 function followWindow() {
   following = true;
   fitCanvas();
-  requestAnimationFrame(() => requestAnimationFrame(() => { still.hidden = true; }));
+  const decoded = still.decode().catch(() => {});
+  const nextFrame = () => new Promise((done) => requestAnimationFrame(done));
+  nextFrame().then(nextFrame).then(() => decoded).then(nextFrame)
+    .then(() => { still.hidden = true; });
 }
 
 function fitCanvas() {
