@@ -1,6 +1,7 @@
-// The live page's weight and its time from navigation to the first WebGL draw, in headless
-// Chromium, on an emulated 10 Mbit/s link with 40 ms round trips and no cache, and with no
-// emulation at all.
+// The live page's weight, its time from navigation to the still (its largest paint) and to the
+// first WebGL draw, and the longest main-thread task before that draw (the browser reports
+// tasks over 50 ms), in headless Chromium, on an emulated 10 Mbit/s link with 40 ms round trips
+// and no cache, with no emulation at all, and on Lighthouse's phone profile.
 //
 //   scripts/web --build && node bench/web_load.mjs [--runs N] [SITE_DIR...]
 //
@@ -9,11 +10,15 @@
 // if none is named, so that two builds alternate under the same load), a fresh browser profile
 // visits the page served by a loopback server that compresses nothing. Bytes are what the
 // server sent by the first draw, headers included. Prints each visit, then the median per page.
-import { serve, openBrowser, emulateLink, WATCH_DRAWS } from '../tests/web/browser.mjs';
+import { serve, openBrowser, emulateLink, WATCH_DRAWS, WATCH_TASKS }
+  from '../tests/web/browser.mjs';
 import { resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-const LINKS = [['10 Mbit/s, 40 ms', true], ['no emulation', false]];
+// [name, megabits, round trip ms, CPU slowdown] or no emulation; the third is Lighthouse's
+// phone (its slow 4G, 1.6 Mbit/s and 150 ms, and a CPU four times slower), applied here.
+const LINKS = [['10 Mbit/s, 40 ms', [10, 40, 1]], ['no emulation', null],
+  ['1.6 Mbit/s, 150 ms, CPU 4x slower', [1.6384, 150, 4]]];
 const DRAW_TIMEOUT_MS = 60000;
 
 function options(argv) {
@@ -32,19 +37,27 @@ function options(argv) {
   return chosen;
 }
 
-// One first visit: milliseconds from navigation to the first draw, and the bytes sent by then.
+// One first visit: milliseconds from navigation to the still and to the first draw, the
+// longest task over 50 ms before it (0 for none), and the bytes sent by then.
 async function visit(site, emulated) {
   const served = await serve(site);
   const browser = await openBrowser();
   try {
     const page = await browser.context.newPage();
     await page.addInitScript(WATCH_DRAWS);
-    if (emulated) await emulateLink(browser.context, page);
+    await page.addInitScript(WATCH_TASKS);
+    if (emulated) await emulateLink(browser.context, page, ...emulated);
     await page.goto(served.base, { waitUntil: 'commit' });
     await page.waitForFunction('window.plumeDrawn && plumeDrawn.first !== null', null,
       { timeout: DRAW_TIMEOUT_MS, polling: 10 });
     const bytes = served.wireBytes();
-    return { ms: await page.evaluate('plumeDrawn.first'), bytes };
+    const ms = await page.evaluate('plumeDrawn.first');
+    // The browser reports paints and tasks a little after the fact.
+    await page.waitForTimeout(1000);
+    const { long, paints } = await page.evaluate('plumeTasks');
+    const still = paints.find(({ id }) => id === 'still')?.ms ?? NaN;
+    const task = Math.max(0, ...long.filter(({ start }) => start < ms).map((task) => task.ms));
+    return { ms, still, task, bytes };
   } finally {
     await browser.close();
     served.server.close();
@@ -58,17 +71,20 @@ const results = new Map();
 for (let i = 0; i < runs; ++i) {
   for (const site of sites) {
     for (const [link, emulated] of LINKS) {
-      const { ms, bytes } = await visit(site, emulated);
-      console.log(`${site} (${link}): first draw at ${ms.toFixed(0)} ms, ${bytes} bytes`);
+      const result = await visit(site, emulated);
+      console.log(`${site} (${link}): still at ${result.still.toFixed(0)} ms, first draw at` +
+        ` ${result.ms.toFixed(0)} ms, longest task before it ${result.task.toFixed(0)} ms,` +
+        ` ${result.bytes} bytes`);
       const key = `${site} (${link})`;
       if (!results.has(key)) results.set(key, []);
-      results.get(key).push({ ms, bytes });
+      results.get(key).push(result);
     }
   }
 }
 console.log('summary (median of each):');
 for (const [key, list] of results) {
-  const times = list.map((r) => r.ms.toFixed(0));
-  console.log(`${key}: first draw ${median(list.map((r) => r.ms)).toFixed(0)} ms` +
-    ` (runs: ${times.join(', ')}), ${median(list.map((r) => r.bytes))} bytes by then`);
+  const times = (field) => `${median(list.map((r) => r[field])).toFixed(0)} ms` +
+    ` (runs: ${list.map((r) => r[field].toFixed(0)).join(', ')})`;
+  console.log(`${key}: still ${times('still')}, first draw ${times('ms')}, longest task` +
+    ` ${times('task')}, ${median(list.map((r) => r.bytes))} bytes by then`);
 }

@@ -21,8 +21,9 @@ need_tools() {
 BUILD_PACKAGES="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libwebp-dev libx11-dev"
 HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
-# The browser build: Emscripten, whose optimizer needs Debian's acorn; its test adds a browser.
-WEB_PACKAGES="cmake make emscripten node-acorn"
+# The browser build: Emscripten, whose optimizer needs Debian's acorn; zopfli packs the files,
+# cwebp the still (drawn by a desktop build's snapshot tool); its test adds a browser.
+WEB_PACKAGES="cmake make emscripten node-acorn zopfli webp"
 # The browser test and profiler drive Chromium through Playwright, from the npm registry, with
 # Node and npm (Debian's, where the machine has no Node of its own that brings npm); the same
 # checks run in Firefox ESR and in WebKitGTK's MiniBrowser (which its WebDriver brings).
@@ -92,6 +93,17 @@ ensure_browser_client() {
 # build_preset NAME: configures and builds the tree of CMakePresets.json's preset NAME.
 build_preset() {
     (cd "$PLUME_ROOT" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1")
+}
+
+# build_web_site PLUME_SNAPSHOT: configures and builds the preset web, whose still that desktop
+# snapshot tool draws, on the current display or a private X server.
+build_web_site() {
+    (cd "$PLUME_ROOT" && cmake --preset web -DPLUME_SNAPSHOT="$1" >/dev/null)
+    if [ -n "${DISPLAY:-}" ]; then
+        (cd "$PLUME_ROOT" && cmake --build --preset web)
+    else
+        (cd "$PLUME_ROOT" && with_x_server cmake --build --preset web)
+    fi
 }
 
 # start_x_server: a private X server, which it names in DISPLAY; stop_x_server ends it (and

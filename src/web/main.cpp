@@ -1,5 +1,6 @@
 // The browser's entry: the program as on the desktop, or with `?time=S[&step-ms=N]` in the
 // address, the one frame that `plume-snapshot --time S --step-ms N` draws, held still.
+#include "app/clock.h"
 #include "app/frame.h"
 #include "app/pinned_frame.h"
 #include "platform.h"
@@ -20,6 +21,14 @@ bool readPinnedFrame(const std::string& timeText, std::int64_t& timeMs, int& ste
         return false;
     }
     return parsePinnedTime(timeText.c_str(), timeMs);
+}
+
+// The page shows a still of the frame at 0 s while it loads: the clock starts again at the first
+// live frame, so that this frame is that one however long the browser took to ask for it.
+void firstDisplay() {
+    startClock();
+    glutDisplayFunc(display);
+    display();
 }
 
 } // namespace
@@ -45,6 +54,7 @@ int main(int argc, char** argv) {
     startGlLayer();
     if (!pinned) {
         startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
+        glutDisplayFunc(firstDisplay);
         followPageWindow();
         // Hands the loop to the browser, which then draws a frame on each display refresh.
         glutMainLoop();

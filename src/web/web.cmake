@@ -26,12 +26,34 @@ target_link_options(plume PRIVATE
   -sFORCE_FILESYSTEM=1
   "SHELL:-sEXPORTED_RUNTIME_METHODS=FS,addRunDependency,removeRunDependency")
 
+# The still the page shows while it loads: the first live frame (the clock at 0), drawn by a
+# desktop build's plume-snapshot on an X display, wide enough that, scaled to the window's
+# height, it holds what the live frame shows at any aspect up to 5:2, and sent as a small WebP.
+set(PLUME_SNAPSHOT "" CACHE FILEPATH "plume-snapshot of a desktop build, which draws the still")
+if(NOT EXISTS "${PLUME_SNAPSHOT}")
+  message(FATAL_ERROR "PLUME_SNAPSHOT must name a desktop build's plume-snapshot "
+    "(scripts/web and tests/web/run build pass it)")
+endif()
+find_program(PLUME_CWEBP cwebp REQUIRED)
+find_program(PLUME_ZOPFLI zopfli REQUIRED)
+set(PLUME_STILL_SIZE 1200x480)
+set(PLUME_STILL_QUALITY 70)
+set(PLUME_STILL ${CMAKE_BINARY_DIR}/still.webp)
+add_custom_command(OUTPUT ${PLUME_STILL}
+  COMMAND ${PLUME_SNAPSHOT} --data ${PROJECT_SOURCE_DIR}/data --time 0
+    --size ${PLUME_STILL_SIZE} --out ${CMAKE_BINARY_DIR}/still.png
+  COMMAND ${PLUME_CWEBP} -quiet -q ${PLUME_STILL_QUALITY} -m 6 -metadata none
+    ${CMAKE_BINARY_DIR}/still.png -o ${PLUME_STILL}
+  DEPENDS ${PLUME_SNAPSHOT} ${PLUME_IMAGES}
+  COMMENT "Drawing the page's still")
+
 find_program(PLUME_NODE NAMES node nodejs REQUIRED)
 set(PLUME_PAGE_FILES ${PROJECT_SOURCE_DIR}/src/web/index.html ${PROJECT_SOURCE_DIR}/src/web/sw.js
+  ${PROJECT_SOURCE_DIR}/src/web/page.js ${PROJECT_SOURCE_DIR}/src/web/unpack.js
   ${PROJECT_SOURCE_DIR}/src/web/pack_site.mjs)
 add_custom_command(OUTPUT ${PLUME_WEB_DIR}/index.html ${PLUME_WEB_DIR}/sw.js
   COMMAND ${PLUME_NODE} ${PROJECT_SOURCE_DIR}/src/web/pack_site.mjs ${PLUME_MODULE_DIR}
-    ${PROJECT_SOURCE_DIR}/data ${PROJECT_SOURCE_DIR}/src/web ${PLUME_WEB_DIR}
-  DEPENDS plume ${PLUME_IMAGES} ${PLUME_PAGE_FILES}
+    ${PROJECT_SOURCE_DIR}/data ${PROJECT_SOURCE_DIR}/src/web ${PLUME_STILL} ${PLUME_WEB_DIR}
+  DEPENDS plume ${PLUME_IMAGES} ${PLUME_PAGE_FILES} ${PLUME_STILL}
   COMMENT "Packing the page, module and images into ${PLUME_WEB_DIR}")
 add_custom_target(plume_site ALL DEPENDS ${PLUME_WEB_DIR}/index.html)

@@ -44,16 +44,18 @@ export function serve(directory) {
 }
 
 // The emulated link of the load checks and the bench: 10 Mbit/s each way, 40 ms round trips,
-// no cache; `megabits` slower for a longer look at the loading page.
-export async function emulateLink(context, page, megabits = 10) {
+// no cache; `megabits` slower for a longer look at the loading page, `latency` (ms) longer and
+// `cpuSlowdown` for Lighthouse's phone.
+export async function emulateLink(context, page, megabits = 10, latency = 40, cpuSlowdown = 1) {
   const cdp = await context.newCDPSession(page);
   await cdp.send('Network.enable');
   await cdp.send('Network.setCacheDisabled', { cacheDisabled: true });
   const bytesPerSecond = megabits * 1e6 / 8;
   await cdp.send('Network.emulateNetworkConditions', {
-    offline: false, latency: 40, downloadThroughput: bytesPerSecond,
+    offline: false, latency, downloadThroughput: bytesPerSecond,
     uploadThroughput: bytesPerSecond,
   });
+  if (cpuSlowdown !== 1) await cdp.send('Emulation.setCPUThrottlingRate', { rate: cpuSlowdown });
   return cdp;
 }
 
@@ -78,6 +80,23 @@ export const WATCH_DRAWS = () => {
     plumeDrawn.projection = Array.from(value);
     return uniform.call(this, location, transpose, value);
   };
+};
+
+// Runs before the page's own scripts: the main thread's tasks over 50 ms ({ start, ms }) and
+// the largest paints ({ id, ms }) since navigation.
+export const WATCH_TASKS = () => {
+  window.plumeTasks = { long: [], paints: [] };
+  new PerformanceObserver((list) => {
+    for (const entry of list.getEntries()) {
+      plumeTasks.long.push({ start: entry.startTime, ms: entry.duration });
+    }
+  }).observe({ type: 'longtask', buffered: true });
+  new PerformanceObserver((list) => {
+    for (const entry of list.getEntries()) {
+      plumeTasks.paints.push({ id: entry.element?.id || entry.element?.tagName || '?',
+        ms: entry.startTime });
+    }
+  }).observe({ type: 'largest-contentful-paint', buffered: true });
 };
 
 // Prints each [name, ok] and the tally; the process's status says whether all passed.

@@ -26,6 +26,60 @@ const CONTEXT = "document.getElementById('canvas').getContext('webgl')";
 const LOSE = `${CONTEXT}.getExtension('WEBGL_lose_context')`;
 const NEXT_FRAME = 'new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))';
 const MAX_DRAWS_PER_FRAME = 8;
+// Runs before the page's own scripts: the first live frame and one 3 s on, read back from the
+// drawing buffer as each is finished (a frame's draws all come from one callback), with the
+// boxes of the canvas and the still as they were then.
+const CAPTURE_FRAMES = () => {
+  window.plumeFrames = [];
+  const proto = WebGLRenderingContext.prototype, draw = proto.drawElements;
+  let pending = false, first = null;
+  const box = (element) => [element.offsetLeft, element.offsetTop, element.offsetWidth,
+    element.offsetHeight].join();
+  proto.drawElements = function (...args) {
+    first ??= performance.now();
+    const wanted = plumeFrames.length === 0 ||
+      plumeFrames.length === 1 && performance.now() - first > 3000;
+    if (wanted && !pending) {
+      pending = true;
+      queueMicrotask(() => {
+        const [width, height] = [this.drawingBufferWidth, this.drawingBufferHeight];
+        const pixels = new Uint8Array(width * height * 4);
+        this.readPixels(0, 0, width, height, this.RGBA, this.UNSIGNED_BYTE, pixels);
+        const still = document.getElementById('still');
+        plumeFrames.push({ width, height, pixels, canvas: box(this.canvas), still: box(still),
+          stillShown: !still.hidden });
+        pending = false;
+      });
+    }
+    return draw.apply(this, args);
+  };
+};
+// The mean difference in levels of a captured frame from the still, drawn as the page shows
+// it: scaled to the frame's height and centred; only where the still covers the frame.
+const STILL_DIFFERENCE = `((frame) => {
+  const still = document.getElementById('still');
+  const { width, height, pixels } = frame;
+  const scaled = still.naturalWidth * height / still.naturalHeight;
+  const left = (width - scaled) / 2;
+  const context = Object.assign(document.createElement('canvas'), { width, height })
+    .getContext('2d');
+  context.drawImage(still, left, 0, scaled, height);
+  const shown = context.getImageData(0, 0, width, height).data;
+  let sum = 0, count = 0;
+  for (let y = 0; y < height; ++y) {
+    for (let x = Math.max(0, Math.ceil(left)); x < Math.min(width, left + scaled) - 1; ++x) {
+      for (let c = 0; c < 3; ++c) {
+        sum += Math.abs(shown[(y * width + x) * 4 + c] - pixels[((height - 1 - y) * width + x) * 4 + c]);
+        ++count;
+      }
+    }
+  }
+  return sum / count;
+})`;
+// The still against the first live frame: lossy, and drawn at another scale, but the same
+// picture; a frame 3 s on, the control, is not.
+const MAX_STILL_LEVELS = 3;
+const MIN_CONTROL_LEVELS = 12;
 
 // plume-compare's status: 0 the same frame, 1 another.
 async function compared(page, frame) {
@@ -66,6 +120,33 @@ async function pinnedFrames(browser, results) {
   await page.close();
 }
 
+// In windows of several aspects, the still stands in the canvas's box, and shows what the
+// first live frame shows; it goes once that frame is up.
+async function stillAndFirstFrame(browser, results) {
+  for (const [width, height] of [[800, 600], [1000, 400], [360, 640], [1200, 400]]) {
+    const page = await browser.context.newPage();
+    await page.setViewportSize({ width, height });
+    await page.addInitScript(CAPTURE_FRAMES);
+    const live = await visit(page, '', 'window.plumeFrames.length === 2', 20000);
+    const [first, later] = live ? await page.evaluate('plumeFrames.map(({ width, height,' +
+      ' canvas, still, stillShown }) => ({ width, height, canvas, still, stillShown }))')
+      : [{}, {}];
+    const levels = live ? await page.evaluate(`${STILL_DIFFERENCE}(plumeFrames[0])`) : NaN;
+    const control = live ? await page.evaluate(`${STILL_DIFFERENCE}(plumeFrames[1])`) : NaN;
+    const gone = await page.evaluate("document.getElementById('still').hidden");
+    results.push([`${width}x${height}: still box ${first.still}, canvas box ${first.canvas},` +
+      ` shown at the first frame ${first.stillShown}, gone after ${gone}`,
+    first.still === `0,0,${width},${height}` && first.canvas === first.still &&
+      first.stillShown && gone]);
+    results.push([`${width}x${height}: the first frame (${first.width}x${first.height}) is` +
+      ` ${levels.toFixed(2)} levels from the still, at most ${MAX_STILL_LEVELS}`,
+    levels <= MAX_STILL_LEVELS && first.width === width && first.height === height]);
+    results.push([`control: the frame 3 s on is ${control.toFixed(2)} levels from the still,` +
+      ` at least ${MIN_CONTROL_LEVELS}`, control >= MIN_CONTROL_LEVELS]);
+    await page.close();
+  }
+}
+
 async function pageChecks(browser, results) {
   const page = await browser.context.newPage();
   await page.addInitScript(COUNT_DRAWS);
@@ -91,6 +172,7 @@ const results = [];
 const browser = await openBrowser();
 try {
   await pinnedFrames(browser, results);
+  await stillAndFirstFrame(browser, results);
   await pageChecks(browser, results);
 } finally {
   await browser.close();

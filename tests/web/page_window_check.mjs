@@ -9,6 +9,8 @@ import { join } from 'node:path';
 const [site] = process.argv.slice(2);
 const LIVE = "window.plumeDrawn && plumeDrawn.first !== null && document.title.includes('FPS:')";
 const MAX_BUFFER_PIXELS = 1920 * 1080;
+// The largest canvas iOS draws.
+const IOS_MAX_CANVAS_PIXELS = 16777216;
 // gluPerspective's y scale for the 65 degree vertical field of view.
 const FOCAL = 1 / Math.tan((65 / 2) * Math.PI / 180);
 const TOLERANCE = 1e-3;
@@ -25,7 +27,7 @@ function fits(state) {
   const near = (a, b, slack) => Math.abs(a - b) <= slack;
   const p = state.projection || [];
   return near(width, cssWidth * scale, 1) && near(height, cssHeight * scale, 1) &&
-    width * height <= MAX_BUFFER_PIXELS * 1.001 &&
+    width * height <= MAX_BUFFER_PIXELS * 1.001 && width * height <= IOS_MAX_CANVAS_PIXELS &&
     (state.viewport || []).join() === [0, 0, width, height].join() &&
     near(p[5], FOCAL, TOLERANCE) && near(p[0] * width / height, FOCAL, TOLERANCE);
 }
@@ -44,13 +46,14 @@ async function settled(page) {
   return page.evaluate(STATE);
 }
 
-// Window sizes and pixel ratios, the last past the cap.
+// Window sizes and pixel ratios, the last two past the cap: a phone at a ratio of 3 too.
 async function followsWindow(page, results) {
   const cdp = await page.context().newCDPSession(page);
-  const windows = [[800, 600, 1], [1000, 400, 1], [700, 500, 2], [1600, 1000, 2]];
-  for (const [width, height, deviceScaleFactor] of windows) {
+  const windows = [[800, 600, 1], [1000, 400, 1], [700, 500, 2], [1600, 1000, 2],
+    [390, 844, 3, true]];
+  for (const [width, height, deviceScaleFactor, mobile = false] of windows) {
     await cdp.send('Emulation.setDeviceMetricsOverride',
-      { width, height, deviceScaleFactor, mobile: false });
+      { width, height, deviceScaleFactor, mobile });
     const state = await settled(page);
     results.push([`window ${width}x${height} at ${deviceScaleFactor}: ${describe(state)}`,
       state.css.join() === [width, height].join() && fits(state)]);
@@ -73,6 +76,57 @@ async function fullScreen(page, results) {
   const after = await settled(page);
   results.push([`full screen left: ${left}, control "${await button.textContent()}",` +
     ` ${describe(after)}`, left && await button.textContent() === 'Full screen' && fits(after)]);
+}
+
+const TOUCH = "['canvas', 'still'].map((id) => getComputedStyle(document.getElementById(id))" +
+  ".touchAction).concat(getComputedStyle(document.body).overflow," +
+  " document.querySelector('meta[name=viewport]').content)";
+
+// On a phone (here emulated at a ratio of 3): the canvas and the still take every touch for
+// themselves, the page does not scroll, and the viewport covers a notched screen. (Headless
+// Chromium synthesizes no pinch or swipe that a page could be seen to follow.)
+async function touch(page, results) {
+  const [canvas, still, overflow, viewport] = await page.evaluate(TOUCH);
+  results.push([`phone: touch-action ${canvas} (canvas), ${still} (still); page overflow` +
+    ` ${overflow}; viewport "${viewport}"`, canvas === 'none' && still === 'none' &&
+    overflow === 'hidden' && /viewport-fit=cover/.test(viewport)]);
+}
+
+const EDGES = "((button, lines) => [button.top, button.right, lines.paddingBottom," +
+  " lines.paddingLeft].map(parseFloat))(...['fullscreen', 'overlay'].map((id) =>" +
+  ' getComputedStyle(document.getElementById(id))))';
+const NOTCH = { top: 47, right: 12, bottom: 34, left: 10 };
+
+// A notched phone's safe areas: the control and the lines keep clear of them, and sit at the
+// window's edge where there are none.
+async function safeAreas(page, results) {
+  const cdp = await page.context().newCDPSession(page);
+  const plain = await page.evaluate(EDGES);
+  await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets: NOTCH });
+  await page.evaluate(NEXT_FRAME);
+  const notched = await page.evaluate(EDGES);
+  await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets: {} });
+  await cdp.detach();
+  results.push([`safe areas (top, right, bottom, left ${Object.values(NOTCH)}): control at` +
+    ` ${notched.slice(0, 2)}, lines padded ${notched.slice(2)}; without: ${plain}`,
+  notched.join() === [NOTCH.top, NOTCH.right, NOTCH.bottom, NOTCH.left].join() &&
+    plain[0] < NOTCH.top && plain[2] < NOTCH.bottom]);
+}
+
+// An iPhone's browsers have no Fullscreen API: the control stays hidden.
+async function noFullscreen(browser, base, results) {
+  const page = await browser.context.newPage();
+  await page.addInitScript(WATCH_DRAWS);
+  await page.addInitScript(() => {
+    delete Element.prototype.requestFullscreen;
+    delete Element.prototype.webkitRequestFullscreen;
+  });
+  await page.goto(base);
+  const live = await waitFor(page, LIVE, 30000);
+  const shown = await page.locator('#fullscreen').isVisible();
+  results.push([`no requestFullscreen: live ${live}, full-screen control shown: ${shown}`,
+    live && !shown]);
+  await page.close();
 }
 
 const BUILD = "document.querySelector('meta[name=plume-build]').content";
@@ -141,6 +195,8 @@ try {
   results.push([`live within 30 s: ${await page.title()}`, live]);
   await followsWindow(page, results);
   await fullScreen(page, results);
+  await touch(page, results);
+  await safeAreas(page, results);
   await page.goto(base + '?time=2');
   await waitFor(page, "document.documentElement.dataset.frame === 'ready'", 30000);
   const pinned = await page.evaluate("(c => [c.width, c.height, c.clientWidth, c.clientHeight," +
@@ -150,6 +206,7 @@ try {
   results.push([`pinned: canvas ${pinned.join(', ')}, full-screen control shown: ${control}`,
     pinned.join() === '640,480,640,480,0,0' && !control]);
   await page.close();
+  await noFullscreen(browser, base, results);
 } finally {
   await browser.close();
 }
