@@ -18,8 +18,8 @@
 #include <GL/glu.h>
 #include <windows.h>
 #elif defined(__EMSCRIPTEN__)
-// The browser: Emscripten's own GLUT; plume's layer in src/web/ supplies the OpenGL 1.1 and GLU
-// calls that these headers declare, over WebGL.
+// The browser: Emscripten's GLUT header, whose calls src/web/glut.js answers on the page or in a
+// Worker; plume's layer in src/web/ supplies the OpenGL 1.1 and GLU calls, over WebGL.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <GL/glut.h>

@@ -116,7 +116,8 @@ writeFileSync(join(siteDir, 'manifest.webmanifest'), manifest());
 const source = (name) => readFileSync(join(pageDir, name), 'utf8');
 const code = (name) => source(name).split('\n').filter((line) => !/^\s*\/\//.test(line))
   .join('\n');
-const page = source('index.html').replace('@PLUME_PAGE_SCRIPT@', () => code('page.js'))
+const page = source('index.html')
+  .replace('@PLUME_PAGE_SCRIPT@', () => `${code('page.js')}\n${code('program.js')}`)
   .replace('@PLUME_UNPACK_SCRIPT@', () => code('unpack.js'));
 const shell = ['./', still];
 const packed = [files.script, files.wasm, ...images].map(({ url }) => url);

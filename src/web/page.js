@@ -1,6 +1,6 @@
-// The page around the program: it starts the downloads' Worker, shows their progress over the
-// still, hands the module, its script and the images to the program, fits the canvas to the
-// window, and says in words what went wrong. The build writes it into index.html.
+// The page around the program: it shows the downloads' progress over the still, answers what
+// the program asks of the page, fits the canvas to the window, and says in words what went
+// wrong. The build writes it into index.html, followed by program.js.
 // Written in when the site is packed: each file's name, packed name and size, unpacked size,
 // SHA-256 and, for an image, the stride of its byte prediction.
 const FILES = @PLUME_FILES@;
@@ -19,6 +19,11 @@ let arrivedBytes = 0;
 let lastArrival = performance.now();
 let following = false;
 let unpacker = null;
+// The drawing buffer's size as last asked for; on the page the canvas's own, in a Worker the
+// OffscreenCanvas's, which the canvas element does not show.
+let buffer = [canvas.width, canvas.height];
+let drawsInWorker = false;
+const nextFrame = () => new Promise((done) => requestAnimationFrame(done));
 
 // Shown in place of the canvas and the still, so that a failure never reads as a picture.
 function showMessage(text) {
@@ -76,8 +81,7 @@ function failed(text) {
 }
 
 // Asked of a canvas of its own: the program's canvas must get its first context from the
-// program, with the program's own settings. (A Worker's OffscreenCanvas can have WebGL where
-// the page has none.)
+// program, with the program's own settings.
 function hasWebGL() {
   try {
     const gl = document.createElement('canvas').getContext('webgl');
@@ -97,23 +101,17 @@ function bufferSize() {
   return [Math.max(1, Math.round(box.width * scale)), Math.max(1, Math.round(box.height * scale))];
 }
 
-// Called by the program once its scene is up: from then on the canvas follows the window,
-// through the program's own reshape. The still goes once the first live frame is shown, and
-// not before it has been drawn itself (on a busy machine it can come after that frame), so
-// that it is the page's largest paint whichever comes first.
-function followWindow() {
-  following = true;
-  fitCanvas();
-  const decoded = still.decode().catch(() => {});
-  const nextFrame = () => new Promise((done) => requestAnimationFrame(done));
-  nextFrame().then(nextFrame).then(() => decoded).then(nextFrame)
-    .then(() => { still.hidden = true; });
-}
-
 function fitCanvas() {
   if (!following || canvas.hidden) return;
   const [width, height] = bufferSize();
-  if (width !== canvas.width || height !== canvas.height) Module._plumeResize(width, height);
+  if (width === buffer[0] && height === buffer[1]) return;
+  buffer = [width, height];
+  if (drawsInWorker) {
+    unpacker.postMessage({ resize: buffer });
+  } else {
+    Module._plumeResize(width, height);
+    page.resized(width, height);
+  }
 }
 
 function watchPixelRatio() {
@@ -138,111 +136,45 @@ function offerFullscreen() {
   });
 }
 
-var Module = {
-  canvas,
-  onAbort() {
-    showMessage('plume stopped with an error; the browser console says more.');
-  },
-};
-
 function later() {
   let settle;
   const promise = new Promise((resolve) => { settle = resolve; });
   return Object.assign(promise, { settle });
 }
 
-// The Worker's answers, as the program asks for them.
-function unpack() {
-  const source = new Blob([document.getElementById('unpack').textContent],
-    { type: 'text/javascript' });
-  unpacker = new Worker(URL.createObjectURL(source));
-  const made = { webgl: later(), module: later(), images: later(), kept: later() }, images = [];
-  unpacker.onmessage = ({ data }) => {
-    if ('arrived' in data) {
-      arrivedBytes = data.arrived;
-      lastArrival = performance.now();
-      showProgress();
-    } else if ('failed' in data) {
-      failed(data.failed);
-    } else if ('script' in data) {
-      // Run inline (a blob: address would cost another load), named as its file for the
-      // browser's profiles and errors.
-      const element = document.createElement('script');
-      element.textContent = `${data.script}\n//# sourceURL=${FILES.script.name}`;
-      document.body.appendChild(element);
-    } else if ('module' in data) {
-      made.module.settle(data.module);
-    } else if ('image' in data) {
-      images.push([data.image, new Uint8Array(data.buffer)]);
-      if (images.length === FILES.images.length) made.images.settle(images);
-    } else if ('kept' in data) {
-      made.kept.settle();
-    }
-  };
-  // A Worker started from a blob: address resolves addresses against that, not the page.
-  const absolute = (file) => ({ ...file, url: new URL(file.url, location.href).href });
-  unpacker.postMessage({
-    files: { script: absolute(FILES.script), wasm: absolute(FILES.wasm),
-             images: FILES.images.map(absolute) },
-    keep: !pinned && window.caches ? CACHE : null,
-  });
-  return made;
-}
+const firstFrameShown = later();
+// What the program asks of the page, wherever it runs.
+const page = {
+  query: location.search,
+  caption(text) {
+    document.title = text;
+    document.getElementById('caption').textContent = text;
+  },
+  showMessage,
+  hideMessage,
+  frameReady() {
+    document.documentElement.dataset.frame = 'ready';
+  },
+  // From now on the canvas follows the window, through the program's own reshape. The still
+  // goes once the first live frame is shown, and not before it has been drawn itself (on a busy
+  // machine it can come after that frame), so that it is the page's largest paint either way.
+  followWindow() {
+    following = true;
+    fitCanvas();
+    const decoded = still.decode().catch(() => {});
+    if (!drawsInWorker) nextFrame().then(nextFrame).then(firstFrameShown.settle);
+    firstFrameShown.then(() => decoded).then(nextFrame).then(() => { still.hidden = true; });
+  },
+  frameShown: firstFrameShown.settle,
+  resized(width, height) {
+    canvas.dataset.buffer = `${width}x${height}`;
+  },
+};
 
-function start() {
-  // Every download starts at once, before the probe for WebGL, which can take a while.
-  const made = unpack();
-  // A task of its own: making a context takes a while.
-  setTimeout(() => made.webgl.settle(hasWebGL()));
-  made.webgl.then((webgl) => {
-    if (webgl) return;
-    unpacker.terminate();
-    clearInterval(stallWatch);
-    showMessage('plume draws with WebGL, and this browser has it turned off or lacks it. ' +
-                'Turn on hardware acceleration or WebGL, or try another browser.');
-  });
-  Module.instantiateWasm = (imports, receive) => {
-    Promise.all([made.module, made.webgl]).then(([module, webgl]) => webgl &&
-      WebAssembly.instantiate(module, imports)
-      .then((instance) => receive(instance, module)))
-      .catch((error) => failed(`plume could not start its module (${error.message}).`));
-    return {};
-  };
-  // The images at the root of the module's file system before main() runs; the file system
-  // keeps the Worker's buffers themselves, not copies of them.
-  Module.preRun = [() => {
-    Module.addRunDependency('images');
-    made.images.then((files) => {
-      for (const [name, bytes] of files) Module.FS.writeFile(name, bytes, { canOwn: true });
-      Module.removeRunDependency('images');
-    });
-  }];
-  Module.onRuntimeInitialized = () => {
-    clearInterval(stallWatch);
-    document.getElementById('loading').hidden = true;
-    // Named by build, so that a visit to a new build installs its worker at once; it comes
-    // when this build's cache holds the packed files, so that it does not download them again.
-    const worker = `sw.js?build=${BUILD}`;
-    if (!pinned && navigator.serviceWorker &&
-        !navigator.serviceWorker.controller?.scriptURL.endsWith(worker)) {
-      made.kept.then(() => navigator.serviceWorker.register(worker)).catch(() => {});
-    }
-  };
-  new ResizeObserver(fitCanvas).observe(canvas);
-  // iOS moves its address bar before it says the window resized: the visual viewport says first.
-  window.visualViewport?.addEventListener('resize', fitCanvas);
-  watchPixelRatio();
-  offerFullscreen();
-}
-
-// Browsers refuse to fetch the packed files from a file: address.
-if (location.protocol === 'file:') {
-  showMessage('plume loads its files over HTTP: serve this folder with a web server ' +
-              '(scripts/web does) and open its address.');
-} else if (!window.DecompressionStream || !window.Worker) {
-  showMessage('plume unpacks its files with DecompressionStream in a Worker, which this ' +
-              'browser lacks: try a newer browser.');
-} else {
-  showProgress();
-  start();
-}
+var Module = {
+  canvas,
+  page,
+  onAbort() {
+    showMessage('plume stopped with an error; the browser console says more.');
+  },
+};

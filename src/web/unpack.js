@@ -1,12 +1,17 @@
 // The page's downloads, off its main thread: a Worker fetches every packed file, says how many
 // bytes have arrived, inflates each as it streams in, undoes the images' byte prediction, checks
-// each file's length and SHA-256 against those the build wrote down, compiles the module, and
-// hands the page what it made, the images' buffers transferred rather than copied.
+// each file's length and SHA-256 against those the build wrote down, and compiles the module.
+// Where the browser lets a Worker draw, the program then runs here, on the canvas the page gave
+// up to it, so that nothing it does holds up the page; elsewhere the page gets what was made,
+// the images' buffers transferred rather than copied, and runs the program itself.
 //
-// Asked { files, keep: CACHE or null }; answers { arrived: BYTES }, { script: TEXT },
-// { module: WebAssembly.Module }, { image: NAME, buffer }, { kept: true } once the cache has
-// the packed files, and at most one { failed: TEXT }, the first failure; the downloads still
-// running are then stopped, and what their stopping throws says nothing more.
+// Asked { files, keep: CACHE or null, offer: whether the page can give up its canvas }; answers
+// { draws } at once, whether the program will run here; { arrived: BYTES }; at most one
+// { failed: TEXT }, the first failure (the downloads still running are then stopped, and what
+// their stopping throws says nothing more); { kept: true } once the cache has the packed files.
+// Drawing here, it is then given { canvas, query } and later { resize: [WIDTH, HEIGHT] }, and
+// answers { started: true } and { call, args } for each thing the program asks of the page.
+// Otherwise it answers { script: TEXT }, { module: WebAssembly.Module } and { image, buffer }.
 const downloads = new AbortController();
 let failure = null;
 let arrived = 0;
@@ -119,14 +124,10 @@ async function collected(stream, file) {
   return bytes;
 }
 
-async function image(file, keep) {
-  const bytes = await collected(await unpacked(file, keep), file);
-  postMessage({ image: file.name, buffer: bytes.buffer }, [bytes.buffer]);
-}
+const image = async (file, keep) => [file.name, await collected(await unpacked(file, keep), file)];
 
 async function script(file, keep) {
-  const bytes = await collected(await unpacked(file, keep), file);
-  postMessage({ script: new TextDecoder().decode(bytes) });
+  return new TextDecoder().decode(await collected(await unpacked(file, keep), file));
 }
 
 // Compiled as it streams in; handed over only once its bytes have checked out too.
@@ -136,17 +137,98 @@ async function wasm(file, keep) {
     { headers: { 'Content-Type': 'application/wasm' } }));
   module.catch(() => {});
   await collected(checking, file);
-  postMessage({ module: await module });
+  return module;
 }
 
-onmessage = async ({ data: { files, keep } }) => {
+// A Worker draws where it has WebGL on an OffscreenCanvas and animation frames of its own.
+function canDraw() {
+  try {
+    const gl = new OffscreenCanvas(1, 1).getContext('webgl');
+    gl?.getExtension('WEBGL_lose_context')?.loseContext();
+    return gl !== null && typeof requestAnimationFrame === 'function';
+  } catch (error) {
+    return false;
+  }
+}
+
+let given;
+const canvasGiven = new Promise((settle) => { given = settle; });
+
+// What the program asks of the page, sent there; once it follows the window, `frameShown` says
+// when its first frame there has been shown.
+function pageCalls(query) {
+  const calls = { query };
+  for (const call of ['caption', 'showMessage', 'hideMessage', 'frameReady', 'resized']) {
+    calls[call] = (...args) => postMessage({ call, args });
+  }
+  calls.followWindow = () => {
+    postMessage({ call: 'followWindow', args: [] });
+    const shown = () => postMessage({ call: 'frameShown', args: [] });
+    requestAnimationFrame(() => requestAnimationFrame(shown));
+  };
+  return calls;
+}
+
+// The program, here: the module's script runs in this Worker with the compiled module, the
+// images at the root of its file system (kept, not copied) and the page's canvas.
+async function run(jobs, name) {
+  const [[text, compiled, ...images], { canvas, query }] =
+    await Promise.all([Promise.all(jobs), canvasGiven]);
+  const page = pageCalls(query);
+  self.Module = {
+    canvas, page,
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled))
+        .catch((error) => fail(new Failure(`plume could not start its module (${error.message}).`)));
+      return {};
+    },
+    preRun: [() => {
+      for (const [file, bytes] of images) Module.FS.writeFile(file, bytes, { canOwn: true });
+    }],
+    onRuntimeInitialized: () => postMessage({ started: true }),
+    onAbort: () => page.showMessage('plume stopped with an error; the browser console says more.'),
+  };
+  importScripts(URL.createObjectURL(new Blob([`${text}\n//# sourceURL=${name}`],
+    { type: 'text/javascript' })));
+}
+
+// Each result to the page as it comes.
+function handOver([text, module, ...images]) {
+  const send = (job, message) => job.then((value) => postMessage(...message(value)), () => {});
+  send(text, (value) => [{ script: value }]);
+  send(module, (value) => [{ module: value }]);
+  for (const job of images) {
+    send(job, ([name, bytes]) => [{ image: name, buffer: bytes.buffer }, [bytes.buffer]]);
+  }
+}
+
+async function start({ files, keep, offer }) {
+  const draws = offer && canDraw();
+  postMessage({ draws });
   const jobs = [script(files.script, keep), wasm(files.wasm, keep),
     ...files.images.map((file) => image(file, keep))];
   jobs.forEach((job) => job.catch(fail));
+  if (draws) {
+    run(jobs, files.script.name)
+      .catch((error) => fail(new Failure(`plume could not start (${error.message}).`)));
+  } else {
+    handOver(jobs);
+  }
   await Promise.allSettled(jobs);
   const all = [files.script, files.wasm, ...files.images];
   if (keep && !failure) {
     await Promise.all(all.map((file) => file.kept));
     postMessage({ kept: true });
+  }
+}
+
+onmessage = ({ data }) => {
+  if (data.files) {
+    start(data);
+  } else if (data.canvas) {
+    given(data);
+  } else if (data.resize) {
+    Module._plumeResize(...data.resize);
+    Module.page.resized(Module.canvas.width, Module.canvas.height);
   }
 };

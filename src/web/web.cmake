@@ -18,9 +18,13 @@ add_executable(plume src/web/main.cpp)
 target_link_libraries(plume PRIVATE plume_core)
 # The linked module goes beside the build; the site gets it packed, below.
 set(PLUME_MODULE_DIR ${CMAKE_BINARY_DIR}/module)
-set_target_properties(plume PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${PLUME_MODULE_DIR})
+set_target_properties(plume PROPERTIES SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${PLUME_MODULE_DIR}
+  LINK_DEPENDS ${PROJECT_SOURCE_DIR}/src/web/glut.js)
+# The program runs on the page, or in the downloads' Worker where the browser lets a Worker
+# draw; either way with plume's own GLUT, which needs no document.
 target_link_options(plume PRIVATE
-  -sENVIRONMENT=web
+  -sENVIRONMENT=web,worker
+  "SHELL:--js-library ${PROJECT_SOURCE_DIR}/src/web/glut.js"
   # The page downloads the images and writes them at the root of the module's file system, its
   # working directory, so that the program opens them by bare name as it does on the desktop.
   -sFORCE_FILESYSTEM=1
@@ -49,7 +53,8 @@ add_custom_command(OUTPUT ${PLUME_STILL}
 
 find_program(PLUME_NODE NAMES node nodejs REQUIRED)
 set(PLUME_PAGE_FILES ${PROJECT_SOURCE_DIR}/src/web/index.html ${PROJECT_SOURCE_DIR}/src/web/sw.js
-  ${PROJECT_SOURCE_DIR}/src/web/page.js ${PROJECT_SOURCE_DIR}/src/web/unpack.js
+  ${PROJECT_SOURCE_DIR}/src/web/page.js ${PROJECT_SOURCE_DIR}/src/web/program.js
+  ${PROJECT_SOURCE_DIR}/src/web/unpack.js
   ${PROJECT_SOURCE_DIR}/src/web/pack_site.mjs)
 add_custom_command(OUTPUT ${PLUME_WEB_DIR}/index.html ${PLUME_WEB_DIR}/sw.js
   COMMAND ${PLUME_NODE} ${PROJECT_SOURCE_DIR}/src/web/pack_site.mjs ${PLUME_MODULE_DIR}

@@ -9,45 +9,29 @@
 
 #include <vector>
 
-// What the page shows is set from JavaScript; these run there.
-EM_JS(void, setPageCaption, (const char* text), {
-    const caption = UTF8ToString(text);
-    document.title = caption;
-    const line = document.getElementById('caption');
-    if (line) {
-        line.textContent = caption;
-    }
-});
+// What the page shows is set from JavaScript, through `Module.page`: the page's own functions
+// where the program runs on the page, messages to the page where it runs in a Worker.
+EM_JS(void, setPageCaption, (const char* text), { Module.page.caption(UTF8ToString(text)); });
 
-// The page's own `showMessage` puts the text in place of the canvas.
 EM_JS(void, showMessageInPage, (const char* text), {
-    if (typeof showMessage == 'function') {
-        showMessage(UTF8ToString(text));
-    }
+    Module.page.showMessage(UTF8ToString(text));
 });
 
+EM_JS(void, hideMessageInPage, (), { Module.page.hideMessage(); });
+
+EM_JS(void, followWindowInPage, (), { Module.page.followWindow(); });
+
+EM_JS(void, setFrameReady, (), { Module.page.frameReady(); });
+
+// The page's address, which a Worker does not share: the page hands over its query.
 EM_JS(int, pageParameterBytes, (const char* name), {
-    const value = new URLSearchParams(location.search).get(UTF8ToString(name));
+    const value = new URLSearchParams(Module.page.query).get(UTF8ToString(name));
     return value == null ? -1 : lengthBytesUTF8(value);
 });
 
 EM_JS(void, copyPageParameter, (const char* name, char* buffer, int size), {
-    stringToUTF8(new URLSearchParams(location.search).get(UTF8ToString(name)), buffer, size);
+    stringToUTF8(new URLSearchParams(Module.page.query).get(UTF8ToString(name)), buffer, size);
 });
-
-EM_JS(void, hideMessageInPage, (), {
-    if (typeof hideMessage == 'function') {
-        hideMessage();
-    }
-});
-
-EM_JS(void, followWindowInPage, (), {
-    if (typeof followWindow == 'function') {
-        followWindow();
-    }
-});
-
-EM_JS(void, setFrameReady, (), { document.documentElement.dataset.frame = 'ready'; });
 
 // A page has no window caption of its own; the document's title and the line under the canvas
 // show it instead.

@@ -5,12 +5,11 @@
 #include "web/gl/restore.h"
 #include "web/web_page.h"
 
+#include <emscripten.h>
 #include <emscripten/eventloop.h>
-#include <emscripten/html5.h>
 
 namespace {
 
-const char* const CANVAS = "#canvas";
 // How long the browser has to give the context back before the page says it has not.
 constexpr double RESTORE_WAIT_MS = 5000.0;
 
@@ -24,27 +23,33 @@ void sayIfStillLost(void*) {
     }
 }
 
-// Returning true cancels the event's default, which tells the browser that the page will
-// rebuild its context; without that it never gives one back.
-EM_BOOL onContextLost(int, const void*, void*) {
+} // namespace
+
+// Cancelling the lost event's default tells the browser that the program will rebuild its
+// context; without that it never gives one back. The canvas is the module's own, on the page or
+// in a Worker, where no selector reaches it.
+EM_JS(void, watchContext, (), {
+    Module.canvas.addEventListener('webglcontextlost', (event) => {
+        event.preventDefault();
+        _plumeContextLost();
+    });
+    Module.canvas.addEventListener('webglcontextrestored', () => _plumeContextRestored());
+});
+
+extern "C" EMSCRIPTEN_KEEPALIVE void plumeContextLost() {
     loseContext();
     emscripten_set_timeout(sayIfStillLost, RESTORE_WAIT_MS, nullptr);
-    return EM_TRUE;
 }
 
-EM_BOOL onContextRestored(int, const void*, void*) {
+extern "C" EMSCRIPTEN_KEEPALIVE void plumeContextRestored() {
     restoreContext();
     if (messageShown) {
         hidePageMessage();
         messageShown = false;
     }
-    return EM_TRUE;
 }
 
-} // namespace
-
 void startGlLayer() {
-    emscripten_set_webglcontextlost_callback(CANVAS, nullptr, EM_FALSE, onContextLost);
-    emscripten_set_webglcontextrestored_callback(CANVAS, nullptr, EM_FALSE, onContextRestored);
+    watchContext();
     startWebGl();
 }

@@ -1,0 +1,105 @@
+// The GLUT calls plume makes, for the browser. The window is the canvas the page hands the
+// module: the page's own canvas, or, where the program runs in a Worker, an OffscreenCanvas
+// that the page gave up to it. Emscripten's own GLUT reaches for the page's document and
+// window, which a Worker has not. Frames follow the browser's animation frames: on each, the
+// idle function runs and, if a redisplay was asked for, the display function.
+mergeInto(LibraryManager.library, {
+  $PlumeGlut__deps: ['$callUserCallback'],
+  $PlumeGlut: {
+    displayMode: 0,
+    display: 0,
+    idle: 0,
+    reshape: 0,
+    redisplay: false,
+    scheduled: false,
+    schedule: function() {
+      if (PlumeGlut.scheduled) return;
+      PlumeGlut.scheduled = true;
+      requestAnimationFrame(PlumeGlut.tick);
+    },
+    tick: function() {
+      PlumeGlut.scheduled = false;
+      callUserCallback(function() {
+        if (PlumeGlut.idle) {{{ makeDynCall('v', 'PlumeGlut.idle') }}}();
+        if (PlumeGlut.redisplay && PlumeGlut.display) {
+          PlumeGlut.redisplay = false;
+          {{{ makeDynCall('v', 'PlumeGlut.display') }}}();
+        }
+      });
+      if (!ABORT && (PlumeGlut.idle || PlumeGlut.redisplay)) PlumeGlut.schedule();
+    },
+  },
+
+  glutInit: function(argcp, argv) {},
+
+  glutInitWindowPosition: function(x, y) {},
+
+  glutInitWindowSize: function(width, height) {
+    Module['canvas'].width = width;
+    Module['canvas'].height = height;
+  },
+
+  glutInitDisplayMode__deps: ['$PlumeGlut'],
+  glutInitDisplayMode: function(mode) {
+    PlumeGlut.displayMode = mode;
+  },
+
+  // The context as a desktop's GLUT window has it: no alpha and no multisampling unless asked
+  // for, a depth buffer when asked for.
+  glutCreateWindow__deps: ['$PlumeGlut', '$GL'],
+  glutCreateWindow: function(title) {
+    var mode = PlumeGlut.displayMode;
+    var handle = GL.createContext(Module['canvas'], {
+      majorVersion: 1,
+      antialias: (mode & 0x0080 /* GLUT_MULTISAMPLE */) != 0,
+      depth: (mode & 0x0010 /* GLUT_DEPTH */) != 0,
+      stencil: (mode & 0x0020 /* GLUT_STENCIL */) != 0,
+      alpha: (mode & 0x0008 /* GLUT_ALPHA */) != 0,
+    });
+    if (!handle) return 0;
+    GL.makeContextCurrent(handle);
+    Module.ctx = GL.getContext(handle).GLctx;
+    return 1;
+  },
+
+  glutDisplayFunc__deps: ['$PlumeGlut'],
+  glutDisplayFunc: function(func) {
+    PlumeGlut.display = func;
+  },
+
+  glutIdleFunc__deps: ['$PlumeGlut'],
+  glutIdleFunc: function(func) {
+    PlumeGlut.idle = func;
+    if (func) PlumeGlut.schedule();
+  },
+
+  glutReshapeFunc__deps: ['$PlumeGlut'],
+  glutReshapeFunc: function(func) {
+    PlumeGlut.reshape = func;
+  },
+
+  glutPostRedisplay__deps: ['$PlumeGlut'],
+  glutPostRedisplay: function() {
+    PlumeGlut.redisplay = true;
+    PlumeGlut.schedule();
+  },
+
+  // The drawing buffer takes the new size; the canvas's size on the page is the page's.
+  glutReshapeWindow__deps: ['$PlumeGlut', 'glutPostRedisplay'],
+  glutReshapeWindow: function(width, height) {
+    var canvas = Module['canvas'];
+    if (canvas.width != width) canvas.width = width;
+    if (canvas.height != height) canvas.height = height;
+    if (PlumeGlut.reshape) {{{ makeDynCall('vii', 'PlumeGlut.reshape') }}}(width, height);
+    _glutPostRedisplay();
+  },
+
+  // A page keeps its own event loop: the program's runs from the browser's animation frames.
+  glutMainLoop__deps: ['glutReshapeWindow'],
+  glutMainLoop: function() {
+    _glutReshapeWindow(Module['canvas'].width, Module['canvas'].height);
+    throw 'unwind';
+  },
+
+  glutSwapBuffers: function() {},
+});
