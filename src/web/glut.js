@@ -30,10 +30,15 @@ mergeInto(LibraryManager.library, {
     },
   },
 
+  // Emscripten's own GLUT lists its state and the page's helpers among each call's needs: these
+  // calls need none of them.
+  glutInit__deps: [],
   glutInit: function(argcp, argv) {},
 
+  glutInitWindowPosition__deps: [],
   glutInitWindowPosition: function(x, y) {},
 
+  glutInitWindowSize__deps: [],
   glutInitWindowSize: function(width, height) {
     Module['canvas'].width = width;
     Module['canvas'].height = height;
@@ -101,5 +106,6 @@ mergeInto(LibraryManager.library, {
     throw 'unwind';
   },
 
+  glutSwapBuffers__deps: [],
   glutSwapBuffers: function() {},
 });

@@ -21,7 +21,7 @@ let following = false;
 let unpacker = null;
 // The drawing buffer's size as last asked for; on the page the canvas's own, in a Worker the
 // OffscreenCanvas's, which the canvas element does not show.
-let buffer = [canvas.width, canvas.height];
+let shownBuffer = [canvas.width, canvas.height];
 let drawsInWorker = false;
 const nextFrame = () => new Promise((done) => requestAnimationFrame(done));
 
@@ -104,10 +104,10 @@ function bufferSize() {
 function fitCanvas() {
   if (!following || canvas.hidden) return;
   const [width, height] = bufferSize();
-  if (width === buffer[0] && height === buffer[1]) return;
-  buffer = [width, height];
+  if (width === shownBuffer[0] && height === shownBuffer[1]) return;
+  shownBuffer = [width, height];
   if (drawsInWorker) {
-    unpacker.postMessage({ resize: buffer });
+    unpacker.postMessage({ resize: shownBuffer });
   } else {
     Module._plumeResize(width, height);
     page.resized(width, height);
@@ -163,6 +163,7 @@ const page = {
     fitCanvas();
     const decoded = still.decode().catch(() => {});
     if (!drawsInWorker) nextFrame().then(nextFrame).then(firstFrameShown.settle);
+    firstFrameShown.then(() => performance.mark('plume-first-frame'));
     firstFrameShown.then(() => decoded).then(nextFrame).then(() => { still.hidden = true; });
   },
   frameShown: firstFrameShown.settle,

@@ -42,8 +42,7 @@ function unpack() {
     files: { script: absolute(FILES.script), wasm: absolute(FILES.wasm),
              images: FILES.images.map(absolute) },
     keep: !pinned && window.caches ? CACHE : null,
-    // A pinned frame is drawn on the page, where a test's picture of it is taken.
-    offer: !pinned && 'transferControlToOffscreen' in HTMLCanvasElement.prototype,
+    offer: 'transferControlToOffscreen' in HTMLCanvasElement.prototype,
   });
   return made;
 }

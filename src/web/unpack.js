@@ -154,17 +154,20 @@ function canDraw() {
 let given;
 const canvasGiven = new Promise((settle) => { given = settle; });
 
-// What the program asks of the page, sent there; once it follows the window, `frameShown` says
-// when its first frame there has been shown.
+// What the program asks of the page, sent there. A pinned frame is ready, and the first live
+// frame shown, once the page can show them.
 function pageCalls(query) {
   const calls = { query };
-  for (const call of ['caption', 'showMessage', 'hideMessage', 'frameReady', 'resized']) {
-    calls[call] = (...args) => postMessage({ call, args });
+  const send = (call, ...args) => postMessage({ call, args });
+  // Said two animation frames on, once the frame drawn before has reached the page.
+  const shown = (call) => requestAnimationFrame(() => requestAnimationFrame(() => send(call)));
+  for (const call of ['caption', 'showMessage', 'hideMessage', 'resized']) {
+    calls[call] = (...args) => send(call, ...args);
   }
+  calls.frameReady = () => shown('frameReady');
   calls.followWindow = () => {
-    postMessage({ call: 'followWindow', args: [] });
-    const shown = () => postMessage({ call: 'frameShown', args: [] });
-    requestAnimationFrame(() => requestAnimationFrame(shown));
+    send('followWindow');
+    shown('frameShown');
   };
   return calls;
 }

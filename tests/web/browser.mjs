@@ -59,10 +59,38 @@ export async function emulateLink(context, page, megabits = 10, latency = 40, cp
   return cdp;
 }
 
-// Runs before the page's own scripts: the time of the first WebGL draw since navigation, and
-// the last viewport and projection the program set.
+// Runs before the page's own scripts: the program runs on the page, as in a browser whose
+// Worker cannot draw, so that what watches the page's WebGL sees the program's.
+export const ON_THE_PAGE = () => {
+  delete HTMLCanvasElement.prototype.transferControlToOffscreen;
+};
+
+// When the page showed the program's first live frame (ms since navigation), or null.
+export const FIRST_FRAME =
+  "(performance.getEntriesByName('plume-first-frame')[0]?.startTime ?? null)";
+
+// Where the program runs: the page's Worker where it draws there, else the page. Either answers
+// `evaluate`, and has the module as `Module`, its context as `Module.ctx`.
+export async function programRealm(page) {
+  const inWorker = await page.evaluate("document.getElementById('canvas').dataset.drawnIn") ===
+    'worker';
+  return inWorker ? page.workers()[0] : page;
+}
+
+// True once `expression` holds in `realm` (a page or a Worker), false after `ms`.
+export async function pollFor(realm, expression, ms) {
+  const deadline = Date.now() + ms;
+  do {
+    if (await realm.evaluate(`Boolean(${expression})`).catch(() => false)) return true;
+    await new Promise((done) => setTimeout(done, 50));
+  } while (Date.now() < deadline);
+  return false;
+}
+
+// Runs before the page's own scripts, or in the program's Worker once it runs: the time of the
+// first WebGL draw since navigation, and the last viewport and projection the program set.
 export const WATCH_DRAWS = () => {
-  window.plumeDrawn = { first: null, viewport: null, projection: null };
+  self.plumeDrawn = { first: null, viewport: null, projection: null };
   const proto = WebGLRenderingContext.prototype;
   for (const name of ['drawArrays', 'drawElements']) {
     const call = proto[name];

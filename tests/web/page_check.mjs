@@ -1,7 +1,8 @@
 // The page in headless Chromium against plume-snapshot's frames in WORK_DIR, named
 // SECONDS-STEP.png, each judged by plume-compare, with controls that must fail.
 //   node page_check.mjs SITE_DIR WORK_DIR PLUME_COMPARE
-import { serve, openBrowser, frameShot, waitFor, finish } from './browser.mjs';
+import { serve, openBrowser, frameShot, waitFor, pollFor, programRealm, ON_THE_PAGE, finish }
+  from './browser.mjs';
 import { spawnSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 
@@ -11,18 +12,20 @@ const MESSAGE = "!document.getElementById('message').hidden &&" +
   " document.getElementById('canvas').hidden";
 const LIVE = "!document.documentElement.dataset.frame && document.title.includes('FPS:') &&" +
   " document.getElementById('caption').textContent.includes('FPS:')";
-// Counts the frames (clears) and draws the page makes, before its own scripts run.
+// Counts the frames (clears) and draws made where it runs: on the page before its own scripts,
+// or in the program's Worker.
 const COUNT_DRAWS = () => {
-  window.plumeCounts = { clear: 0, drawArrays: 0, drawElements: 0 };
-  for (const name of Object.keys(window.plumeCounts)) {
+  self.plumeCounts = { clear: 0, drawArrays: 0, drawElements: 0 };
+  for (const name of Object.keys(self.plumeCounts)) {
     const call = WebGLRenderingContext.prototype[name];
     WebGLRenderingContext.prototype[name] = function (...args) {
-      window.plumeCounts[name]++;
+      self.plumeCounts[name]++;
       return call.apply(this, args);
     };
   }
 };
-const CONTEXT = "document.getElementById('canvas').getContext('webgl')";
+// In the program's realm, page or Worker.
+const CONTEXT = 'Module.ctx';
 const LOSE = `${CONTEXT}.getExtension('WEBGL_lose_context')`;
 const NEXT_FRAME = 'new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))';
 const MAX_DRAWS_PER_FRAME = 8;
@@ -96,36 +99,48 @@ async function visit(page, query, condition, ms = 30000) {
 }
 
 // Lost, the picture goes (the control); given back, the held frame is drawn again.
-async function loseAndRestore(page, results) {
+async function loseAndRestore(page, where, results) {
+  const realm = await programRealm(page);
   // A lost context offers no extensions: the one that lost it restores it.
-  await page.evaluate(`window.plumeLose = ${LOSE}; plumeLose.loseContext()`);
-  const lost = await waitFor(page, `${CONTEXT}.isContextLost()`, 5000);
-  results.push(['control: a lost context shows no frame 2-16',
+  await realm.evaluate(`self.plumeLose = ${LOSE}; plumeLose.loseContext()`);
+  const lost = await pollFor(realm, `${CONTEXT}.isContextLost()`, 5000);
+  results.push([`control: a lost context ${where} shows no frame 2-16`,
     lost && await compared(page, '2-16') === 1]);
-  await page.evaluate('plumeLose.restoreContext()');
-  const back = await waitFor(page, `!${CONTEXT}.isContextLost()`, 5000);
+  await realm.evaluate('plumeLose.restoreContext()');
+  const back = await pollFor(realm, `!${CONTEXT}.isContextLost()`, 5000);
   await page.evaluate(NEXT_FRAME);
-  results.push(['restored context draws frame 2-16 again',
+  await page.evaluate(NEXT_FRAME);
+  results.push([`restored context ${where} draws frame 2-16 again`,
     back && await compared(page, '2-16') === 0]);
 }
 
+// Drawn in the page's Worker, as this browser does by default, and on the page, as where a
+// Worker cannot draw. On the page, a lost context takes the frame away; a Worker's canvas keeps
+// showing its last frame while its context is lost, so it is lost and restored on the page only.
 async function pinnedFrames(browser, results) {
-  const page = await browser.context.newPage();
-  for (const [query, frame] of [['?time=10&step-ms=100', '10-100'], ['?time=2', '2-16']]) {
-    const ready = await visit(page, query, READY);
-    results.push([`${query} draws frame ${frame}`, ready && await compared(page, frame) === 0]);
+  for (const where of ['in the Worker', 'on the page']) {
+    const page = await browser.context.newPage();
+    if (where === 'on the page') await page.addInitScript(ON_THE_PAGE);
+    for (const [query, frame] of [['?time=10&step-ms=100', '10-100'], ['?time=2', '2-16']]) {
+      const ready = await visit(page, query, READY);
+      results.push([`${query} ${where} draws frame ${frame}`,
+        ready && await compared(page, frame) === 0]);
+    }
+    results.push([`control: ?time=2 ${where} is not frame 2.25-16`,
+      await compared(page, '2.25-16') === 1]);
+    if (where === 'on the page') await loseAndRestore(page, where, results);
+    await page.close();
   }
-  results.push(['control: ?time=2 is not frame 2.25-16', await compared(page, '2.25-16') === 1]);
-  await loseAndRestore(page, results);
-  await page.close();
 }
 
 // In windows of several aspects, the still stands in the canvas's box, and shows what the
-// first live frame shows; it goes once that frame is up.
+// first live frame shows; it goes once that frame is up. The program runs on the page here,
+// where each frame is read back as it is drawn.
 async function stillAndFirstFrame(browser, results) {
   for (const [width, height] of [[800, 600], [1000, 400], [360, 640], [1200, 400]]) {
     const page = await browser.context.newPage();
     await page.setViewportSize({ width, height });
+    await page.addInitScript(ON_THE_PAGE);
     await page.addInitScript(CAPTURE_FRAMES);
     const live = await visit(page, '', 'window.plumeFrames.length === 2', 20000);
     const [first, later] = live ? await page.evaluate('plumeFrames.map(({ width, height,' +
@@ -147,17 +162,38 @@ async function stillAndFirstFrame(browser, results) {
   }
 }
 
-async function pageChecks(browser, results) {
+// Live, the program draws in the page's Worker and the page draws nothing; the control keeps it
+// on the page, which then makes every draw. A lost context not given back says so on the page.
+async function whereItDraws(browser, results) {
+  for (const where of ['in the Worker', 'on the page']) {
+    const page = await browser.context.newPage();
+    if (where === 'on the page') await page.addInitScript(ON_THE_PAGE);
+    await page.addInitScript(COUNT_DRAWS);
+    const live = await visit(page, '', LIVE, 10000);
+    results.push([`live caption ${where} within 10 s: ${await page.title()}`, live]);
+    const drawnIn = await page.evaluate("document.getElementById('canvas').dataset.drawnIn");
+    const onPage = await page.evaluate('plumeCounts.clear');
+    results.push([where === 'in the Worker'
+      ? `in the Worker (${drawnIn}): the page itself cleared ${onPage} frames, none`
+      : `control: on the page (${drawnIn}), it cleared ${onPage} frames, some`,
+    where === 'in the Worker' ? drawnIn === 'worker' && onPage === 0
+      : drawnIn === 'page' && onPage > 0]);
+    const realm = await programRealm(page);
+    if (where === 'in the Worker') await realm.evaluate(COUNT_DRAWS);
+    await page.waitForTimeout(1000);
+    const counts = await realm.evaluate('plumeCounts');
+    const perFrame = (counts.drawArrays + counts.drawElements) / counts.clear;
+    results.push([`${where}: ${perFrame.toFixed(2)} draws a frame, at most ` +
+      `${MAX_DRAWS_PER_FRAME}`, counts.clear > 0 && perFrame <= MAX_DRAWS_PER_FRAME]);
+    await realm.evaluate(`${LOSE}.loseContext()`);
+    results.push([`a context ${where} not given back: a message`,
+      await waitFor(page, MESSAGE, 10000)]);
+    await page.close();
+  }
+}
+
+async function narrowScreen(browser, results) {
   const page = await browser.context.newPage();
-  await page.addInitScript(COUNT_DRAWS);
-  const live = await visit(page, '', LIVE, 10000);
-  results.push([`live caption within 10 s: ${await page.title()}`, live]);
-  const counts = await page.evaluate('window.plumeCounts');
-  const perFrame = (counts.drawArrays + counts.drawElements) / counts.clear;
-  results.push([`${perFrame.toFixed(2)} draws a frame, at most ${MAX_DRAWS_PER_FRAME}`,
-    counts.clear > 0 && perFrame <= MAX_DRAWS_PER_FRAME]);
-  await page.evaluate(`(${LOSE}).loseContext()`);
-  results.push(['a context not given back: a message', await waitFor(page, MESSAGE, 10000)]);
   await page.setViewportSize({ width: 360, height: 640 });
   const narrow = await visit(page, '?time=2', READY);
   const sizes = await page.evaluate("(c => [c.clientWidth, c.clientHeight, c.width, c.height])" +
@@ -173,11 +209,14 @@ const browser = await openBrowser();
 try {
   await pinnedFrames(browser, results);
   await stillAndFirstFrame(browser, results);
-  await pageChecks(browser, results);
+  await whereItDraws(browser, results);
+  await narrowScreen(browser, results);
 } finally {
   await browser.close();
 }
-const noWebGL = await openBrowser(['--disable-3d-apis']);
+// No WebGL anywhere: a Worker's OffscreenCanvas keeps it past --disable-3d-apis, but not without
+// the software rasteriser that stands in for a GPU here.
+const noWebGL = await openBrowser(['--disable-3d-apis', '--disable-software-rasterizer']);
 try {
   results.push(['no WebGL, a message', await visit(await noWebGL.context.newPage(), '', MESSAGE)]);
 } finally {

@@ -2,8 +2,8 @@
 // the images the program reads, the answers it gets, its progress while loading, and words for
 // a download that fails, stalls or arrives cut short or damaged.
 //   node page_load_check.mjs SITE_DIR
-import { serve, openBrowser, waitFor, emulateLink, WATCH_DRAWS, WATCH_TASKS, finish }
-  from './browser.mjs';
+import { serve, openBrowser, waitFor, emulateLink, programRealm, FIRST_FRAME, WATCH_TASKS,
+  finish } from './browser.mjs';
 import { createHash } from 'node:crypto';
 import { readdirSync, readFileSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
@@ -12,11 +12,11 @@ import { gunzipSync, gzipSync } from 'node:zlib';
 const [site] = process.argv.slice(2);
 const DATA_DIR = fileURLToPath(new URL('../../data/', import.meta.url));
 const MAX_WIRE_BYTES = 600000;
-// Each image's SHA-256 as the program's file system holds it, in the page.
-const READ_BACK = `Promise.all(FILES.images.map(({ name }) => crypto.subtle.digest('SHA-256',
-  Module.FS.readFile(name)).then((digest) => [name, Array.from(new Uint8Array(digest),
-  (byte) => byte.toString(16).padStart(2, '0')).join('')])))`;
-const DRAWN = 'window.plumeDrawn && plumeDrawn.first !== null';
+// Each image's SHA-256 as the program's file system holds it, where the program runs.
+const READ_BACK = (names) => `Promise.all(${JSON.stringify(names)}.map((name) =>
+  crypto.subtle.digest('SHA-256', Module.FS.readFile(name)).then((digest) => [name,
+  Array.from(new Uint8Array(digest), (byte) => byte.toString(16).padStart(2, '0')).join('')])))`;
+const DRAWN = `${FIRST_FRAME} !== null`;
 const LIVE = `${DRAWN} && document.title.includes('FPS:')`;
 const WORKER_READY = 'navigator.serviceWorker.controller !== null';
 const MESSAGE = "document.getElementById('message').hidden ? '' :" +
@@ -30,7 +30,6 @@ async function inBrowser(job) {
   const browser = await openBrowser();
   try {
     const page = await browser.context.newPage();
-    await page.addInitScript(WATCH_DRAWS);
     return await job(browser.context, page);
   } finally {
     await browser.close();
@@ -44,15 +43,16 @@ async function firstVisit(served, results) {
     await page.addInitScript(WATCH_TASKS);
     await page.goto(served.base);
     const live = await waitFor(page, LIVE, 30000);
-    const first = await page.evaluate('window.plumeDrawn.first');
+    const first = await page.evaluate(FIRST_FRAME);
     const paints = await page.evaluate('plumeTasks.paints');
     const kept = await waitFor(page, WORKER_READY, 20000);
     const bytes = served.wireBytes();
-    results.push([`live on a 10 Mbit/s link, first draw at ${Math.round(first)} ms`, live]);
+    results.push([`live on a 10 Mbit/s link, first frame at ${Math.round(first)} ms`, live]);
     // Said, not judged: now and then, on a busy machine, Chromium reports no paint of the still.
     console.log(`  largest paints: ${paints.map(({ id, ms }) => `${id} at ${Math.round(ms)} ms`)
       .join(', ')}`);
-    const read = live ? await page.evaluate(READ_BACK) : [];
+    const names = await page.evaluate('FILES.images.map(({ name }) => name)');
+    const read = live ? await (await programRealm(page)).evaluate(READ_BACK(names)) : [];
     const tga = readdirSync(DATA_DIR).filter((name) => name.endsWith('.tga')).sort();
     for (const name of tga) {
       const want = createHash('sha256').update(readFileSync(DATA_DIR + name)).digest('hex');
@@ -121,7 +121,7 @@ const altered = (change) => async (route) => {
 // The other packed files held back a while, so that they are still arriving when one fails.
 const heldBack = (route) => setTimeout(() => route.continue().catch(() => {}), 1500);
 const PICTURE = "[!document.getElementById('still').hidden, !document.getElementById('canvas')" +
-  '.hidden, window.plumeDrawn.first !== null]';
+  `.hidden, ${FIRST_FRAME} !== null]`;
 
 // A file the server refuses, refuses while the others are arriving, sends cut short or with
 // bytes changed, one whose connection fails; each said in words, with no picture shown.

@@ -1,22 +1,27 @@
 // The live page as a window onto the scene: a canvas that follows the window's size and pixel
 // ratio through the program's reshape, the full-screen control, and a visit with the network off.
 //   node page_window_check.mjs SITE_DIR
-import { serve, openBrowser, waitFor, WATCH_DRAWS, finish } from './browser.mjs';
+import { serve, openBrowser, waitFor, programRealm, FIRST_FRAME, WATCH_DRAWS, finish }
+  from './browser.mjs';
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
 const [site] = process.argv.slice(2);
-const LIVE = "window.plumeDrawn && plumeDrawn.first !== null && document.title.includes('FPS:')";
+const LIVE = `${FIRST_FRAME} !== null && document.title.includes('FPS:')`;
 const MAX_BUFFER_PIXELS = 1920 * 1080;
 // The largest canvas iOS draws.
 const IOS_MAX_CANVAS_PIXELS = 16777216;
 // gluPerspective's y scale for the 65 degree vertical field of view.
 const FOCAL = 1 / Math.tan((65 / 2) * Math.PI / 180);
 const TOLERANCE = 1e-3;
-const STATE = "(c => ({ css: [c.clientWidth, c.clientHeight], buffer: [c.width, c.height]," +
-  " ratio: devicePixelRatio, viewport: plumeDrawn.viewport," +
-  " projection: plumeDrawn.projection }))(document.getElementById('canvas'))";
+const SETTLE_MS = 5000;
+// The canvas's size on the page; its drawing buffer and what the program last drew with, where
+// the program runs.
+const SHOWN = "(c => ({ css: [c.clientWidth, c.clientHeight], ratio: devicePixelRatio }))" +
+  "(document.getElementById('canvas'))";
+const DRAWN_WITH = '({ buffer: [Module.canvas.width, Module.canvas.height],' +
+  ' viewport: plumeDrawn.viewport, projection: plumeDrawn.projection })';
 const NEXT_FRAME = 'new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))';
 
 // Whether the canvas, the viewport and the projection fit the window now; `state` says what
@@ -39,17 +44,25 @@ function describe(state) {
     ` ${Number(p[5]).toFixed(4)}`;
 }
 
+// The state once it fits, or as it is after SETTLE_MS: a program in a Worker can take a few
+// of the page's frames to draw at a new size.
 async function settled(page) {
-  await page.evaluate(NEXT_FRAME);
-  await page.waitForTimeout(200);
-  await page.evaluate(NEXT_FRAME);
-  return page.evaluate(STATE);
+  const realm = await programRealm(page);
+  const deadline = Date.now() + SETTLE_MS;
+  let state;
+  do {
+    await page.evaluate(NEXT_FRAME);
+    state = { ...await page.evaluate(SHOWN), ...await realm.evaluate(DRAWN_WITH) };
+  } while (!fits(state) && Date.now() < deadline);
+  return state;
 }
 
-// Window sizes and pixel ratios, the last two past the cap: a phone at a ratio of 3 too.
+// Window sizes and pixel ratios, the last two past the cap: a phone at a ratio of 3 too. The
+// program is watched from now on, where it runs; the first size is a new one, which it sets.
 async function followsWindow(page, results) {
+  await (await programRealm(page)).evaluate(WATCH_DRAWS);
   const cdp = await page.context().newCDPSession(page);
-  const windows = [[800, 600, 1], [1000, 400, 1], [700, 500, 2], [1600, 1000, 2],
+  const windows = [[1000, 400, 1], [800, 600, 1], [700, 500, 2], [1600, 1000, 2],
     [390, 844, 3, true]];
   for (const [width, height, deviceScaleFactor, mobile = false] of windows) {
     await cdp.send('Emulation.setDeviceMetricsOverride',
@@ -116,7 +129,6 @@ async function safeAreas(page, results) {
 // An iPhone's browsers have no Fullscreen API: the control stays hidden.
 async function noFullscreen(browser, base, results) {
   const page = await browser.context.newPage();
-  await page.addInitScript(WATCH_DRAWS);
   await page.addInitScript(() => {
     delete Element.prototype.requestFullscreen;
     delete Element.prototype.webkitRequestFullscreen;
@@ -158,7 +170,6 @@ async function offline(base, results) {
 
 async function offlineIn(browser, base, results) {
   const page = await browser.context.newPage();
-  await page.addInitScript(WATCH_DRAWS);
   await page.goto(base);
   const first = await waitFor(page, `${LIVE} && navigator.serviceWorker.controller !== null`,
     30000);
@@ -189,7 +200,6 @@ const results = [];
 const browser = await openBrowser();
 try {
   const page = await browser.context.newPage();
-  await page.addInitScript(WATCH_DRAWS);
   await page.goto(base);
   const live = await waitFor(page, LIVE, 30000);
   results.push([`live within 30 s: ${await page.title()}`, live]);

@@ -24,11 +24,15 @@ const POLL_MS = 25;
 // twentyfold that took longer than 30 s.
 const SERVICE_WORKER_MS = 60000;
 const CANVAS = "document.querySelector('canvas')";
+// The drawing buffer's size: the canvas's own, or, where a Worker draws on it, the size the
+// Worker says its OffscreenCanvas has (the canvas element need not show it).
+const BUFFER = `(c => c.dataset.drawnIn === 'worker' ? (c.dataset.buffer || '0x0').split('x')
+  .map(Number) : [c.width, c.height])(${CANVAS})`;
 const FILLS = `(c => c.clientWidth === innerWidth && c.clientHeight === innerHeight &&
-  Math.abs(c.width - c.clientWidth * devicePixelRatio) <= 1 &&
-  Math.abs(c.height - c.clientHeight * devicePixelRatio) <= 1)(${CANVAS})`;
+  ((width, height) => Math.abs(width - c.clientWidth * devicePixelRatio) <= 1 &&
+  Math.abs(height - c.clientHeight * devicePixelRatio) <= 1)(...${BUFFER}))(${CANVAS})`;
 const SIZES = `(c => [innerWidth, innerHeight, devicePixelRatio, c.clientWidth, c.clientHeight,
-  c.width, c.height])(${CANVAS})`;
+  ...${BUFFER}, c.dataset.drawnIn])(${CANVAS})`;
 const WORKER = 'navigator.serviceWorker.controller !== null';
 const FORGET = 'navigator.serviceWorker.getRegistrations().then((all) => Promise.all(' +
   '[...all.map((r) => r.unregister()), caches.keys().then((names) => Promise.all(' +
@@ -65,8 +69,12 @@ async function liveAndFilling(engine, base, results) {
     const filled = await waitFor(engine, `innerWidth === ${width} && ${FILLS}`, FILLED_MS);
     const [w, h, r, ...canvas] = await engine.evaluate(SIZES);
     results.push([`window ${w}x${h} at ${r}: canvas ${canvas.slice(0, 2).join('x')},` +
-      ` buffer ${canvas.slice(2).join('x')}`, live && filled]);
+      ` buffer ${canvas.slice(2, 4).join('x')}, drawn ${canvas[4]}`, live && filled]);
   }
+  // Chromium and Firefox give a Worker WebGL on an OffscreenCanvas; WebKitGTK 2.50 does not.
+  const drawnIn = await engine.evaluate(`${CANVAS}.dataset.drawnIn`);
+  results.push([`drawn in: ${drawnIn}`, name === 'webkit' ? drawnIn === 'page'
+    : drawnIn === 'worker']);
   if (!engine.scales) console.log(`note: ${name}'s automation sets no pixel ratio`);
   await engine.resize(800, 600, 1);
 }
