@@ -74,10 +74,11 @@ function report(lhr, index) {
   console.log(`run ${index + 1}: ${scores.join(', ')}`);
   const figures = FIGURES.map((id) => `${lhr.audits[id].title} ${lhr.audits[id].displayValue}`);
   console.log(`  ${figures.join('; ')}`);
-  const largest = lhr.audits['largest-contentful-paint-element']?.details?.items?.[0]
-    ?.items?.[0]?.node;
+  const element = lhr.audits['largest-contentful-paint-element'];
+  const largest = element?.details?.items?.[0]?.items?.[0]?.node;
+  // Lighthouse 12.2 cannot always read this Chromium's trace for it: it says why.
   console.log(`  largest paint: ${largest ? `${largest.selector} (${largest.nodeLabel})`
-    : 'element not reported'}`);
+    : `element not reported (${(element?.errorMessage || 'no reason given').slice(0, 120)})`}`);
   for (const name of CATEGORIES) {
     for (const ref of lhr.categories[name].auditRefs) {
       const audit = lhr.audits[ref.id];

@@ -1,5 +1,5 @@
 // The live page's weight, its time from navigation to the still (its largest paint) and to the
-// first WebGL draw, and the longest main-thread task before that draw (the browser reports
+// first live frame the page shows, and the longest main-thread task before it (the browser reports
 // tasks over 50 ms), in headless Chromium, on an emulated 10 Mbit/s link with 40 ms round trips
 // and no cache, with no emulation at all, and on Lighthouse's phone profile.
 //
@@ -9,8 +9,8 @@
 // installs (or `npm ci` in tests/web/). For each run and each built page in turn (build-web/
 // if none is named, so that two builds alternate under the same load), a fresh browser profile
 // visits the page served by a loopback server that compresses nothing. Bytes are what the
-// server sent by the first draw, headers included. Prints each visit, then the median per page.
-import { serve, openBrowser, emulateLink, WATCH_DRAWS, WATCH_TASKS }
+// server sent by the first frame, headers included. Prints each visit, then the median per page.
+import { serve, openBrowser, emulateLink, FIRST_FRAME, WATCH_TASKS }
   from '../tests/web/browser.mjs';
 import { resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -37,21 +37,20 @@ function options(argv) {
   return chosen;
 }
 
-// One first visit: milliseconds from navigation to the still and to the first draw, the
+// One first visit: milliseconds from navigation to the still and to the first frame, the
 // longest task over 50 ms before it (0 for none), and the bytes sent by then.
 async function visit(site, emulated) {
   const served = await serve(site);
   const browser = await openBrowser();
   try {
     const page = await browser.context.newPage();
-    await page.addInitScript(WATCH_DRAWS);
     await page.addInitScript(WATCH_TASKS);
     if (emulated) await emulateLink(browser.context, page, ...emulated);
     await page.goto(served.base, { waitUntil: 'commit' });
-    await page.waitForFunction('window.plumeDrawn && plumeDrawn.first !== null', null,
+    await page.waitForFunction(`${FIRST_FRAME} !== null`, null,
       { timeout: DRAW_TIMEOUT_MS, polling: 10 });
     const bytes = served.wireBytes();
-    const ms = await page.evaluate('plumeDrawn.first');
+    const ms = await page.evaluate(FIRST_FRAME);
     // The browser reports paints and tasks a little after the fact.
     await page.waitForTimeout(1000);
     const { long, paints } = await page.evaluate('plumeTasks');
@@ -72,7 +71,7 @@ for (let i = 0; i < runs; ++i) {
   for (const site of sites) {
     for (const [link, emulated] of LINKS) {
       const result = await visit(site, emulated);
-      console.log(`${site} (${link}): still at ${result.still.toFixed(0)} ms, first draw at` +
+      console.log(`${site} (${link}): still at ${result.still.toFixed(0)} ms, first frame at` +
         ` ${result.ms.toFixed(0)} ms, longest task before it ${result.task.toFixed(0)} ms,` +
         ` ${result.bytes} bytes`);
       const key = `${site} (${link})`;
@@ -85,6 +84,6 @@ console.log('summary (median of each):');
 for (const [key, list] of results) {
   const times = (field) => `${median(list.map((r) => r[field])).toFixed(0)} ms` +
     ` (runs: ${list.map((r) => r[field].toFixed(0)).join(', ')})`;
-  console.log(`${key}: still ${times('still')}, first draw ${times('ms')}, longest task` +
+  console.log(`${key}: still ${times('still')}, first frame ${times('ms')}, longest task` +
     ` ${times('task')}, ${median(list.map((r) => r.bytes))} bytes by then`);
 }

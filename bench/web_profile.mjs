@@ -1,16 +1,18 @@
 // The live page's frame rate in headless Chromium, and where a frame's time goes.
 //
-//   scripts/web --build && node bench/web_profile.mjs [--seconds S] [--runs N] [SITE_DIR...]
+//   scripts/web --build && node bench/web_profile.mjs [--seconds S] [--runs N] [--on-page]
+//                                                     [SITE_DIR...]
 //
 // It drives Chromium through the browser test's Playwright client, which tests/web/run
 // installs (or `npm ci` in tests/web/).
 // For each run and each built page in turn (build-web/ if none is named, so that two builds
 // alternate under the same load), serves the page on a loopback port, lets it run 3 s, then
 // for S seconds (default 10) counts the program's frames (one clear each) and the browser's
-// animation frames, the WebGL draws and uploads, samples the page's main thread with the
-// DevTools profiler and reads the CPU time of Chromium's processes from /proc. Prints each
-// run, then a summary per page with the bytes of the site's files.
-import { serve, openBrowser } from '../tests/web/browser.mjs';
+// animation frames, the WebGL draws and uploads, where the program runs (the page's Worker, or
+// with --on-page the page itself, as where a Worker cannot draw), samples the page's main
+// thread with the DevTools profiler and reads the CPU time of Chromium's processes from /proc.
+// Prints each run, then a summary per page with the bytes of the site's files.
+import { serve, openBrowser, programRealm, ON_THE_PAGE } from '../tests/web/browser.mjs';
 import { readdirSync, readFileSync, statSync } from 'node:fs';
 import { resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -18,10 +20,10 @@ import { fileURLToPath } from 'node:url';
 const SETTLE_MS = 3000;
 const SAMPLING_US = 200;
 const CLOCK_TICKS = 100; // Linux's USER_HZ, the unit of /proc's CPU times
-// Runs before the page's own scripts: counts the animation frames the browser offers and the
+// Runs where the program runs: counts the animation frames the browser offers there and the
 // WebGL calls that make a frame.
 const WATCH = () => {
-  window.plumeWatch = { animationFrames: 0, calls: {} };
+  self.plumeWatch = { animationFrames: 0, calls: {} };
   for (const name of ['clear', 'drawArrays', 'drawElements', 'bufferData', 'bufferSubData']) {
     const call = WebGLRenderingContext.prototype[name];
     WebGLRenderingContext.prototype[name] = function (...args) {
@@ -35,17 +37,19 @@ const WATCH = () => {
   });
 };
 const STATE = '({now: performance.now(), animationFrames: plumeWatch.animationFrames,' +
-  ' calls: {...plumeWatch.calls}, title: document.title})';
+  ' calls: {...plumeWatch.calls}})';
 
 function options(argv) {
-  const chosen = { seconds: 10, runs: 1, sites: [] };
+  const chosen = { seconds: 10, runs: 1, sites: [], onPage: false };
   for (let i = 0; i < argv.length; ++i) {
-    if (argv[i] === '--seconds') chosen.seconds = Number(argv[++i]);
+    if (argv[i] === '--on-page') chosen.onPage = true;
+    else if (argv[i] === '--seconds') chosen.seconds = Number(argv[++i]);
     else if (argv[i] === '--runs') chosen.runs = Number(argv[++i]);
     else chosen.sites.push(resolve(argv[i]));
   }
   if (!(chosen.seconds > 0) || !(chosen.runs >= 1)) {
-    console.error('usage: node bench/web_profile.mjs [--seconds S] [--runs N] [SITE_DIR...]');
+    console.error('usage: node bench/web_profile.mjs [--seconds S] [--runs N] [--on-page]' +
+      ' [SITE_DIR...]');
     process.exit(2);
   }
   if (chosen.sites.length === 0) {
@@ -101,22 +105,26 @@ function selfTimes(profile) {
   return totals;
 }
 
-async function measure(site, seconds) {
+async function measure(site, seconds, onPage) {
   const { server, base } = await serve(site);
   const browser = await openBrowser();
   try {
     const page = await browser.context.newPage();
-    await page.addInitScript(WATCH);
+    if (onPage) await page.addInitScript(ON_THE_PAGE);
     await page.goto(base);
     await page.waitForTimeout(SETTLE_MS);
+    const realm = await programRealm(page);
+    await realm.evaluate(WATCH);
+    const state = async () => ({ ...await realm.evaluate(STATE),
+      title: await page.evaluate('document.title') });
     const cdp = await browser.context.newCDPSession(page);
     await cdp.send('Profiler.enable');
     await cdp.send('Profiler.setSamplingInterval', { interval: SAMPLING_US });
-    const before = await page.evaluate(STATE), cpuBefore = cpuSeconds(browser.profile);
+    const before = await state(), cpuBefore = cpuSeconds(browser.profile);
     await cdp.send('Profiler.start');
     await page.waitForTimeout(seconds * 1000);
     const { profile } = await cdp.send('Profiler.stop');
-    const after = await page.evaluate(STATE), cpuAfter = cpuSeconds(browser.profile);
+    const after = await state(), cpuAfter = cpuSeconds(browser.profile);
     return { before, after, cpuBefore, cpuAfter, threads: selfTimes(profile) };
   } finally {
     await browser.close();
@@ -158,7 +166,7 @@ function sizes(site) {
   return `${files.length} files, ${(bytes / 1024).toFixed(1)} KB`;
 }
 
-const { seconds, runs, sites } = options(process.argv.slice(2));
+const { seconds, runs, sites, onPage } = options(process.argv.slice(2));
 // However loaded the machine, the run ends: a browser that stops answering ends it too.
 const limit = setTimeout(() => {
   console.error('web_profile: Chromium stopped answering; giving up');
@@ -166,7 +174,7 @@ const limit = setTimeout(() => {
 }, (runs * sites.length * (seconds + 60)) * 1000);
 const results = new Map(sites.map((site) => [site, []]));
 for (let i = 0; i < runs; ++i) {
-  for (const site of sites) results.get(site).push(report(site, await measure(site, seconds)));
+  for (const site of sites) results.get(site).push(report(site, await measure(site, seconds, onPage)));
 }
 clearTimeout(limit);
 console.log('summary:');

@@ -13,9 +13,8 @@
 // where the program runs on the page, messages to the page where it runs in a Worker.
 EM_JS(void, setPageCaption, (const char* text), { Module.page.caption(UTF8ToString(text)); });
 
-EM_JS(void, showMessageInPage, (const char* text), {
-    Module.page.showMessage(UTF8ToString(text));
-});
+EM_JS(void, showMessageInPage, (const char* text),
+      { Module.page.showMessage(UTF8ToString(text)); });
 
 EM_JS(void, hideMessageInPage, (), { Module.page.hideMessage(); });
 

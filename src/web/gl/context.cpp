@@ -29,11 +29,13 @@ void sayIfStillLost(void*) {
 // context; without that it never gives one back. The canvas is the module's own, on the page or
 // in a Worker, where no selector reaches it.
 EM_JS(void, watchContext, (), {
-    Module.canvas.addEventListener('webglcontextlost', (event) => {
-        event.preventDefault();
-        _plumeContextLost();
-    });
-    Module.canvas.addEventListener('webglcontextrestored', () => _plumeContextRestored());
+    Module.canvas.addEventListener(
+        'webglcontextlost', function(event) {
+            event.preventDefault();
+            _plumeContextLost();
+        });
+    Module.canvas.addEventListener(
+        'webglcontextrestored', function() { _plumeContextRestored(); });
 });
 
 extern "C" EMSCRIPTEN_KEEPALIVE void plumeContextLost() {
