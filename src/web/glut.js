@@ -17,15 +17,17 @@ mergeInto(LibraryManager.library, {
       PlumeGlut.scheduled = true;
       requestAnimationFrame(PlumeGlut.tick);
     },
+    // Named once, so that a frame makes no closure.
+    frame: function() {
+      if (PlumeGlut.idle) {{{ makeDynCall('v', 'PlumeGlut.idle') }}}();
+      if (PlumeGlut.redisplay && PlumeGlut.display) {
+        PlumeGlut.redisplay = false;
+        {{{ makeDynCall('v', 'PlumeGlut.display') }}}();
+      }
+    },
     tick: function() {
       PlumeGlut.scheduled = false;
-      callUserCallback(function() {
-        if (PlumeGlut.idle) {{{ makeDynCall('v', 'PlumeGlut.idle') }}}();
-        if (PlumeGlut.redisplay && PlumeGlut.display) {
-          PlumeGlut.redisplay = false;
-          {{{ makeDynCall('v', 'PlumeGlut.display') }}}();
-        }
-      });
+      callUserCallback(PlumeGlut.frame);
       if (!ABORT && (PlumeGlut.idle || PlumeGlut.redisplay)) PlumeGlut.schedule();
     },
   },
