@@ -42,14 +42,24 @@ WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 # dependencies and lint, its menu entry and metadata, the Windows program's resources.
 PACKAGE_PACKAGES="nsis dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
 
+# package_installed NAME[:ARCH]: true if NAME is installed for ARCH, or for the machine's own
+# architecture where no ARCH is named, as apt-get reads the same name; a package for every
+# architecture ("all") counts for each. One installed only for another architecture does not:
+# arm64's libxxf86vm-dev gives the native build no libXxf86vm.so.
+package_installed() {
+    local name=${1%%:*} arch=${1#*:} installed
+    [ "$arch" != "$1" ] || arch=${PLUME_NATIVE_ARCH:=$(dpkg --print-architecture)}
+    installed=$(dpkg-query -W -f='${Architecture} ${Status}\n' "$name" 2>/dev/null) || return 1
+    grep -qxE "($arch|all) install ok installed" <<<"$installed"
+}
+
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
 ensure_packages() {
     command -v dpkg-query >/dev/null 2>&1 || return 0
     local missing=() package
     for package in "$@"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
-            || missing+=("$package")
+        package_installed "$package" || missing+=("$package")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
