@@ -105,6 +105,33 @@ build_preset() {
     (cd "$PLUME_ROOT" && cmake --preset "$1" >/dev/null && cmake --build --preset "$1")
 }
 
+# set_up_platform_trees TOOLS_DIR: the trees of the other platforms' checks, set up by the
+# scripts that install so that the suite itself fetches nothing: the Windows tree (Debian's
+# library sources fetched and cross-built once), the arm64 tree, and the page, whose still
+# TOOLS_DIR's snapshot tool draws. A platform whose tools are missing is left out, and its
+# checks report themselves skipped.
+set_up_platform_trees() {
+    if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
+        "$PLUME_ROOT/scripts/windows" >/dev/null
+    fi
+    if command -v aarch64-linux-gnu-g++ >/dev/null; then
+        "$PLUME_ROOT/scripts/arm64" >/dev/null
+    fi
+    if command -v emcc >/dev/null; then
+        build_web_site "$1/plume-snapshot" >/dev/null
+    fi
+}
+
+# build_set_up_tree MARK SCRIPT COMMAND...: a platform check's fixture: COMMAND brings a tree
+# up to date, offline, where SCRIPT has set it up (MARK exists); else the check is skipped.
+build_set_up_tree() {
+    local mark=$1 script=$2
+    shift 2
+    [ -e "$mark" ] && { "$@"; return; }
+    echo "skipped: $script has not set up $mark (scripts/test does)" >&2
+    exit "$SKIPPED"
+}
+
 # build_web_site PLUME_SNAPSHOT: configures and builds the preset web, whose still that desktop
 # snapshot tool draws, on the current display or a private X server.
 build_web_site() {
