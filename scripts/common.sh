@@ -2,6 +2,7 @@
 # lacks, and one helper for each job they share: a private X server, Wine, a run of the program,
 # a check's verdict, the pinned snapshots.
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # the *_PACKAGES lists are read by the scripts that source this file
 
 PLUME_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Builds and test runs use every core; the presets name the trees, these only the machine.
@@ -41,6 +42,10 @@ WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 # The downloads and their checks: the Windows installer (makensis), the Debian package's
 # dependencies and lint, its menu entry and metadata, the Windows program's resources.
 PACKAGE_PACKAGES="nsis dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
+
+# The lint checks' tools: shellcheck, clang-format 14 (the version of the repo's .clang-format) and
+# Python for scripts/calls-one-way.
+LINT_PACKAGES="shellcheck clang-format-14 python3"
 
 # Installs the Debian packages that are missing: with apt-get as root, else it prints the line
 # to run and stops. Elsewhere (no dpkg) it assumes the tools are there and lets CMake say if not.
@@ -82,7 +87,7 @@ ensure_architecture() {
 ensure_browser_client() {
     local client=${1:-$PLUME_ROOT/tests/web}
     local stamp="$client/node_modules/.installed-from-lock"
-    # shellcheck disable=SC2086
+    # shellcheck disable=SC2086 # a package list, split into its names
     command -v npm >/dev/null 2>&1 || ensure_packages $NODE_PACKAGES
     if ! cmp -s "$client/package-lock.json" "$stamp"; then
         (cd "$client" && npm ci --no-audit --no-fund --loglevel=error >&2)
@@ -193,7 +198,7 @@ run_plume() {
     (cd "$folder" && exec "$@" >"${PLUME_LOG:-/dev/null}" 2>&1) &
     local pid=$!
     # Wine names, sizes and maps its window in steps: it counts once it is shown at its size.
-    while [ "$seen" != "640x480 IsViewable" ] && [ $SECONDS -lt $deadline ] && kill -0 $pid 2>/dev/null; do
+    while [ "$seen" != "640x480 IsViewable" ] && [ $SECONDS -lt $deadline ] && kill -0 "$pid" 2>/dev/null; do
         sleep 0.2
         window=$(plume_window)
         [ -z "$window" ] || seen=$(window_state "$window")
@@ -205,19 +210,19 @@ run_plume() {
         [[ "$caption" == *FPS:* ]] || sleep 0.2
     done
     echo "caption after $((SECONDS - started)) s: ${caption:-none}"
-    while [ -n "${PLUME_KEEP_SECONDS:-}" ] && kill -0 $pid 2>/dev/null &&
+    while [ -n "${PLUME_KEEP_SECONDS:-}" ] && kill -0 "$pid" 2>/dev/null &&
         [ $((SECONDS - started)) -le "$PLUME_KEEP_SECONDS" ]; do
         sleep 0.5
     done
     [ -z "${PLUME_SCREENSHOT:-}" ] || [ -z "$window" ] || import -window "$window" "$PLUME_SCREENSHOT"
     local early=no
-    kill -0 $pid 2>/dev/null || { early=yes; echo "the program ended before it was asked to"; }
+    kill -0 "$pid" 2>/dev/null || { early=yes; echo "the program ended before it was asked to"; }
     "$PLUME_CLOSE_WINDOW" >/dev/null 2>&1 || true
-    while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+    while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
         sleep 0.2
     done
-    kill -0 $pid 2>/dev/null && { kill $pid; echo "still running after $seconds s; killed"; }
-    wait $pid || status=$?
+    kill -0 "$pid" 2>/dev/null && { kill "$pid"; echo "still running after $seconds s; killed"; }
+    wait "$pid" || status=$?
     echo "exit status $status after $((SECONDS - started)) s"
     [ "$seen" = "640x480 IsViewable" ] && [[ "$caption" == *FPS:* ]] && [ "$status" -eq 0 ] &&
         [ "$early" = no ] && [ "$place" = "${PLUME_EXPECTED_FOLDER:-}" ]
