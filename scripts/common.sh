@@ -111,6 +111,15 @@ build_web_site() {
     fi
 }
 
+# positive_pid PID: true if PID is a process id, a positive integer; else it says so. kill and
+# wait take 0 and negative numbers for process groups, and as root `kill -- -1` signals every
+# process on the machine: whatever a helper signals or waits for passes through here first.
+positive_pid() {
+    [[ "${1-}" =~ ^[1-9][0-9]*$ ]] && return 0
+    echo "refused: '${1-}' is not a process id (a positive integer)" >&2
+    return 1
+}
+
 # start_x_server: a private X server, which it names in DISPLAY; stop_x_server ends it (and
 # Wine's server before it) and gives DISPLAY back its former value. The server picks a free display itself and says which once it
 # accepts clients (-displayfd), so two starting at once cannot take the same one. -noreset: by
@@ -121,6 +130,7 @@ start_x_server() {
     PLUME_OUTER_DISPLAY=${DISPLAY-}
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     PLUME_X_SERVER=$!
+    positive_pid "$PLUME_X_SERVER" || { PLUME_X_SERVER=; rm -f "$ready"; return 1; }
     for _ in {1..300}; do
         [[ "$(cat "$ready")" == [0-9]* ]] && [ "$(tail -c 1 "$ready" | wc -l)" -eq 1 ] && break
         kill -0 "$PLUME_X_SERVER" 2>/dev/null || break
@@ -141,11 +151,17 @@ stop_x_server() {
     # Wine's server outlives its last program by a few seconds; it must be gone before the display.
     [ -z "${WINEPREFIX:-}" ] || wineserver -w 2>/dev/null || true
     [ -n "${PLUME_X_SERVER:-}" ] || return 0
-    kill "$PLUME_X_SERVER" 2>/dev/null || true
-    wait "$PLUME_X_SERVER" 2>/dev/null || true
+    local status=0
+    if positive_pid "$PLUME_X_SERVER"; then
+        kill "$PLUME_X_SERVER" 2>/dev/null || true
+        wait "$PLUME_X_SERVER" 2>/dev/null || true
+    else
+        status=1
+    fi
     PLUME_X_SERVER=
-    DISPLAY=$PLUME_OUTER_DISPLAY
+    DISPLAY=${PLUME_OUTER_DISPLAY-}
     [ -n "$DISPLAY" ] || unset DISPLAY
+    return "$status"
 }
 
 # with_x_server COMMAND...: COMMAND on a private X server; its status.
@@ -197,6 +213,7 @@ run_plume() {
     shift 2
     (cd "$folder" && exec "$@" >"${PLUME_LOG:-/dev/null}" 2>&1) &
     local pid=$!
+    positive_pid "$pid" || return 1
     # Wine names, sizes and maps its window in steps: it counts once it is shown at its size.
     while [ "$seen" != "640x480 IsViewable" ] && [ $SECONDS -lt $deadline ] && kill -0 "$pid" 2>/dev/null; do
         sleep 0.2
