@@ -2,6 +2,7 @@
 # lacks, and one helper for each job they share: a private X server, Wine, a run of the program,
 # a check's verdict, the pinned snapshots.
 # shellcheck shell=bash
+# shellcheck disable=SC2034 # the *_PACKAGES lists are read by the scripts that source this file
 
 PLUME_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # Builds and test runs use every core; the presets name the trees, these only the machine.
@@ -41,6 +42,10 @@ WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
 # The downloads and their checks: the Windows installer (makensis), the Debian package's
 # dependencies and lint, its menu entry and metadata, the Windows program's resources.
 PACKAGE_PACKAGES="nsis dpkg-dev lintian desktop-file-utils appstream icoutils binutils"
+
+# The lint checks' tools: shellcheck, clang-format 14 (the version of the repo's .clang-format) and
+# Python for scripts/calls-one-way.
+LINT_PACKAGES="shellcheck clang-format-14 python3"
 
 # package_installed NAME[:ARCH]: true if NAME is installed for ARCH, or for the machine's own
 # architecture where no ARCH is named, as apt-get reads the same name; a package for every
@@ -92,7 +97,7 @@ ensure_architecture() {
 ensure_browser_client() {
     local client=${1:-$PLUME_ROOT/tests/web}
     local stamp="$client/node_modules/.installed-from-lock"
-    # shellcheck disable=SC2086
+    # shellcheck disable=SC2086 # a package list, split into its names
     command -v npm >/dev/null 2>&1 || ensure_packages $NODE_PACKAGES
     if ! cmp -s "$client/package-lock.json" "$stamp"; then
         (cd "$client" && npm ci --no-audit --no-fund --loglevel=error >&2)
@@ -143,6 +148,15 @@ build_web_site() {
     fi
 }
 
+# positive_pid PID: true if PID is a process id, a positive integer; else it says so. kill and
+# wait take 0 and negative numbers for process groups, and as root `kill -- -1` signals every
+# process on the machine: whatever a helper signals or waits for passes through here first.
+positive_pid() {
+    [[ "${1-}" =~ ^[1-9][0-9]*$ ]] && return 0
+    echo "refused: '${1-}' is not a process id (a positive integer)" >&2
+    return 1
+}
+
 # start_x_server: a private X server, which it names in DISPLAY; stop_x_server ends it (and
 # Wine's server before it) and gives DISPLAY back its former value. The server picks a free display itself and says which once it
 # accepts clients (-displayfd), so two starting at once cannot take the same one. -noreset: by
@@ -153,6 +167,7 @@ start_x_server() {
     PLUME_OUTER_DISPLAY=${DISPLAY-}
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     PLUME_X_SERVER=$!
+    positive_pid "$PLUME_X_SERVER" || { PLUME_X_SERVER=; rm -f "$ready"; return 1; }
     for _ in {1..300}; do
         [[ "$(cat "$ready")" == [0-9]* ]] && [ "$(tail -c 1 "$ready" | wc -l)" -eq 1 ] && break
         kill -0 "$PLUME_X_SERVER" 2>/dev/null || break
@@ -173,11 +188,17 @@ stop_x_server() {
     # Wine's server outlives its last program by a few seconds; it must be gone before the display.
     [ -z "${WINEPREFIX:-}" ] || wineserver -w 2>/dev/null || true
     [ -n "${PLUME_X_SERVER:-}" ] || return 0
-    kill "$PLUME_X_SERVER" 2>/dev/null || true
-    wait "$PLUME_X_SERVER" 2>/dev/null || true
+    local status=0
+    if positive_pid "$PLUME_X_SERVER"; then
+        kill "$PLUME_X_SERVER" 2>/dev/null || true
+        wait "$PLUME_X_SERVER" 2>/dev/null || true
+    else
+        status=1
+    fi
     PLUME_X_SERVER=
-    DISPLAY=$PLUME_OUTER_DISPLAY
+    DISPLAY=${PLUME_OUTER_DISPLAY-}
     [ -n "$DISPLAY" ] || unset DISPLAY
+    return "$status"
 }
 
 # with_x_server COMMAND...: COMMAND on a private X server; its status.
@@ -229,8 +250,9 @@ run_plume() {
     shift 2
     (cd "$folder" && exec "$@" >"${PLUME_LOG:-/dev/null}" 2>&1) &
     local pid=$!
+    positive_pid "$pid" || return 1
     # Wine names, sizes and maps its window in steps: it counts once it is shown at its size.
-    while [ "$seen" != "640x480 IsViewable" ] && [ $SECONDS -lt $deadline ] && kill -0 $pid 2>/dev/null; do
+    while [ "$seen" != "640x480 IsViewable" ] && [ $SECONDS -lt $deadline ] && kill -0 "$pid" 2>/dev/null; do
         sleep 0.2
         window=$(plume_window)
         [ -z "$window" ] || seen=$(window_state "$window")
@@ -242,19 +264,19 @@ run_plume() {
         [[ "$caption" == *FPS:* ]] || sleep 0.2
     done
     echo "caption after $((SECONDS - started)) s: ${caption:-none}"
-    while [ -n "${PLUME_KEEP_SECONDS:-}" ] && kill -0 $pid 2>/dev/null &&
+    while [ -n "${PLUME_KEEP_SECONDS:-}" ] && kill -0 "$pid" 2>/dev/null &&
         [ $((SECONDS - started)) -le "$PLUME_KEEP_SECONDS" ]; do
         sleep 0.5
     done
     [ -z "${PLUME_SCREENSHOT:-}" ] || [ -z "$window" ] || import -window "$window" "$PLUME_SCREENSHOT"
     local early=no
-    kill -0 $pid 2>/dev/null || { early=yes; echo "the program ended before it was asked to"; }
+    kill -0 "$pid" 2>/dev/null || { early=yes; echo "the program ended before it was asked to"; }
     "$PLUME_CLOSE_WINDOW" >/dev/null 2>&1 || true
-    while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $deadline ]; do
+    while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
         sleep 0.2
     done
-    kill -0 $pid 2>/dev/null && { kill $pid; echo "still running after $seconds s; killed"; }
-    wait $pid || status=$?
+    kill -0 "$pid" 2>/dev/null && { kill "$pid"; echo "still running after $seconds s; killed"; }
+    wait "$pid" || status=$?
     echo "exit status $status after $((SECONDS - started)) s"
     [ "$seen" = "640x480 IsViewable" ] && [[ "$caption" == *FPS:* ]] && [ "$status" -eq 0 ] &&
         [ "$early" = no ] && [ "$place" = "${PLUME_EXPECTED_FOLDER:-}" ]

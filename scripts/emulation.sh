@@ -20,7 +20,7 @@ need_arm64() {
 arm64_magic='\x7fELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\xb7\x00'
 arm64_mask='\xff\xff\xff\xff\xff\xff\xff\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 ARM64_BINFMT_RULE=":qemu-aarch64:M::$arm64_magic:$arm64_mask:/usr/bin/qemu-aarch64:"
-# shellcheck disable=SC2016
+# shellcheck disable=SC2016 # the script is sh's: $binfmt, $0 and $@ are its own
 ARM64_BINFMT=(unshare --user --map-root-user --mount sh -c 'binfmt=/proc/sys/fs/binfmt_misc
     mount -t binfmt_misc binfmt_misc $binfmt && printf "%s\n" "$0" >$binfmt/register && exec "$@"'
     "$ARM64_BINFMT_RULE")

@@ -41,7 +41,7 @@ uninstall_key() {
     size_kib=$(($(sed -n 's/^ *EstimatedSize *REG_DWORD *//p' <<<"$values")))
     folder_kib=$(find "$2" -type f -printf '%s\n' | awk '{ bytes += $1 } END { print int(bytes / 1024) }')
     echo "EstimatedSize $size_kib KiB; the folder's files $folder_kib KiB"
-    [ "$size_kib" -gt 0 ] && [ $((size_kib - folder_kib)) -le 1 ] && [ $((folder_kib - size_kib)) -le 1 ] ||
+    ((size_kib > 0 && size_kib - folder_kib <= 1 && folder_kib - size_kib <= 1)) ||
         { echo "EstimatedSize is not the folder's size"; return 1; }
 }
 
@@ -50,10 +50,11 @@ step() {
     local what=$1 output status=0
     shift
     output=$("$@" 2>&1) || status=$?
-    [ -z "$output" ] || sed 's/^/      /' <<<"$output"
+    [ -z "$output" ] || indent <<<"$output"
     [ "$status" -eq 0 ] || fail "$what"
 }
 
+# shellcheck disable=SC2154 # $work: the check's own folder, made by tests/package/check
 installer() {
     need_tools wine wineserver strings od
     start_x_server || fail "no X server"
@@ -76,11 +77,12 @@ installer() {
     local added
     added=$(comm -13 "$work/before" "$work/installed" | wc -l)
     [ "$added" -gt 0 ] || fail "control: the listing of the C: drive sees nothing installed"
-    echo "      installed $added files and folders: $(cd "$folder" && ls | xargs)"
+    echo "      installed $added files and folders: $(cd "$folder" && echo *)"
     step "the Start-menu shortcut" shortcut "$link"
     step "the uninstall key" uninstall_key "$2" "$folder"
     # From the shortcut, as the Start menu starts it: in plume's folder, among its images. `start`
     # returns once it has opened the link, so the run lasts until the prefix's programs end.
+    # shellcheck disable=SC2016 # $1 is the inner shell's: the link
     shows_sky "$work/elsewhere" "$PROGRAM_SECONDS" \
         bash -c 'wine start /unix "$1" && wineserver -w' - "$link" ||
         fail "plume from its Start-menu shortcut"
@@ -98,5 +100,5 @@ installer() {
         fail "the installer's own key is left"
     echo "      uninstalled: the C: drive as before the install, no uninstall key, no key of its own"
     echo "      left in temporary folders: $(cd "$WINEPREFIX/drive_c" &&
-        find . -path '*/Temp/*' -newer "$work/before" | xargs)"
+        find . -path '*/Temp/*' -newer "$work/before" -exec echo {} +)"
 }

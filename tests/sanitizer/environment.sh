@@ -18,7 +18,10 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # no longer counts as a root, so everything it still points to shows up as leaked from an
 # "<unknown module>" that no suppression can name. Preloaded, it stays mapped: what it still
 # holds counts as reachable, and anything it truly leaks is reported under its own name.
-# shellcheck disable=SC2012
-PLUME_GL_DRIVER=$(ls "/usr/lib/$(gcc -print-multiarch 2>/dev/null)/dri/swrast_dri.so" \
-    /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so 2>/dev/null | head -1) || true
+PLUME_GL_DRIVER=
+for plume_driver in "/usr/lib/$(gcc -print-multiarch 2>/dev/null)/dri/swrast_dri.so" \
+    /usr/lib64/dri/swrast_dri.so /usr/lib/dri/swrast_dri.so; do
+    [ ! -e "$plume_driver" ] || { PLUME_GL_DRIVER=$plume_driver; break; }
+done
+unset plume_driver
 export PLUME_GL_DRIVER
