@@ -150,10 +150,11 @@ TEST(Sky, UsesTheEdgeClampWhereTheVersionHasIt) {
     }
 }
 
-TEST(Picture, FeathersAreTintedAndHideThoseBehindThemWhateverTheOrder) {
-    // Feather 0 green five units ahead, feather 1 red and drawn later a unit behind it. The frame
-    // moves the scene by the dolly after the pitch (yaw and roll are 0 at the start), so they go
-    // back through Rx(-pitch).
+TEST(Picture, FeathersAreTintedAndHideThoseDrawnAfterThemBehind) {
+    // Feather 0 green five units ahead, feather 1 red a unit behind it and drawn after, which the
+    // depth test hides (drawn first, it shows through the green one's clear texels). The frame
+    // moves the scene by the dolly after the pitch (yaw and roll 0), so they go back via
+    // Rx(-pitch).
     const RgbImage image = firstFrame(PLUME_DATA_DIR, 0.0f, [] {
         const double pitch = cameraPitchAt(0.0) * M_PI / 180.0;
         for (int i : {0, 1}) {

@@ -3,6 +3,7 @@
 #include "app/frame.h"
 #include "gl_test_support.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 // After gtest: Xlib's Bool and None macros would break its templates.
@@ -35,18 +36,20 @@ template <typename Condition> bool pollUntil(Condition done) {
     return done();
 }
 
-// The program started in data/, killed and reaped whatever the test does.
+// The program started in data/, killed and reaped whatever the test does. A failed fork's -1 is
+// never waited for nor signalled: kill(-1) signals every process the user may, as root all.
 struct RunningProgram {
-    pid_t pid = fork();
+    pid_t pid;
     int status = -1; // the raw wait status once it has ended
 
-    RunningProgram() {
+    explicit RunningProgram(pid_t forked = fork()) : pid(forked) {
         if (pid == 0) {
             if (chdir(PLUME_DATA_DIR) == 0) {
                 execl(PLUME_EXE, PLUME_EXE, static_cast<char*>(nullptr));
             }
             _exit(127);
         }
+        EXPECT_GT(pid, 0) << "fork gave pid " << pid << ": no program to run, wait for or kill";
     }
     ~RunningProgram() {
         if (running()) {
@@ -54,49 +57,34 @@ struct RunningProgram {
             waitpid(pid, nullptr, 0);
         }
     }
-    bool running() { return status == -1 && waitpid(pid, &status, WNOHANG) == 0; }
+    bool running() { return pid > 0 && status == -1 && waitpid(pid, &status, WNOHANG) == 0; }
 };
 
-// The program's top-level window, once it has one; 0 if none appears. Other tests open windows
-// of the same caption on this display, so the owner decides.
+// The program's top-level window, once it has one; 0 if none appears, or no program started.
+// Other tests open windows of the same caption on this display, so the owner decides.
 Window programWindow(Display* display, pid_t pid) {
     Window window = 0;
     pollUntil([&] {
         for (Window candidate : topLevelWindows(display)) {
-            window = windowOwnerPid(display, candidate) == pid ? candidate : window;
+            window = pid > 0 && windowOwnerPid(display, candidate) == pid ? candidate : window;
         }
-        return window != 0;
+        return window != 0 || pid <= 0;
     });
     return window;
 }
 
 } // namespace
 
-TEST(ProgramTest, OpensA640x480WindowWithFpsCaptionAndClosesWithStatusZero) {
-    // A window can vanish between listing and querying it; that is not the test's failure.
-    const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr) << "no X display";
-    RunningProgram program;
-    const Window window = programWindow(display, program.pid);
-    ASSERT_NE(window, 0u) << "no window of the program appeared";
-    XWindowAttributes attributes{};
-    ASSERT_TRUE(pollUntil([&] {
-        XGetWindowAttributes(display, window, &attributes);
-        return attributes.map_state == IsViewable;
-    }));
-    EXPECT_EQ(attributes.width, 640);
-    EXPECT_EQ(attributes.height, 480);
-
-    const std::regex caption(std::string(CAPTION_CREDIT) + R"(   -=\[ FPS:([1-9]\d{0,8}) \]=-)");
-    EXPECT_TRUE(pollUntil([&] { return std::regex_match(windowName(display, window), caption); }))
-        << "caption: " << windowName(display, window);
-
-    ASSERT_TRUE(requestClose(display, window));
-    ASSERT_TRUE(pollUntil([&] { return !program.running(); })) << "running after the request";
-    EXPECT_TRUE(WIFEXITED(program.status) && WEXITSTATUS(program.status) == 0) << program.status;
-    XCloseDisplay(display);
-    XSetErrorHandler(previous);
+// A failed fork's -1 is a failed check, and waits for no process: not a child ended here.
+TEST(RunningProgram, AFailedForkIsAFailedCheckAndWaitsForNoProcess) {
+    const pid_t ended = fork();
+    if (ended == 0) {
+        _exit(0);
+    }
+    siginfo_t info{};
+    ASSERT_TRUE(ended > 0 && waitid(P_PID, ended, &info, WEXITED | WNOWAIT) == 0) << ended;
+    EXPECT_NONFATAL_FAILURE(RunningProgram(-1).running(), "fork gave pid -1");
+    EXPECT_EQ(waitpid(ended, nullptr, 0), ended) << "the ended child was reaped for pid -1";
 }
 
 namespace {
@@ -142,7 +130,8 @@ TEST(WindowIcons, AreTheShippedIconsPixelForPixel) {
     EXPECT_EQ(sizes, (std::vector<unsigned long>{16, 32, 64, 128}));
 }
 
-TEST(ProgramTest, TellsTheDesktopItsClassProcessAndIcon) {
+TEST(ProgramTest, OpensItsWindowTellsTheDesktopWhoItIsAndClosesWithStatusZero) {
+    // A window can vanish between listing and querying it; that is not the test's failure.
     const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "no X display";
@@ -153,18 +142,31 @@ TEST(ProgramTest, TellsTheDesktopItsClassProcessAndIcon) {
     RunningProgram program;
     const Window window = programWindow(display, program.pid);
     ASSERT_NE(window, 0u) << "no window of the program appeared";
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(pollUntil([&] {
+        XGetWindowAttributes(display, window, &attributes);
+        return attributes.map_state == IsViewable;
+    }));
+    EXPECT_EQ(std::pair(attributes.width, attributes.height), std::pair(640, 480));
+    const std::regex caption(std::string(CAPTION_CREDIT) + R"(   -=\[ FPS:([1-9]\d{0,8}) \]=-)");
+    EXPECT_TRUE(pollUntil([&] { return std::regex_match(windowName(display, window), caption); }))
+        << "caption: " << windowName(display, window);
     pollUntil([&] { return !windowCardinals(display, window, "_NET_WM_ICON").empty(); });
     const auto [instance, windowClass] = windowClassHint(display, window);
     const std::string machine = windowMachine(display, window);
     const auto pid = windowCardinals(display, window, "_NET_WM_PID");
     const auto icon32 = iconImage(windowCardinals(display, window, "_NET_WM_ICON"), 32);
+    ASSERT_TRUE(requestClose(display, window));
+    ASSERT_TRUE(pollUntil([&] { return !program.running(); })) << "running after the request";
+    EXPECT_TRUE(WIFEXITED(program.status) && WEXITSTATUS(program.status) == 0) << program.status;
     XCloseDisplay(display);
     XSetErrorHandler(previous);
 
     const std::string entryClass = entryWindowClass();
     char host[HOST_NAME_MAX + 1] = {};
     gethostname(host, sizeof host - 1);
-    const std::vector<unsigned long> programPid = {static_cast<unsigned long>(program.pid)};
+    const std::vector<unsigned long> programPid = {static_cast<unsigned long>(program.pid)},
+                                     ownPid = {static_cast<unsigned long>(getpid())};
     const double icon = iconDifferenceLevels(icon32, shippedIcon(32));
     const double flipped = iconDifferenceLevels(upsideDown(icon32, 32), shippedIcon(32));
     std::printf("WM_CLASS \"%s\", \"%s\"; StartupWMClass %s; 32x32 icon %.3f levels from "
@@ -175,10 +177,10 @@ TEST(ProgramTest, TellsTheDesktopItsClassProcessAndIcon) {
     const std::pair<const char*, bool> checks[] = {
         {"the class is the entry's StartupWMClass",
          !entryClass.empty() && windowClass == entryClass},
-        {"control: the class is not a capitalised one", windowClass != "Plume"},
+        {"control: a capitalised class is not the entry's", entryClass != "Plume"},
         {"the instance is the program's name", instance == "plume"},
         {"_NET_WM_PID is the program's", pid == programPid},
-        {"control: another process's plume window has another", otherPid != programPid},
+        {"another plume window, this test's own, has this process's", otherPid == ownPid},
         {"WM_CLIENT_MACHINE is this machine", machine == host},
         {"the 32x32 icon is plume-32.png within a level", sameIcon(icon)},
         {"control: the icon upside down is judged another", !sameIcon(flipped)},

@@ -14,18 +14,21 @@
 #include <string>
 #include <vector>
 
+std::vector<std::string> summaries;
+std::vector<GatheredVertex> drawnVertices;
+
 namespace {
 
 // The recording context: its state by name ("bound", "textured", "texture 3 10241": a parameter
-// of texture 3, or its image GL_TEXTURE_2D, size GL_TEXTURE_WIDTH, levels GL_GENERATE_MIPMAP),
-// its buffers, and what it shows: each draw's summary, and in full the clear and each draw.
+// of texture 3, or its image GL_TEXTURE_2D, size GL_TEXTURE_WIDTH, levels GL_GENERATE_MIPMAP), its
+// buffers, and what it shows: each draw's summary and vertices (above), and each clear and draw.
 std::map<std::string, std::string> webgl;
 std::vector<GatheredVertex> vertexBuffer(MAX_FRAME_VERTICES);
 std::vector<unsigned short> indexBuffer(MAX_FRAME_INDICES);
 unsigned textureCount = 0;
 bool lost = false;
 int sentWhileLost = 0; // uploads and draws
-std::vector<std::string> summaries, shown;
+std::vector<std::string> shown;
 
 template <typename... Values> std::string words(Values... values) {
     std::ostringstream text;
@@ -68,7 +71,7 @@ void record(int firstIndex, int indexCount) {
         summary += " projection " + projection.substr(0, projection.find(' '));
     }
     for (int i = firstIndex; i < firstIndex + indexCount; ++i) {
-        const GatheredVertex& c = vertexBuffer[indexBuffer[i]];
+        const GatheredVertex& c = drawnVertices.emplace_back(vertexBuffer[indexBuffer[i]]);
         detail += ", " + words(c.x, c.y, c.z, c.s, c.t, c.r, c.g, c.b);
     }
     summaries.push_back(webgl.count("program") ? summary : "a draw without a program");
@@ -144,7 +147,7 @@ void webglDrawTriangles(int firstIndex, int indexCount) {
 
 void webglClear(unsigned mask, const float c[4]) {
     if (live()) {
-        summaries = {};
+        summaries = {}, drawnVertices = {};
         shown = {words(mask, "to", c[0], c[1], c[2], c[3], "in", webgl["viewport"])};
     }
 }
@@ -216,12 +219,12 @@ void expectDraws(const char* name, const std::vector<std::string>& draws,
         loseContext();
         if (drawnWhileLost) {
             drawFrame(calls);
+            EXPECT_EQ(sentWhileLost, 0) << name;
         }
-        EXPECT_EQ(sentWhileLost, 0) << name;
         lost = false, webgl = {{"viewport", "the canvas's"}};
         vertexBuffer.assign(MAX_FRAME_VERTICES, {}), indexBuffer.assign(MAX_FRAME_INDICES, 0);
         restoreContext();
-        EXPECT_TRUE(shown == drawn || !texturesKept)
+        EXPECT_EQ(shown == drawn, texturesKept)
             << name << (drawnWhileLost ? ", drawn while lost: " : ", held: ") << shown.back();
     }
 }

@@ -1,0 +1,53 @@
+// The program's own scene through the browser's layer, on the desktop, against the recording
+// WebGL: a new element of the scene that the layer cannot draw fails here, without a browser.
+#include "app/camera.h"
+#include "app/frame.h"
+#include "app/pinned_frame.h"
+#include "feather_strip.h"
+#include "platform.h"
+#include "scene/feathers.h"
+#include "web/gl/restore.h"
+
+#include <gtest/gtest.h>
+
+// What web_layer_test.cpp's recording WebGL was shown since the last clear: each draw's summary,
+// and each triangle's three vertices, in the order drawn.
+extern std::vector<std::string> summaries;
+extern std::vector<GatheredVertex> drawnVertices;
+
+// The scene's calls beside the layer, answered as the page's toolkit and Emscripten answer them.
+void glutSetWindowTitle(const char*) {}
+const GLubyte* glGetString(GLenum) {
+    return reinterpret_cast<const GLubyte*>("OpenGL ES 2.0 (WebGL 1.0)");
+}
+
+// The first frame's camera (yaw, roll 0) turns feather 0 back by the pitch, and its place moves it
+// through Rx(-pitch) to five units ahead of the eye: its strip in eye coordinates.
+TEST(WebScene, FramesDrawInSevenDrawsUnreportedWithTheFeathersStrips) {
+    startWebGl();
+    useManualClock();
+    testing::internal::CaptureStderr();
+    startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
+    const double pitch = cameraPitchAt(0.0), eyeZ = -5.0 - cameraDollyAt(0.0);
+    featherPosition[0] = {0.0f, static_cast<float>(eyeZ * std::sin(pitch * M_PI / 180.0)),
+                          static_cast<float>(eyeZ * std::cos(pitch * M_PI / 180.0))};
+    featherAngle[0] = {static_cast<float>(-pitch), 0.0f, 0.0f};
+    featherScale[0] = 1.0f, featherBend[0] = 0.5f, featherColor[0] = {0.25f, 1.0f, 0.5f};
+    for (const int ms : {0, 16, 1000}) {
+        setManualClockMs(ms);
+        display();
+        // As on the page: the sky's six faces, a texture each, then all the feathers in one.
+        EXPECT_EQ(summaries.size(), 7u) << ms << " ms: " << testing::PrintToString(summaries);
+        if (ms == 0) {
+            EXPECT_EQ(offTheStrip(drawnVertices, 0.5), 0)
+                << "feather 0 off its strip (-1: not drawn)";
+            EXPECT_GT(offTheStrip(drawnVertices, 0.75), 0) << "control: another bend";
+        }
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reported unsupported";
+    // Control: a frame with a lit element, which the layer does not draw, reports it.
+    testing::internal::CaptureStderr();
+    glEnable(GL_LIGHTING), display();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("does not support glEnable"),
+              std::string::npos);
+}
