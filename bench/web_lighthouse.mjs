@@ -8,8 +8,9 @@
 //
 // Lighthouse 12.2.3 is pinned in bench/lighthouse/ (package.json and its package-lock.json),
 // which this script installs with `npm ci` on first use; Chromium through the browser checks'
-// client (tests/web/run installs it, or `npm ci` in tests/web/).
-import { serve, CHROMIUM_FLAGS } from '../tests/web/browser.mjs';
+// client in tools/browser/ (scripts/test installs it, or: source scripts/common.sh &&
+// ensure_npm_clients tools/browser).
+import { serve, CHROMIUM_FLAGS } from '../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
 import { copyFileSync, readFileSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
@@ -22,6 +23,7 @@ const FIGURES = ['first-contentful-paint', 'largest-contentful-paint', 'total-bl
   'speed-index', 'cumulative-layout-shift', 'interactive'];
 
 function options(argv) {
+  /** @type {{ runs: number, site: string | null }} */
   const chosen = { runs: 3, site: null };
   for (let i = 0; i < argv.length; ++i) {
     if (argv[i] === '--runs') chosen.runs = Number(argv[++i]);
@@ -43,7 +45,8 @@ async function lighthouseModules() {
   try {
     installed = readFileSync(stamp, 'utf8');
   } catch (error) {
-    // Not installed yet.
+    // Not installed yet; any other failure to read it is said.
+    if (/** @type {NodeJS.ErrnoException} */ (error).code !== 'ENOENT') throw error;
   }
   if (installed !== readFileSync(lock, 'utf8')) {
     const npm = spawnSync('npm', ['ci', '--no-audit', '--no-fund', '--loglevel=error'],
@@ -52,7 +55,7 @@ async function lighthouseModules() {
     copyFileSync(lock, stamp);
   }
   const require = createRequire(CLIENT);
-  const load = (name) => import(pathToFileURL(require.resolve(name)));
+  const load = (name) => import(pathToFileURL(require.resolve(name)).href);
   return { lighthouse: (await load('lighthouse')).default, launcher: await load('chrome-launcher') };
 }
 

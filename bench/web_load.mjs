@@ -5,13 +5,14 @@
 //
 //   scripts/web --build && node bench/web_load.mjs [--runs N] [SITE_DIR...]
 //
-// It drives Chromium through the browser test's Playwright client, which tests/web/run
-// installs (or `npm ci` in tests/web/). For each run and each built page in turn (build-web/
-// if none is named, so that two builds alternate under the same load), a fresh browser profile
-// visits the page served by a loopback server that compresses nothing. Bytes are what the
-// server sent by the first frame, headers included. Prints each visit, then the median per page.
+// It drives Chromium through the browser checks' Playwright client in tools/browser/, which
+// scripts/test installs (or: source scripts/common.sh && ensure_npm_clients tools/browser).
+// For each run and each built page in turn (build-web/ if none is named, so that two builds
+// alternate under the same load), a fresh browser profile visits the page served by a loopback
+// server that compresses nothing. Bytes are what the server sent by the first frame, headers
+// included. Prints each visit, then the median per page.
 import { serve, openBrowser, emulateLink, FIRST_FRAME, WATCH_TASKS }
-  from '../tests/web/browser.mjs';
+  from '../tools/browser/browser.mjs';
 import { resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
@@ -22,6 +23,7 @@ const LINKS = [['10 Mbit/s, 40 ms', [10, 40, 1]], ['no emulation', null],
 const DRAW_TIMEOUT_MS = 60000;
 
 function options(argv) {
+  /** @type {{ runs: number, sites: string[] }} */
   const chosen = { runs: 5, sites: [] };
   for (let i = 0; i < argv.length; ++i) {
     if (argv[i] === '--runs') chosen.runs = Number(argv[++i]);

@@ -3,8 +3,8 @@
 //   scripts/web --build && node bench/web_profile.mjs [--seconds S] [--runs N] [--on-page]
 //                                                     [SITE_DIR...]
 //
-// It drives Chromium through the browser test's Playwright client, which tests/web/run
-// installs (or `npm ci` in tests/web/).
+// It drives Chromium through the browser checks' Playwright client in tools/browser/, which
+// scripts/test installs (or: source scripts/common.sh && ensure_npm_clients tools/browser).
 // For each run and each built page in turn (build-web/ if none is named, so that two builds
 // alternate under the same load), serves the page on a loopback port, lets it run 3 s, then
 // for S seconds (default 10) counts the program's frames (one clear each) and the browser's
@@ -12,7 +12,8 @@
 // with --on-page the page itself, as where a Worker cannot draw), samples the page's main
 // thread with the DevTools profiler and reads the CPU time of Chromium's processes from /proc.
 // Prints each run, then a summary per page with the bytes of the site's files.
-import { serve, openBrowser, programRealm, ON_THE_PAGE } from '../tests/web/browser.mjs';
+import { serve, openBrowser, programRealm, ON_THE_PAGE }
+  from '../tools/browser/browser.mjs';
 import { readdirSync, readFileSync, statSync } from 'node:fs';
 import { resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -23,16 +24,18 @@ const CLOCK_TICKS = 100; // Linux's USER_HZ, the unit of /proc's CPU times
 // Runs where the program runs: counts the animation frames the browser offers there and the
 // WebGL calls that make a frame.
 const WATCH = () => {
-  self.plumeWatch = { animationFrames: 0, calls: {} };
+  /** @type {{ animationFrames: number, calls: Record<string, number> }} */
+  const watch = { animationFrames: 0, calls: {} };
+  Object.assign(self, { plumeWatch: watch });
   for (const name of ['clear', 'drawArrays', 'drawElements', 'bufferData', 'bufferSubData']) {
     const call = WebGLRenderingContext.prototype[name];
     WebGLRenderingContext.prototype[name] = function (...args) {
-      plumeWatch.calls[name] = (plumeWatch.calls[name] || 0) + 1;
+      watch.calls[name] = (watch.calls[name] || 0) + 1;
       return call.apply(this, args);
     };
   }
   requestAnimationFrame(function frame() {
-    plumeWatch.animationFrames++;
+    watch.animationFrames++;
     requestAnimationFrame(frame);
   });
 };
@@ -40,6 +43,7 @@ const STATE = '({now: performance.now(), animationFrames: plumeWatch.animationFr
   ' calls: {...plumeWatch.calls}})';
 
 function options(argv) {
+  /** @type {{ seconds: number, runs: number, sites: string[], onPage: boolean }} */
   const chosen = { seconds: 10, runs: 1, sites: [], onPage: false };
   for (let i = 0; i < argv.length; ++i) {
     if (argv[i] === '--on-page') chosen.onPage = true;
@@ -62,19 +66,21 @@ function options(argv) {
 // and its descendants.
 function cpuSeconds(profile) {
   const parents = {}, kinds = {}, seconds = {};
+  /** @type {string | null} */
   let root = null;
   for (const entry of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
     try {
       const stat = readFileSync(`/proc/${entry}/stat`, 'utf8');
-      const fields = stat.split(')').pop().trim().split(' ');
+      const fields = stat.slice(stat.lastIndexOf(')') + 1).trim().split(' ');
       const command = readFileSync(`/proc/${entry}/cmdline`, 'utf8');
       parents[entry] = fields[1];
       kinds[entry] = (command.match(/--type=([\w-]+)/) || [null, 'browser'])[1];
       seconds[entry] = (Number(fields[11]) + Number(fields[12])) / CLOCK_TICKS;
       const browser = !command.includes('--type=');
       if (browser && command.includes(`--user-data-dir=${profile}`)) root = entry;
-    } catch {
-      // The process ended while it was read.
+    } catch (error) {
+      // The process ended while it was read; any other failure is said.
+      if (/** @type {NodeJS.ErrnoException} */ (error).code !== 'ENOENT') throw error;
     }
   }
   const totals = {};
@@ -93,7 +99,8 @@ function selfTimes(profile) {
   const frames = new Map(profile.nodes.map((node) => [node.id, node.callFrame]));
   const totals = {};
   profile.samples.forEach((sample, i) => {
-    const { functionName: name, url } = frames.get(sample);
+    const { functionName: name, url } = /** @type {{ functionName: string, url: string }} */
+      (frames.get(sample));
     let kind = url || 'native: WebGL and other browser calls';
     if (['(idle)', '(program)', '(garbage collector)'].includes(name)) kind = name;
     else if (url.startsWith('wasm://') || url.includes('.wasm')) {
@@ -172,9 +179,10 @@ const limit = setTimeout(() => {
   console.error('web_profile: Chromium stopped answering; giving up');
   process.exit(1);
 }, (runs * sites.length * (seconds + 60)) * 1000);
+/** @type {Map<string, { rate: number, draws: number }[]>} */
 const results = new Map(sites.map((site) => [site, []]));
 for (let i = 0; i < runs; ++i) {
-  for (const site of sites) results.get(site).push(report(site, await measure(site, seconds, onPage)));
+  for (const site of sites) results.get(site)?.push(report(site, await measure(site, seconds, onPage)));
 }
 clearTimeout(limit);
 console.log('summary:');

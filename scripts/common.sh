@@ -92,17 +92,49 @@ ensure_architecture() {
     dpkg --add-architecture "$1"
 }
 
-# Installs the pinned Playwright client of tests/web/ (or the npm client in folder $1, such as
-# tests/web/engines/) from its lockfile, once per lockfile.
-ensure_browser_client() {
-    local client=${1:-$PLUME_ROOT/tests/web}
-    local stamp="$client/node_modules/.installed-from-lock"
+# The npm registry's packages, each folder's pinned by its package.json and package-lock.json:
+# the JavaScript checkers (the repository's root), Playwright for the browser checks and the
+# page's benches (tools/browser/), Puppeteer for Firefox (tests/web/engines/). The scripts
+# install them before any check runs, so that the checks themselves fetch nothing.
+NPM_CLIENTS=(. tools/browser tests/web/engines)
+
+# ensure_npm_clients [FOLDER...]: installs the packages of each folder (relative to the
+# repository; all of NPM_CLIENTS by default) from its lockfile, once per lockfile, with Node and
+# npm (Debian's, where the machine has no npm of its own).
+ensure_npm_clients() {
+    local folders=("$@") folder
+    [ $# -gt 0 ] || folders=("${NPM_CLIENTS[@]}")
     # shellcheck disable=SC2086 # a package list, split into its names
     command -v npm >/dev/null 2>&1 || ensure_packages $NODE_PACKAGES
-    if ! cmp -s "$client/package-lock.json" "$stamp"; then
-        (cd "$client" && npm ci --no-audit --no-fund --loglevel=error >&2)
-        cp "$client/package-lock.json" "$stamp"
-    fi
+    for folder in "${folders[@]}"; do
+        npm_client_installed "$folder" && continue
+        echo "Installing the npm packages of $(npm_client_name "$folder") from its lockfile" >&2
+        (cd "$PLUME_ROOT/$folder" && npm ci --no-audit --no-fund --loglevel=error >&2) || return 1
+        cp "$PLUME_ROOT/$folder/package-lock.json" \
+            "$PLUME_ROOT/$folder/node_modules/.installed-from-lock" || return 1
+    done
+}
+
+# npm_client_installed FOLDER: whether FOLDER's packages are installed from its lockfile as it is.
+npm_client_installed() {
+    cmp -s "$PLUME_ROOT/$1/package-lock.json" "$PLUME_ROOT/$1/node_modules/.installed-from-lock"
+}
+
+npm_client_name() {
+    if [ "$1" = . ]; then echo "the repository's root"; else echo "$1/"; fi
+}
+
+# need_npm_clients FOLDER...: ends the check as skipped, saying what to run, where a folder's
+# packages are not installed from its lockfile.
+need_npm_clients() {
+    local folder
+    for folder in "$@"; do
+        npm_client_installed "$folder" && continue
+        echo "skipped: the npm packages of $(npm_client_name "$folder") are not installed from" \
+            "its lockfile; scripts/test installs them (or: source scripts/common.sh &&" \
+            "ensure_npm_clients $folder)"
+        exit "$SKIPPED"
+    done
 }
 
 # build_preset NAME: configures and builds the tree of CMakePresets.json's preset NAME.

@@ -3,9 +3,16 @@
 // that the page gave up to it. Emscripten's own GLUT reaches for the page's document and
 // window, which a Worker has not. Frames follow the browser's animation frames: on each, the
 // idle function runs and, if a redisplay was asked for, the display function.
+//
+// Emscripten copies these functions into the module's script, beside the names glut.d.ts
+// declares; the page and the Worker run that script strict. A callback is called through the
+// module's table (getWasmTableEntry, which the runtime always has: what Emscripten's makeDynCall
+// gives for these signatures), so that this file is plain JavaScript the checkers read as it is.
+/* global mergeInto, LibraryManager, PlumeGlut, Module, GL, ABORT, callUserCallback,
+   getWasmTableEntry, _glutPostRedisplay, _glutReshapeWindow */
 mergeInto(LibraryManager.library, {
   $PlumeGlut__deps: ['$callUserCallback'],
-  $PlumeGlut: {
+  $PlumeGlut: /** @type {typeof PlumeGlut} */ ({
     displayMode: 0,
     display: 0,
     idle: 0,
@@ -19,10 +26,10 @@ mergeInto(LibraryManager.library, {
     },
     // Named once, so that a frame makes no closure.
     frame: function() {
-      if (PlumeGlut.idle) {{{ makeDynCall('v', 'PlumeGlut.idle') }}}();
+      if (PlumeGlut.idle) getWasmTableEntry(PlumeGlut.idle)();
       if (PlumeGlut.redisplay && PlumeGlut.display) {
         PlumeGlut.redisplay = false;
-        {{{ makeDynCall('v', 'PlumeGlut.display') }}}();
+        getWasmTableEntry(PlumeGlut.display)();
       }
     },
     tick: function() {
@@ -30,23 +37,28 @@ mergeInto(LibraryManager.library, {
       callUserCallback(PlumeGlut.frame);
       if (!ABORT && (PlumeGlut.idle || PlumeGlut.redisplay)) PlumeGlut.schedule();
     },
-  },
+  }),
 
   // Emscripten's own GLUT lists its state and the page's helpers among each call's needs: these
-  // calls need none of them.
+  // calls need none of them. The arguments are the C call's: pointers and function pointers
+  // are numbers here.
   glutInit__deps: [],
+  /** @param {number} argcp @param {number} argv */
   glutInit: function(argcp, argv) {},
 
   glutInitWindowPosition__deps: [],
+  /** @param {number} x @param {number} y */
   glutInitWindowPosition: function(x, y) {},
 
   glutInitWindowSize__deps: [],
+  /** @param {number} width @param {number} height */
   glutInitWindowSize: function(width, height) {
     Module['canvas'].width = width;
     Module['canvas'].height = height;
   },
 
   glutInitDisplayMode__deps: ['$PlumeGlut'],
+  /** @param {number} mode */
   glutInitDisplayMode: function(mode) {
     PlumeGlut.displayMode = mode;
   },
@@ -54,14 +66,15 @@ mergeInto(LibraryManager.library, {
   // The context as a desktop's GLUT window has it: no alpha and no multisampling unless asked
   // for, a depth buffer when asked for.
   glutCreateWindow__deps: ['$PlumeGlut', '$GL'],
+  /** @param {number} title */
   glutCreateWindow: function(title) {
-    var mode = PlumeGlut.displayMode;
-    var handle = GL.createContext(Module['canvas'], {
+    const mode = PlumeGlut.displayMode;
+    const handle = GL.createContext(Module['canvas'], {
       majorVersion: 1,
-      antialias: (mode & 0x0080 /* GLUT_MULTISAMPLE */) != 0,
-      depth: (mode & 0x0010 /* GLUT_DEPTH */) != 0,
-      stencil: (mode & 0x0020 /* GLUT_STENCIL */) != 0,
-      alpha: (mode & 0x0008 /* GLUT_ALPHA */) != 0,
+      antialias: (mode & 0x0080 /* GLUT_MULTISAMPLE */) !== 0,
+      depth: (mode & 0x0010 /* GLUT_DEPTH */) !== 0,
+      stencil: (mode & 0x0020 /* GLUT_STENCIL */) !== 0,
+      alpha: (mode & 0x0008 /* GLUT_ALPHA */) !== 0,
     });
     if (!handle) return 0;
     GL.makeContextCurrent(handle);
@@ -70,17 +83,20 @@ mergeInto(LibraryManager.library, {
   },
 
   glutDisplayFunc__deps: ['$PlumeGlut'],
+  /** @param {number} func */
   glutDisplayFunc: function(func) {
     PlumeGlut.display = func;
   },
 
   glutIdleFunc__deps: ['$PlumeGlut'],
+  /** @param {number} func */
   glutIdleFunc: function(func) {
     PlumeGlut.idle = func;
     if (func) PlumeGlut.schedule();
   },
 
   glutReshapeFunc__deps: ['$PlumeGlut'],
+  /** @param {number} func */
   glutReshapeFunc: function(func) {
     PlumeGlut.reshape = func;
   },
@@ -93,11 +109,12 @@ mergeInto(LibraryManager.library, {
 
   // The drawing buffer takes the new size; the canvas's size on the page is the page's.
   glutReshapeWindow__deps: ['$PlumeGlut', 'glutPostRedisplay'],
+  /** @param {number} width @param {number} height */
   glutReshapeWindow: function(width, height) {
-    var canvas = Module['canvas'];
-    if (canvas.width != width) canvas.width = width;
-    if (canvas.height != height) canvas.height = height;
-    if (PlumeGlut.reshape) {{{ makeDynCall('vii', 'PlumeGlut.reshape') }}}(width, height);
+    const canvas = Module['canvas'];
+    if (canvas.width !== width) canvas.width = width;
+    if (canvas.height !== height) canvas.height = height;
+    if (PlumeGlut.reshape) getWasmTableEntry(PlumeGlut.reshape)(width, height);
     _glutPostRedisplay();
   },
 

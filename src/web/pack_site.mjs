@@ -112,21 +112,27 @@ writeFileSync(join(siteDir, 'manifest.webmanifest'), manifest());
 // The files that the program needs, which the service worker keeps; it keeps the icons and the
 // manifest as the browser asks for them, rather than download them a second time.
 // The page's script and its Worker's go into the page itself: files of their own would cost
-// round trips before the first download starts. Their lines of comment stay here.
+// round trips before the first download starts. Their lines of comment stay here, the
+// checker's types and directives among them; page.js and program.js are one script, which
+// page.js's 'use strict' covers.
 const source = (name) => readFileSync(join(pageDir, name), 'utf8');
-const code = (name) => source(name).split('\n').filter((line) => !/^\s*\/\//.test(line))
-  .join('\n');
+const code = (name) => source(name).replace(/^[ \t]*\/\*(?:[^*]|\*(?!\/))*\*\/[ \t]*\n/gm, '')
+  .split('\n').filter((line) => !/^\s*\/\//.test(line)).join('\n');
 const page = source('index.html')
-  .replace('@PLUME_PAGE_SCRIPT@', () => `${code('page.js')}\n${code('program.js')}`)
+  .replace('@PLUME_PAGE_SCRIPT@', () =>
+    `${code('page.js')}\n${code('program.js').replace(/^'use strict';\n/, '')}`)
   .replace('@PLUME_UNPACK_SCRIPT@', () => code('unpack.js'));
+// A list of files is written in as a string literal of its JSON, which the script parses: its
+// placeholder is a string, so that each script is JavaScript as it stands.
+const literal = (value) => JSON.stringify(JSON.stringify(value));
 const shell = ['./', still];
 const packed = [files.script, files.wasm, ...images].map(({ url }) => url);
 const build = hash(JSON.stringify(files) + still + page + manifest() +
   icons.map(({ bytes }) => hash(bytes))).slice(0, 16);
 writeFileSync(join(siteDir, 'index.html'), page.replaceAll('@PLUME_BUILD@', build)
-  .replace('@PLUME_FILES@', () => JSON.stringify(files)).replace('@PLUME_STILL@', still));
+  .replace("'@PLUME_FILES@'", () => literal(files)).replace('@PLUME_STILL@', still));
 writeFileSync(join(siteDir, 'sw.js'), readFileSync(join(pageDir, 'sw.js'), 'utf8')
   .replace('@PLUME_BUILD@', build)
-  .replace('@PLUME_FILES@', JSON.stringify([...shell, ...packed])));
+  .replace("'@PLUME_FILES@'", () => literal([...shell, ...packed])));
 const total = [files.script, files.wasm, ...images].reduce((sum, { bytes }) => sum + bytes, 0);
 console.log(`plume: build ${build}, ${total} bytes packed for the page`);

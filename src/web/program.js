@@ -1,50 +1,170 @@
+'use strict';
 // Where the program runs: the page starts the downloads' Worker and, where that Worker can draw,
 // gives it the canvas, so that the program runs there; elsewhere it runs the program itself
-// with what the Worker made. The build writes it into index.html after page.js.
+// with what the Worker made. Either way it answers what the program asks of the page and fits
+// the canvas to the window. The build writes it into index.html after page.js, whose are these:
+/* global FILES, BUILD, pinned, canvas, still, element, arrived, stallWatch, showMessage,
+   hideMessage, hasWebGL, offerFullscreen, later */
+const CACHE = `plume-${BUILD}`;
+// Software WebGL slows with pixels: past 1920x1080's worth the drawing buffer is scaled down,
+// its aspect kept. That also keeps it within iOS's canvas limit at any pixel ratio.
+const MAX_BUFFER_PIXELS = 1920 * 1080;
+/** @type {Worker | null} */
+let unpacker = null;
+let following = false;
+let drawsInWorker = false;
+// The drawing buffer's size as last asked for; on the page the canvas's own, in a Worker the
+// OffscreenCanvas's, which the canvas element does not show.
+let shownBuffer = [canvas.width, canvas.height];
+const nextFrame = () => new Promise((done) => requestAnimationFrame(done));
+
+/**
+ * @param {ToWorker} message
+ * @param {Transferable[]} [transfer]
+ */
+const tell = (message, transfer = []) => unpacker?.postMessage(message, transfer);
+
+// The first failure alone is said: what stopping the other downloads throws says nothing.
+/** @param {string} text */
+function failed(text) {
+  if (document.documentElement.dataset.frame === 'failed') return;
+  clearInterval(stallWatch);
+  unpacker?.terminate();
+  showMessage(`${text} Reload the page to try again.`);
+}
+
+// The drawing buffer for the canvas as shown: its CSS size times devicePixelRatio, capped.
+function bufferSize() {
+  const box = canvas.getBoundingClientRect();
+  const ratio = window.devicePixelRatio || 1;
+  const scale = Math.min(ratio,
+    Math.sqrt(MAX_BUFFER_PIXELS / Math.max(1, box.width * box.height)));
+  return [Math.max(1, Math.round(box.width * scale)), Math.max(1, Math.round(box.height * scale))];
+}
+
+function fitCanvas() {
+  if (!following || canvas.hidden) return;
+  const [width, height] = bufferSize();
+  if (width === shownBuffer[0] && height === shownBuffer[1]) return;
+  shownBuffer = [width, height];
+  if (drawsInWorker) {
+    tell({ kind: 'resize', width, height });
+  } else {
+    Module._plumeResize(width, height);
+    page.resized(width, height);
+  }
+}
+
+function watchPixelRatio() {
+  matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`).addEventListener('change', () => {
+    fitCanvas();
+    watchPixelRatio();
+  }, { once: true });
+}
+
+const firstFrameShown = later();
+// What the program asks of the page, wherever it runs.
+/** @type {Page} */
+const page = {
+  query: location.search,
+  caption(text) {
+    document.title = text;
+    element('caption').textContent = text;
+  },
+  showMessage,
+  hideMessage,
+  frameReady() {
+    document.documentElement.dataset.frame = 'ready';
+  },
+  // From now on the canvas follows the window, through the program's own reshape. The still
+  // goes once the first live frame is shown, and not before it has been drawn itself (on a busy
+  // machine it can come after that frame), so that it is the page's largest paint either way.
+  followWindow() {
+    following = true;
+    fitCanvas();
+    const decoded = still.decode().catch(() => {});
+    if (!drawsInWorker) nextFrame().then(nextFrame).then(firstFrameShown.settle);
+    firstFrameShown.then(() => performance.mark('plume-first-frame'));
+    firstFrameShown.then(() => decoded).then(nextFrame).then(() => { still.hidden = true; });
+  },
+  frameShown: firstFrameShown.settle,
+  resized(width, height) {
+    canvas.dataset.buffer = `${width}x${height}`;
+  },
+};
+
+// Emscripten's script takes the module's object from the global Module and fills it in.
+// eslint-disable-next-line no-var
+var Module = /** @type {PlumeModule<HTMLCanvasElement>} */ ({
+  canvas,
+  page,
+  onAbort() {
+    showMessage('plume stopped with an error; the browser console says more.');
+  },
+});
+
+/**
+ * What the Worker made for the program on the page, as it comes.
+ * @typedef {{ module: Later<WebAssembly.Module>, images: Later<Array<[string, Uint8Array]>>,
+ *   kept: Later }} Made
+ */
+
 // The Worker's answers, as they come.
 function unpack() {
-  const source = new Blob([document.getElementById('unpack').textContent],
-    { type: 'text/javascript' });
-  unpacker = new Worker(URL.createObjectURL(source));
-  const made = { module: later(), images: later(), kept: later() }, images = [];
-  unpacker.onmessage = ({ data }) => {
-    if ('arrived' in data) {
-      arrivedBytes = data.arrived;
-      lastArrival = performance.now();
-      showProgress();
-    } else if ('failed' in data) {
-      failed(data.failed);
-    } else if ('draws' in data) {
+  const source = new Blob([element('unpack').textContent || ''], { type: 'text/javascript' });
+  const worker = unpacker = new Worker(URL.createObjectURL(source));
+  /** @type {Made} */
+  const made = { module: later(), images: later(), kept: later() };
+  /** @type {Array<[string, Uint8Array]>} */
+  const images = [];
+  /** @param {MessageEvent<FromWorker>} event */
+  worker.onmessage = (event) => {
+    const data = event.data;
+    switch (data.kind) {
+    case 'arrived': arrived(data.bytes); break;
+    case 'failed': failed(data.text); break;
+    case 'draws':
       if (data.draws) drawInWorker();
       else drawOnPage(made);
-    } else if ('call' in data) {
-      page[data.call](...data.args);
-    } else if ('started' in data) {
-      started(made);
-    } else if ('script' in data) {
+      break;
+    case 'call': callPage(data); break;
+    case 'started': started(made); break;
+    case 'script': {
       // Run inline (a blob: address would cost another load), named as its file for the
-      // browser's profiles and errors.
-      const element = document.createElement('script');
-      element.textContent = `${data.script}\n//# sourceURL=${FILES.script.name}`;
-      document.body.appendChild(element);
-    } else if ('module' in data) {
-      made.module.settle(data.module);
-    } else if ('image' in data) {
-      images.push([data.image, new Uint8Array(data.buffer)]);
+      // browser's profiles and errors, and strict (Emscripten 3.1.6's optimizer drops the
+      // directive -sSTRICT_JS writes); on the same line, so that the lines keep their numbers.
+      const script = document.createElement('script');
+      script.textContent = `'use strict';${data.text}\n//# sourceURL=${FILES.script.name}`;
+      document.body.appendChild(script);
+      break;
+    }
+    case 'module': made.module.settle(data.module); break;
+    case 'image':
+      images.push([data.name, new Uint8Array(data.buffer)]);
       if (images.length === FILES.images.length) made.images.settle(images);
-    } else if ('kept' in data) {
-      made.kept.settle();
+      break;
+    case 'kept': made.kept.settle(); break;
     }
   };
   // A Worker started from a blob: address resolves addresses against that, not the page.
+  /** @param {PackedFile} file */
   const absolute = (file) => ({ ...file, url: new URL(file.url, location.href).href });
-  unpacker.postMessage({
+  tell({
+    kind: 'start',
     files: { script: absolute(FILES.script), wasm: absolute(FILES.wasm),
              images: FILES.images.map(absolute) },
     keep: !pinned && window.caches ? CACHE : null,
     offer: 'transferControlToOffscreen' in HTMLCanvasElement.prototype,
   });
-  return made;
+}
+
+// A call of the program's in the Worker, made here.
+/**
+ * @template {PageCallName} Name
+ * @param {{ call: Name, args: PageArguments[Name] }} message
+ */
+function callPage({ call, args }) {
+  /** @type {PageCalls} */ (page)[call](...args);
 }
 
 // The program runs in the Worker, which draws on the canvas through its OffscreenCanvas: the
@@ -53,26 +173,27 @@ function drawInWorker() {
   drawsInWorker = true;
   canvas.dataset.drawnIn = 'worker';
   const offscreen = canvas.transferControlToOffscreen();
-  unpacker.postMessage({ canvas: offscreen, query: location.search }, [offscreen]);
+  tell({ kind: 'canvas', canvas: offscreen, query: location.search }, [offscreen]);
 }
 
 // The program runs here, with the module, its script and the images the Worker made.
+/** @param {Made} made */
 function drawOnPage(made) {
   canvas.dataset.drawnIn = 'page';
   // A task of its own: making a context takes a while.
+  /** @type {Promise<boolean>} */
   const webgl = new Promise((settle) => setTimeout(() => settle(hasWebGL())));
   webgl.then((has) => {
     if (has) return;
-    unpacker.terminate();
+    unpacker?.terminate();
     clearInterval(stallWatch);
     showMessage('plume draws with WebGL, and this browser has it turned off or lacks it. ' +
                 'Turn on hardware acceleration or WebGL, or try another browser.');
   });
   Module.instantiateWasm = (imports, receive) => {
-    Promise.all([made.module, webgl]).then(([module, has]) => has &&
-      WebAssembly.instantiate(module, imports)
-      .then((instance) => receive(instance, module)))
-      .catch((error) => failed(`plume could not start its module (${error.message}).`));
+    Promise.all([made.module, webgl]).then(([module, has]) => {
+      if (has) return WebAssembly.instantiate(module, imports).then((instance) => receive(instance, module));
+    }).catch((error) => failed(`plume could not start its module (${error.message}).`));
     return {};
   };
   // The images at the root of the module's file system before main() runs; the file system
@@ -87,9 +208,10 @@ function drawOnPage(made) {
   Module.onRuntimeInitialized = () => started(made);
 }
 
+/** @param {Made} made */
 function started(made) {
   clearInterval(stallWatch);
-  document.getElementById('loading').hidden = true;
+  element('loading').hidden = true;
   // Named by build, so that a visit to a new build installs its worker at once; it comes when
   // this build's cache holds the packed files, so that it does not download them again.
   const worker = `sw.js?build=${BUILD}`;
@@ -116,6 +238,6 @@ if (location.protocol === 'file:') {
   showMessage('plume unpacks its files with DecompressionStream in a Worker, which this ' +
               'browser lacks: try a newer browser.');
 } else {
-  showProgress();
+  arrived(0);
   start();
 }

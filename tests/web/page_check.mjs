@@ -2,7 +2,7 @@
 // SECONDS-STEP.png, each judged by plume-compare, with controls that must fail.
 //   node page_check.mjs SITE_DIR WORK_DIR PLUME_COMPARE
 import { serve, openBrowser, frameShot, waitFor, pollFor, programRealm, ON_THE_PAGE, finish }
-  from './browser.mjs';
+  from '../../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
 import { writeFileSync } from 'node:fs';
 
@@ -15,11 +15,13 @@ const LIVE = "!document.documentElement.dataset.frame && document.title.includes
 // Counts the frames (clears) and draws made where it runs: on the page before its own scripts,
 // or in the program's Worker.
 const COUNT_DRAWS = () => {
-  self.plumeCounts = { clear: 0, drawArrays: 0, drawElements: 0 };
-  for (const name of Object.keys(self.plumeCounts)) {
+  /** @type {Record<string, number>} */
+  const counts = { clear: 0, drawArrays: 0, drawElements: 0 };
+  Object.assign(self, { plumeCounts: counts });
+  for (const name of Object.keys(counts)) {
     const call = WebGLRenderingContext.prototype[name];
     WebGLRenderingContext.prototype[name] = function (...args) {
-      self.plumeCounts[name]++;
+      counts[name]++;
       return call.apply(this, args);
     };
   }
@@ -33,22 +35,26 @@ const MAX_DRAWS_PER_FRAME = 8;
 // drawing buffer as each is finished (a frame's draws all come from one callback), with the
 // boxes of the canvas and the still as they were then.
 const CAPTURE_FRAMES = () => {
-  window.plumeFrames = [];
+  /** @type {object[]} */
+  const plumeFrames = [];
+  Object.assign(window, { plumeFrames });
   const proto = WebGLRenderingContext.prototype, draw = proto.drawElements;
-  let pending = false, first = null;
+  let pending = false;
+  /** @type {number | null} */
+  let first = null;
   const box = (element) => [element.offsetLeft, element.offsetTop, element.offsetWidth,
     element.offsetHeight].join();
   proto.drawElements = function (...args) {
-    first ??= performance.now();
+    const since = first ??= performance.now();
     const wanted = plumeFrames.length === 0 ||
-      plumeFrames.length === 1 && performance.now() - first > 3000;
+      plumeFrames.length === 1 && performance.now() - since > 3000;
     if (wanted && !pending) {
       pending = true;
       queueMicrotask(() => {
         const [width, height] = [this.drawingBufferWidth, this.drawingBufferHeight];
         const pixels = new Uint8Array(width * height * 4);
         this.readPixels(0, 0, width, height, this.RGBA, this.UNSIGNED_BYTE, pixels);
-        const still = document.getElementById('still');
+        const still = /** @type {HTMLElement} */ (document.getElementById('still'));
         plumeFrames.push({ width, height, pixels, canvas: box(this.canvas), still: box(still),
           stillShown: !still.hidden });
         pending = false;
@@ -143,9 +149,9 @@ async function stillAndFirstFrame(browser, results) {
     await page.addInitScript(ON_THE_PAGE);
     await page.addInitScript(CAPTURE_FRAMES);
     const live = await visit(page, '', 'window.plumeFrames.length === 2', 20000);
-    const [first, later] = live ? await page.evaluate('plumeFrames.map(({ width, height,' +
+    const [first] = live ? await page.evaluate('plumeFrames.map(({ width, height,' +
       ' canvas, still, stillShown }) => ({ width, height, canvas, still, stillShown }))')
-      : [{}, {}];
+      : [{}];
     const levels = live ? await page.evaluate(`${STILL_DIFFERENCE}(plumeFrames[0])`) : NaN;
     const control = live ? await page.evaluate(`${STILL_DIFFERENCE}(plumeFrames[1])`) : NaN;
     const gone = await page.evaluate("document.getElementById('still').hidden");

@@ -2,8 +2,8 @@
 // the images the program reads, the answers it gets, its progress while loading, and words for
 // a download that fails, stalls or arrives cut short or damaged.
 //   node page_load_check.mjs SITE_DIR
-import { serve, openBrowser, waitFor, emulateLink, programRealm, FIRST_FRAME, WATCH_TASKS,
-  finish } from './browser.mjs';
+import { serve, openBrowser, waitFor, emulateLink, programRealm, answer, FIRST_FRAME,
+  WATCH_TASKS, finish } from '../../tools/browser/browser.mjs';
 import { createHash } from 'node:crypto';
 import { readdirSync, readFileSync } from 'node:fs';
 import { fileURLToPath } from 'node:url';
@@ -95,18 +95,21 @@ async function icons(served, results) {
 async function progress(served, results) {
   await inBrowser(async (context, page) => {
     await emulateLink(context, page, 2);
+    /** @type {number[]} */
     const seen = [];
+    let said = '';
+    // Committed, the page is not yet its document: until it is, it answers nothing.
     await page.goto(served.base, { waitUntil: 'commit' });
-    while (!(await page.evaluate(DRAWN).catch(() => false)) && seen.length < 400) {
-      const [hidden, percent, text] = await page.evaluate(PROGRESS).catch(() => [true, 0, '']);
+    while (!(await answer(page, DRAWN, false)) && seen.length < 400) {
+      const [hidden, percent, text] = await answer(page, PROGRESS, [true, 0, '']);
       if (!hidden && percent > 0 && percent < 100 && percent !== seen.at(-1)) seen.push(percent);
-      if (!hidden && seen.length === 1) seen.text = text;
+      if (!hidden && seen.length === 1) said = text;
       await page.waitForTimeout(50);
     }
     await page.evaluate('new Promise(done => requestAnimationFrame(done))');
     const [hidden] = await page.evaluate(PROGRESS);
-    results.push([`progress while loading: ${seen.join('% ')}% ("${seen.text}")`,
-      seen.length >= 3 && Math.max(...seen) >= 50 && /\d+%.*KB/.test(seen.text) &&
+    results.push([`progress while loading: ${seen.join('% ')}% ("${said}")`,
+      seen.length >= 3 && Math.max(...seen) >= 50 && /\d+%.*KB/.test(said) &&
         seen.every((percent, i) => i === 0 || percent > seen[i - 1])]);
     results.push([`progress gone once drawn: ${hidden}`, hidden === true]);
   });
@@ -118,7 +121,8 @@ const altered = (change) => async (route) => {
   const body = await response.body();
   route.fulfill({ response, body: change(body) });
 };
-// The other packed files held back a while, so that they are still arriving when one fails.
+// The other packed files held back a while, so that they are still arriving when one fails;
+// by then the page may have stopped them itself, and the answer has nowhere to go.
 const heldBack = (route) => setTimeout(() => route.continue().catch(() => {}), 1500);
 const PICTURE = "[!document.getElementById('still').hidden, !document.getElementById('canvas')" +
   `.hidden, ${FIRST_FRAME} !== null]`;
@@ -126,6 +130,8 @@ const PICTURE = "[!document.getElementById('still').hidden, !document.getElement
 // A file the server refuses, refuses while the others are arriving, sends cut short or with
 // bytes changed, one whose connection fails; each said in words, with no picture shown.
 async function failures(served, results) {
+  /** @typedef {(route: import('../../tools/browser/browser.mjs').Route) => unknown} Answer */
+  /** @type {Array<[string, string, Answer, RegExp, Answer?]>} */
   const cases = [
     ['sky_up.tga answered 404', 'sky_up.*.gzip',
       (route) => route.fulfill({ status: 404, body: '' }),

@@ -2,7 +2,7 @@
 // ratio through the program's reshape, the full-screen control, and a visit with the network off.
 //   node page_window_check.mjs SITE_DIR
 import { serve, openBrowser, waitFor, programRealm, FIRST_FRAME, WATCH_DRAWS, finish }
-  from './browser.mjs';
+  from '../../tools/browser/browser.mjs';
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -74,20 +74,23 @@ async function followsWindow(page, results) {
   await cdp.send('Emulation.clearDeviceMetricsOverride');
 }
 
-// The control enters full screen and leaves it again; the canvas fits either way.
+// The control enters full screen and leaves it again; the canvas fits either way. A click that
+// could not be made says why.
 async function fullScreen(page, results) {
   const button = page.locator('#fullscreen');
   const visible = await button.isVisible();
-  await button.click({ timeout: 5000 }).catch(() => {});
+  const click = () => button.click({ timeout: 5000 }).then(() => '',
+    (error) => ` (not clicked: ${error.message.split('\n')[0]})`);
+  const notEntered = await click();
   const entered = await waitFor(page, 'document.fullscreenElement !== null', 5000);
   const inside = await settled(page);
   const label = await button.textContent();
-  results.push([`full screen: entered ${entered}, control "${label}", ${describe(inside)}`,
-    visible && entered && label === 'Leave full screen' && fits(inside)]);
-  await button.click({ timeout: 5000 }).catch(() => {});
+  results.push([`full screen: entered ${entered}${notEntered}, control "${label}",` +
+    ` ${describe(inside)}`, visible && entered && label === 'Leave full screen' && fits(inside)]);
+  const notLeft = await click();
   const left = await waitFor(page, 'document.fullscreenElement === null', 5000);
   const after = await settled(page);
-  results.push([`full screen left: ${left}, control "${await button.textContent()}",` +
+  results.push([`full screen left: ${left}${notLeft}, control "${await button.textContent()}",` +
     ` ${describe(after)}`, left && await button.textContent() === 'Full screen' && fits(after)]);
 }
 
@@ -130,8 +133,8 @@ async function safeAreas(page, results) {
 async function noFullscreen(browser, base, results) {
   const page = await browser.context.newPage();
   await page.addInitScript(() => {
-    delete Element.prototype.requestFullscreen;
-    delete Element.prototype.webkitRequestFullscreen;
+    Reflect.deleteProperty(Element.prototype, 'requestFullscreen');
+    Reflect.deleteProperty(Element.prototype, 'webkitRequestFullscreen');
   });
   await page.goto(base);
   const live = await waitFor(page, LIVE, 30000);
@@ -179,17 +182,21 @@ async function offlineIn(browser, base, results) {
     writeFileSync(join(copy, name), readFileSync(join(copy, name), 'utf8').replaceAll(old, next));
   }
   await page.reload();
-  const kept = await waitFor(page, `${LIVE} && ${CACHES}.then((names) => names === 'plume-${next}')` +
-    ` && navigator.serviceWorker.controller.scriptURL.endsWith('${next}')`, 30000);
+  // The caches' promise last, so that what it settles to is the condition's value.
+  const kept = await waitFor(page, `${LIVE} &&` +
+    ` navigator.serviceWorker.controller?.scriptURL.endsWith('${next}') &&` +
+    ` ${CACHES}.then((names) => names === 'plume-${next}')`, 30000);
   const [names, workers] = [await page.evaluate(CACHES), await page.evaluate(WORKERS)];
   results.push([`new build ${next} after ${old}: worker in charge after the first visit` +
     ` ${first}; caches ${names}; workers (active, installing, waiting) ${workers}`,
   first && kept]);
   await browser.context.setOffline(true);
-  await page.reload().catch(() => {});
+  const reloaded = await page.reload().then(() => '',
+    (error) => `, not reloaded: ${error.message.split('\n')[0]}`);
   const live = await waitFor(page, LIVE, 30000);
-  const shown = await page.evaluate(BUILD).catch(() => 'none');
-  results.push([`offline reload: build ${shown}, ${await page.title()}`, live && shown === next]);
+  const shown = live ? await page.evaluate(BUILD) : 'none';
+  results.push([`offline reload: build ${shown}, ${await page.title()}${reloaded}`,
+    live && shown === next]);
 }
 
 // A copy of the site, which the new-build check changes.

@@ -5,7 +5,7 @@
 //   node engine_check.mjs chromium|firefox|webkit SITE_DIR WORK_DIR PLUME_COMPARE [MINIBROWSER]
 import { openEngine, waitFor, canvasShot } from './engines.mjs';
 import { host } from './host.mjs';
-import { finish } from '../browser.mjs';
+import { answer, finish } from '../../../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
 
 const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
@@ -88,7 +88,7 @@ async function progress(engine, site, results) {
     const deadline = Date.now() + PINNED_MS;
     let text = '';
     while (!text.includes('FPS:') && Date.now() < deadline) {
-      text = await engine.evaluate(`${TEXT} + ' ' + document.title`).catch(() => '');
+      text = await answer(engine, `${TEXT} + ' ' + document.title`, '');
       const percent = Number((/(\d+)%/.exec(text) || [])[1]);
       if (percent > 0 && percent < 100 && percent !== seen.at(-1)) seen.push(percent);
       await new Promise((done) => setTimeout(done, POLL_MS));
@@ -131,13 +131,18 @@ async function offline(engine, site, results) {
     if (engine.setOffline) await engine.setOffline(true);
     else await visited.down();
     const back = await engine.goto(visited.base) && await waitFor(engine, LIVE, LIVE_MS);
-    results.push([`${how}, the page runs again: worker in charge after ${keptAfter},` +
-      ` ${await engine.evaluate('document.title').catch(() => 'none')}`, kept && back]);
+    // The control's question, asked of the page that runs: it has a canvas.
+    const [title, shown] = back ? await engine.evaluate(`[document.title, ${CANVAS} !== null]`)
+      : ['not back', false];
+    results.push([`${how}, the page runs again: worker in charge after ${keptAfter}, ${title}`,
+      kept && back && shown]);
     await engine.evaluate(FORGET);
-    // A failed navigation leaves the engine's error page, which some cannot be asked about.
-    const opened = await engine.goto(visited.base) &&
-      await engine.evaluate(`${CANVAS} !== null`).catch(() => false);
-    results.push([`control: nothing kept, ${how}, the page opens: ${opened}`, !opened]);
+    // A failed navigation leaves the engine's error page, which some cannot be asked about:
+    // what stopped the question is said.
+    let why = '';
+    const opened = await engine.goto(visited.base) && await engine.evaluate(`${CANVAS} !== null`)
+      .catch((error) => { why = ` (not asked: ${error.message.split('\n')[0]})`; return false; });
+    results.push([`control: nothing kept, ${how}, the page opens: ${opened}${why}`, !opened]);
     if (!engine.setOffline) console.log(`note: ${name}'s automation cannot take the network away`);
   } finally {
     if (engine.setOffline) await engine.setOffline(false);

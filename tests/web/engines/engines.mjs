@@ -11,7 +11,7 @@
 //   setOffline(offline)        the browser's network off or on; null in WebKit, as W3C
 //                              WebDriver has no such command
 //   close()                    ends the browser and its driver, removing the profile
-import { openBrowser } from '../browser.mjs';
+import { openBrowser, answer } from '../../../tools/browser/browser.mjs';
 import puppeteer from 'puppeteer-core';
 import { spawn, spawnSync } from 'node:child_process';
 import { createServer } from 'node:net';
@@ -64,7 +64,7 @@ function freePort() {
   return new Promise((done, failed) => {
     const probe = createServer().once('error', failed);
     probe.listen(0, '127.0.0.1', () => {
-      const { port } = probe.address();
+      const { port } = /** @type {import('node:net').AddressInfo} */ (probe.address());
       probe.close(() => done(port));
     });
   });
@@ -124,6 +124,7 @@ async function webkit(miniBrowser) {
     resize,
     scales: false,
     setOffline: null,
+    // The session goes with the driver, should it not answer.
     async close() {
       await call('DELETE', '').catch(() => {});
       driver.kill();
@@ -140,11 +141,11 @@ export function openEngine(name, miniBrowser) {
 }
 
 // True once `condition` (a page expression) holds, false after `ms`; a page still navigating,
-// which cannot answer, counts as not yet.
+// which cannot answer, counts as not yet, and an error of the condition's own fails at once.
 export async function waitFor(engine, condition, ms) {
   const deadline = Date.now() + ms;
   do {
-    if (await engine.evaluate(`Boolean(${condition})`).catch(() => false)) return true;
+    if (await answer(engine, `Boolean(${condition})`, false)) return true;
     await new Promise((done) => setTimeout(done, POLL_MS));
   } while (Date.now() < deadline);
   return false;

@@ -1,13 +1,14 @@
 // The static host of browser.mjs with what the engine checks ask of a host in place of a
 // browser's own network controls, which WebDriver lacks: a file it refuses, a slow link, and
 // going away altogether.
-import { serve } from '../browser.mjs';
+import { serve } from '../../../tools/browser/browser.mjs';
 
 const CHUNK_BYTES = 16384;
 
 // `refuse`: a pattern of paths answered 404; `bytesPerSecond`: the link that every answer
 // shares, in 16 KB pieces; `down()` closes the host and every connection to it.
-export async function host(directory, { refuse = null, bytesPerSecond = 0 } = {}) {
+/** @param {string} directory @param {{ refuse?: RegExp, bytesPerSecond?: number }} [link] */
+export async function host(directory, { refuse, bytesPerSecond = 0 } = {}) {
   const served = await serve(directory);
   const [handler] = served.server.listeners('request');
   served.server.removeAllListeners('request');
@@ -32,7 +33,7 @@ export async function host(directory, { refuse = null, bytesPerSecond = 0 } = {}
     };
   };
   served.server.on('request', (request, response) => {
-    if (refuse && refuse.test(new URL(request.url, 'http://x').pathname)) {
+    if (refuse && refuse.test(new URL(request.url ?? '/', 'http://x').pathname)) {
       served.answers.push({ path: request.url, status: 404 });
       response.writeHead(404).end();
       return;

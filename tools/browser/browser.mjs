@@ -1,10 +1,14 @@
-// Debian's Chromium driven through Playwright, for the browser test and the profiler: a static
-// server for a built page, the browser with the flags a headless machine needs, and pages of it.
-import { chromium } from 'playwright-core';
+// Debian's Chromium driven through Playwright, for the browser checks and the page's benches: a
+// static server for a built page, the browser with the flags a headless machine needs, pages of
+// it, and what they evaluate there. Playwright is pinned in this folder's package.json, which
+// scripts/common.sh's ensure_npm_clients installs.
+import { chromium, errors } from 'playwright-core';
 import { createServer } from 'node:http';
 import { mkdtempSync, readFile, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
+
+/** @typedef {import('playwright-core').Route} Route a request that a check answers itself */
 
 // Headless as root, with no GPU, network or updates of its own; SwiftShader draws WebGL.
 export const CHROMIUM_FLAGS = [
@@ -23,7 +27,7 @@ const TYPES = {
 export function serve(directory) {
   const answers = [], sockets = new Set();
   const server = createServer((request, response) => {
-    const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname));
+    const path = normalize(decodeURIComponent(new URL(request.url ?? '/', 'http://x').pathname));
     const file = join(directory, path.endsWith('/') ? path + 'index.html' : path);
     readFile(file, (error, data) => {
       const found = !error && file.startsWith(directory);
@@ -39,8 +43,10 @@ export function serve(directory) {
   });
   server.on('connection', (socket) => sockets.add(socket));
   const wireBytes = () => [...sockets].reduce((sum, socket) => sum + socket.bytesWritten, 0);
-  return new Promise((ready) => server.listen(0, '127.0.0.1', () =>
-    ready({ server, answers, wireBytes, base: `http://127.0.0.1:${server.address().port}/` })));
+  return new Promise((ready) => server.listen(0, '127.0.0.1', () => {
+    const { port } = /** @type {import('node:net').AddressInfo} */ (server.address());
+    ready({ server, answers, wireBytes, base: `http://127.0.0.1:${port}/` });
+  }));
 }
 
 // The emulated link of the load checks and the bench: 10 Mbit/s each way, 40 ms round trips,
@@ -62,7 +68,7 @@ export async function emulateLink(context, page, megabits = 10, latency = 40, cp
 // Runs before the page's own scripts: the program runs on the page, as in a browser whose
 // Worker cannot draw, so that what watches the page's WebGL sees the program's.
 export const ON_THE_PAGE = () => {
-  delete HTMLCanvasElement.prototype.transferControlToOffscreen;
+  Reflect.deleteProperty(HTMLCanvasElement.prototype, 'transferControlToOffscreen');
 };
 
 // When the page showed the program's first live frame (ms since navigation), or null.
@@ -77,11 +83,26 @@ export async function programRealm(page) {
   return inWorker ? page.workers()[0] : page;
 }
 
+// What Playwright (and Puppeteer, which words it alike) says when the page or Worker asked went
+// away mid-question, as a navigation replaces it or a frame is detached: the new document is
+// not ready to answer yet. Every other failure is the expression's own.
+const GONE = /Execution context was destroyed|[Ff]rame was detached|detached frame/;
+
+// `expression` (a string) evaluated in `realm` (a page, a Worker, or anything with such an
+// `evaluate`), or `whileGone` where the realm went away mid-question; any other error fails,
+// saying the expression and the error.
+export function answer(realm, expression, whileGone) {
+  return realm.evaluate(expression).catch((error) => {
+    if (GONE.test(error.message)) return whileGone;
+    throw new Error(`${expression}: ${error.message}`);
+  });
+}
+
 // True once `expression` holds in `realm` (a page or a Worker), false after `ms`.
 export async function pollFor(realm, expression, ms) {
   const deadline = Date.now() + ms;
   do {
-    if (await realm.evaluate(`Boolean(${expression})`).catch(() => false)) return true;
+    if (await answer(realm, `Boolean(${expression})`, false)) return true;
     await new Promise((done) => setTimeout(done, 50));
   } while (Date.now() < deadline);
   return false;
@@ -90,22 +111,26 @@ export async function pollFor(realm, expression, ms) {
 // Runs before the page's own scripts, or in the program's Worker once it runs: the time of the
 // first WebGL draw since navigation, and the last viewport and projection the program set.
 export const WATCH_DRAWS = () => {
-  self.plumeDrawn = { first: null, viewport: null, projection: null };
+  /** @type {{ first: number | null, viewport: number[] | null, projection: number[] | null }} */
+  const drawn = { first: null, viewport: null, projection: null };
+  Object.assign(self, { plumeDrawn: drawn });
   const proto = WebGLRenderingContext.prototype;
-  for (const name of ['drawArrays', 'drawElements']) {
-    const call = proto[name];
-    proto[name] = function (...args) {
-      if (plumeDrawn.first === null) plumeDrawn.first = performance.now();
-      return call.apply(this, args);
-    };
-  }
+  const { drawArrays, drawElements } = proto;
+  proto.drawArrays = function (...args) {
+    drawn.first ??= performance.now();
+    return drawArrays.apply(this, args);
+  };
+  proto.drawElements = function (...args) {
+    drawn.first ??= performance.now();
+    return drawElements.apply(this, args);
+  };
   const viewport = proto.viewport, uniform = proto.uniformMatrix4fv;
   proto.viewport = function (...args) {
-    plumeDrawn.viewport = args;
+    drawn.viewport = args;
     return viewport.apply(this, args);
   };
   proto.uniformMatrix4fv = function (location, transpose, value) {
-    plumeDrawn.projection = Array.from(value);
+    drawn.projection = Array.from(value);
     return uniform.call(this, location, transpose, value);
   };
 };
@@ -113,15 +138,17 @@ export const WATCH_DRAWS = () => {
 // Runs before the page's own scripts: the main thread's tasks over 50 ms ({ start, ms }) and
 // the largest paints ({ id, ms }) since navigation.
 export const WATCH_TASKS = () => {
-  window.plumeTasks = { long: [], paints: [] };
+  /** @type {{ long: { start: number, ms: number }[], paints: { id: string, ms: number }[] }} */
+  const tasks = { long: [], paints: [] };
+  Object.assign(window, { plumeTasks: tasks });
   new PerformanceObserver((list) => {
     for (const entry of list.getEntries()) {
-      plumeTasks.long.push({ start: entry.startTime, ms: entry.duration });
+      tasks.long.push({ start: entry.startTime, ms: entry.duration });
     }
   }).observe({ type: 'longtask', buffered: true });
   new PerformanceObserver((list) => {
-    for (const entry of list.getEntries()) {
-      plumeTasks.paints.push({ id: entry.element?.id || entry.element?.tagName || '?',
+    for (const entry of /** @type {LargestContentfulPaint[]} */ (list.getEntries())) {
+      tasks.paints.push({ id: entry.element?.id || entry.element?.tagName || '?',
         ms: entry.startTime });
     }
   }).observe({ type: 'largest-contentful-paint', buffered: true });
@@ -143,6 +170,7 @@ export async function openBrowser(extraFlags = []) {
     executablePath: '/usr/bin/chromium', headless: true, args: [...CHROMIUM_FLAGS, ...extraFlags],
     viewport: { width: 800, height: 600 },
   });
+  // A browser that has already gone (a crash, a check that closed it) has nothing to close.
   const close = async () => {
     await context.close().catch(() => {});
     rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
@@ -155,8 +183,12 @@ export function frameShot(page) {
   return page.screenshot({ clip: { x: 0, y: 0, width: 640, height: 480 }, scale: 'css' });
 }
 
-// True once `condition` (page script) holds, false after `ms`.
+// True once `condition` (page script) holds, false after `ms`; Playwright asks again in each
+// new document, and an error of the condition's own fails with the condition and the error.
 export function waitFor(page, condition, ms) {
-  return page.waitForFunction(condition, null, { timeout: ms, polling: 50 })
-    .then(() => true, () => false);
+  return page.waitForFunction(condition, null, { timeout: ms, polling: 50 }).then(() => true,
+    (error) => {
+      if (error instanceof errors.TimeoutError) return false;
+      throw new Error(`${condition}: ${error.message}`);
+    });
 }
