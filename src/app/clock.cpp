@@ -3,6 +3,7 @@
 #include "app/captions.h"
 #include "platform.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -27,6 +28,13 @@ std::int64_t readSteadyClock() {
 
 CounterReader counterReader = readSteadyClock;
 std::int64_t counterTicksPerSecond = SteadyPeriod::den;
+std::int64_t maxFrameStepMs = MAX_FRAME_STEP_MS;
+// The wall-clock milliseconds the scene's time has left out: each gap's excess over the longest
+// step, less what a counter that ran backwards took back.
+std::int64_t pausedMs = 0;
+// The wall-clock time of the previous frame, which the caption's rates are taken from.
+std::int64_t previousElapsedMs = 0;
+double previousWallTime = 0.0;
 
 } // namespace
 
@@ -39,6 +47,10 @@ void useSteadyClock() {
     setCounter(readSteadyClock, SteadyPeriod::den);
 }
 
+void setMaxFrameStep(std::int64_t milliseconds) {
+    maxFrameStepMs = milliseconds;
+}
+
 void startClock() {
     g_counterFrequency = counterTicksPerSecond;
     g_counterStart = counterReader();
@@ -47,6 +59,9 @@ void startClock() {
     g_deltaTime = 0.0;
     g_frameCount = 0;
     g_fpsSum = 0.0;
+    pausedMs = 0;
+    previousElapsedMs = 0;
+    previousWallTime = 0.0;
 }
 
 std::int64_t elapsedMilliseconds(std::int64_t ticks, std::int64_t ticksPerSecond) {
@@ -64,14 +79,25 @@ void formatTitle(double meanFramesPerSecond) {
 }
 
 void updateClock() {
-    const std::int64_t now = counterReader();
-    g_time = elapsedMilliseconds(now - g_counterStart, g_counterFrequency) / 1000.0;
+    const std::int64_t elapsedMs =
+        elapsedMilliseconds(counterReader() - g_counterStart, g_counterFrequency);
+    // A step is at most the longest one and never backwards; the scene's time leaves out the
+    // rest, so that time and step stay whole milliseconds that agree.
+    const std::int64_t wallStepMs = elapsedMs - previousElapsedMs;
+    const std::int64_t stepMs = wallStepMs < 0 ? 0 : std::min(wallStepMs, maxFrameStepMs);
+    pausedMs += wallStepMs - stepMs;
+    previousElapsedMs = elapsedMs;
+    g_time = (elapsedMs - pausedMs) / 1000.0;
     g_deltaTime = g_time - g_previousTime;
     g_previousTime = g_time;
 
-    // Two frames in the same millisecond have no rate of their own but still count below.
-    if (g_deltaTime > 0.0) {
-        g_fpsSum += 1.0 / g_deltaTime;
+    // The caption's rates are the frames' own, gap and all. Two frames in the same millisecond
+    // have no rate of their own but still count below.
+    const double wallTime = elapsedMs / 1000.0;
+    const double wallDelta = wallTime - previousWallTime;
+    previousWallTime = wallTime;
+    if (wallDelta > 0.0) {
+        g_fpsSum += 1.0 / wallDelta;
     }
     if (++g_frameCount == CAPTION_INTERVAL_FRAMES) {
         formatTitle(g_fpsSum / CAPTION_INTERVAL_FRAMES);

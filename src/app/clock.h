@@ -8,6 +8,10 @@
 
 constexpr int CAPTION_INTERVAL_FRAMES = 100;
 constexpr int TITLE_TEXT_SIZE = 100;
+// The longest step the scene takes in one frame. Frames further apart than this (a minimised
+// window, a hidden page, a stopped process, a suspended machine) take this step, and the rest of
+// the gap is a pause: the scene goes on from where it stood, and its time from where it was.
+constexpr std::int64_t MAX_FRAME_STEP_MS = 1000;
 
 extern std::int64_t g_counterFrequency;
 extern std::int64_t g_counterStart;
@@ -21,6 +25,8 @@ extern char g_titleText[TITLE_TEXT_SIZE];
 using CounterReader = std::int64_t (*)();
 void setCounter(CounterReader readCounter, std::int64_t ticksPerSecond);
 void useSteadyClock();
+// The longest step, MAX_FRAME_STEP_MS unless a test lifts it to show what the bound prevents.
+void setMaxFrameStep(std::int64_t milliseconds);
 
 // Takes the zero point; also puts the frame statistics back to their start values, so that a
 // tool can restart the clock as the program first starts it.
