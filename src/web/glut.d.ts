@@ -11,7 +11,8 @@ declare function mergeInto(library: object, functions: object): void;
 // sizes it, and hands it to the WebGL library.
 interface GlutCanvas { width: number; height: number }
 // The module's object, which the page or the program's Worker made.
-declare var Module: { canvas: GlutCanvas; ctx?: WebGLRenderingContext };
+declare var Module: { canvas: GlutCanvas; ctx?: WebGLRenderingContext;
+  showFrames?: (shown: boolean) => void };
 // True once the program has aborted.
 declare var ABORT: boolean;
 // Runs a callback of the program's, keeping the runtime's own bookkeeping.
@@ -34,8 +35,12 @@ declare var PlumeGlut: {
   idle: number;
   reshape: number;
   redisplay: boolean;
-  scheduled: boolean;
+  shown: boolean;
+  wanted: boolean;
+  asked: boolean;
   schedule(): void;
+  ask(): void;
+  show(shown: boolean): void;
   frame(): void;
   tick(): void;
 };

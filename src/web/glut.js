@@ -12,17 +12,35 @@
    getWasmTableEntry, _glutPostRedisplay, _glutReshapeWindow */
 mergeInto(LibraryManager.library, {
   $PlumeGlut__deps: ['$callUserCallback'],
+  // The page says when it is hidden and shown again (`Module.showFrames`, the same call on the
+  // page and in a Worker): a Worker's animation frames go on behind a hidden page, and a page's
+  // may, so a hidden page asks for none and draws none. The frame it wanted stays wanted, and
+  // is drawn once the page is shown; the clock takes that gap as a pause.
+  $PlumeGlut__postset: "Module['showFrames'] = PlumeGlut.show;",
   $PlumeGlut: /** @type {typeof PlumeGlut} */ ({
     displayMode: 0,
     display: 0,
     idle: 0,
     reshape: 0,
     redisplay: false,
-    scheduled: false,
+    shown: true,
+    // A frame is wanted; an animation frame is asked for.
+    wanted: false,
+    asked: false,
     schedule: function() {
-      if (PlumeGlut.scheduled) return;
-      PlumeGlut.scheduled = true;
+      if (PlumeGlut.wanted) return;
+      PlumeGlut.wanted = true;
+      PlumeGlut.ask();
+    },
+    ask: function() {
+      if (PlumeGlut.asked || !PlumeGlut.shown) return;
+      PlumeGlut.asked = true;
       requestAnimationFrame(PlumeGlut.tick);
+    },
+    /** @param {boolean} shown */
+    show: function(shown) {
+      PlumeGlut.shown = shown;
+      if (shown && PlumeGlut.wanted) PlumeGlut.ask();
     },
     // Named once, so that a frame makes no closure.
     frame: function() {
@@ -32,8 +50,11 @@ mergeInto(LibraryManager.library, {
         getWasmTableEntry(PlumeGlut.display)();
       }
     },
+    // An animation frame asked for before the page was hidden can still come: it draws nothing.
     tick: function() {
-      PlumeGlut.scheduled = false;
+      PlumeGlut.asked = false;
+      if (!PlumeGlut.shown) return;
+      PlumeGlut.wanted = false;
       callUserCallback(PlumeGlut.frame);
       if (!ABORT && (PlumeGlut.idle || PlumeGlut.redisplay)) PlumeGlut.schedule();
     },

@@ -21,10 +21,12 @@
 /**
  * The page to the Worker: the downloads to make (the cache to keep them in, or null; whether
  * the page can give up its canvas), then, where the program runs in the Worker, the canvas
- * with the page's query, and each new size of the drawing buffer.
+ * with the page's query, each new size of the drawing buffer, and whether the page is shown
+ * (neither hidden, frozen nor left for the back/forward cache), so draws frames.
  * @typedef {{ kind: 'start', files: PackedFiles, keep: string | null, offer: boolean }
  *   | { kind: 'canvas', canvas: OffscreenCanvas, query: string }
- *   | { kind: 'resize', width: number, height: number }} ToWorker
+ *   | { kind: 'resize', width: number, height: number }
+ *   | { kind: 'shown', shown: boolean }} ToWorker
  */
 
 /**
@@ -87,6 +89,7 @@
  * @property {() => void} [onRuntimeInitialized]
  * @property {WebGLRenderingContext} [ctx]  the program's context, once it has one
  * @property {(width: number, height: number) => void} _plumeResize
+ * @property {(shown: boolean) => void} [showFrames]  the page shown or not, once the script ran
  * @property {{ writeFile(name: string, bytes: Uint8Array, options: { canOwn: boolean }): void }}
  *   FS
  * @property {(id: string) => void} addRunDependency

@@ -13,6 +13,8 @@ const MAX_BUFFER_PIXELS = 1920 * 1080;
 let unpacker = null;
 let following = false;
 let drawsInWorker = false;
+// Frozen, or left for the back/forward cache: the page is not shown, whatever it says.
+let frozen = false;
 // The drawing buffer's size as last asked for; on the page the canvas's own, in a Worker the
 // OffscreenCanvas's, which the canvas element does not show.
 let shownBuffer = [canvas.width, canvas.height];
@@ -136,6 +138,7 @@ function unpack() {
       const script = document.createElement('script');
       script.textContent = `'use strict';${data.text}\n//# sourceURL=${FILES.script.name}`;
       document.body.appendChild(script);
+      showFrames();
       break;
     }
     case 'module': made.module.settle(data.module); break;
@@ -174,6 +177,7 @@ function drawInWorker() {
   canvas.dataset.drawnIn = 'worker';
   const offscreen = canvas.transferControlToOffscreen();
   tell({ kind: 'canvas', canvas: offscreen, query: location.search }, [offscreen]);
+  showFrames();
 }
 
 // The program runs here, with the module, its script and the images the Worker made.
@@ -221,8 +225,32 @@ function started(made) {
   }
 }
 
+// A page that is not shown draws nothing: the program's frames stop where it runs, and go on,
+// its clock taking the gap as a pause, once the page is shown again. Some engines go on giving
+// a Worker animation frames behind a hidden or frozen page.
+function showFrames() {
+  const shown = !document.hidden && !frozen;
+  if (drawsInWorker) tell({ kind: 'shown', shown });
+  else Module.showFrames?.(shown);
+}
+
+/** @param {boolean} now */
+const freeze = (now) => () => {
+  frozen = now;
+  showFrames();
+};
+
+function followShown() {
+  document.addEventListener('visibilitychange', showFrames);
+  document.addEventListener('freeze', freeze(true));
+  document.addEventListener('resume', freeze(false));
+  window.addEventListener('pagehide', freeze(true));
+  window.addEventListener('pageshow', freeze(false));
+}
+
 function start() {
   unpack();
+  followShown();
   new ResizeObserver(fitCanvas).observe(canvas);
   // iOS moves its address bar before it says the window resized: the visual viewport says first.
   window.visualViewport?.addEventListener('resize', fitCanvas);

@@ -177,6 +177,9 @@ function canDraw() {
   }
 }
 
+// Whether the page is shown, as it last said: the program's frames follow it from its start.
+let shown = true;
+
 /** @type {(given: { canvas: OffscreenCanvas, query: string }) => void} */
 let given = () => {};
 /** @type {Promise<{ canvas: OffscreenCanvas, query: string }>} */
@@ -228,6 +231,7 @@ async function run(jobs, name) {
   // Strict, as on the page (program.js says why the directive is added here).
   importScripts(URL.createObjectURL(new Blob([`'use strict';${text}\n//# sourceURL=${name}`],
     { type: 'text/javascript' })));
+  Module.showFrames?.(shown);
 }
 
 // Each result to the page as it comes.
@@ -272,6 +276,10 @@ onmessage = (event) => {
   case 'resize':
     Module._plumeResize(data.width, data.height);
     Module.page.resized(Module.canvas.width, Module.canvas.height);
+    break;
+  case 'shown':
+    shown = data.shown;
+    if ('Module' in self) Module.showFrames?.(shown);
     break;
   }
 };
