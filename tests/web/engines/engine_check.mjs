@@ -1,14 +1,18 @@
 // The page in one engine through engines.mjs, asking only what any visitor sees: the pinned
 // frames against plume-snapshot's in WORK_DIR (SECONDS-STEP.png), judged by plume-compare, with a
 // control that must fail; the live caption; progress on a slow link and a refused file said in
-// words; a canvas that fills the window at each size; a second visit offline.
-//   node engine_check.mjs chromium|firefox|webkit SITE_DIR WORK_DIR PLUME_COMPARE [MINIBROWSER]
+// words; a canvas that fills the window at each size; a second visit offline; on PLAIN_SITE_DIR
+// (the site with a black sky and an opaque white feather), a page hidden, frozen or left for the
+// back/forward cache draws nothing and shows its feathers again (hidden_check.mjs).
+//   node engine_check.mjs chromium|firefox|webkit SITE_DIR PLAIN_SITE_DIR WORK_DIR PLUME_COMPARE
+//     [MINIBROWSER]
 import { openEngine, waitFor, canvasShot } from './engines.mjs';
 import { host } from './host.mjs';
+import { hiddenChecks } from './hidden_check.mjs';
 import { answer, finish } from '../../../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
 
-const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
+const [name, site, plainSite, work, compare, miniBrowser] = process.argv.slice(2);
 const READY = "document.documentElement.dataset.frame === 'ready'";
 const LIVE = "document.title.includes('FPS:')";
 const TEXT = 'document.body.innerText';
@@ -151,6 +155,7 @@ async function offline(engine, site, results) {
 }
 
 const served = await host(site);
+const plain = await host(plainSite);
 const results = [];
 const engine = await openEngine(name, miniBrowser);
 try {
@@ -159,8 +164,10 @@ try {
   await progress(engine, site, results);
   await refused(engine, site, results);
   await offline(engine, site, results);
+  await hiddenChecks(engine, name, plain.base, work, results);
 } finally {
   await engine.close();
   served.server.close();
+  plain.server.close();
 }
 finish(results, `web.${name}`);

@@ -1,8 +1,8 @@
 // One small interface over the three engines the page is checked in: Debian's Chromium through
-// Playwright, Firefox ESR through Puppeteer over WebDriver BiDi (no driver of its own), and
-// WebKitGTK's MiniBrowser through WebKitWebDriver (W3C WebDriver over HTTP, a client of its own
-// here). Each opens a fresh profile (Chromium headless, the others in a window on the current
-// display) with an 800x600 CSS pixel viewport at a pixel ratio of 1:
+// Puppeteer over the DevTools protocol, Firefox ESR through Puppeteer over WebDriver BiDi (no
+// driver of its own), and WebKitGTK's MiniBrowser through WebKitWebDriver (W3C WebDriver over
+// HTTP, a client of its own here). Each opens a fresh profile (Chromium headless, the others in a
+// window on the current display) with an 800x600 CSS pixel viewport at a pixel ratio of 1:
 //   goto(url)                  navigates; true once the page has loaded, false if it failed
 //   evaluate(expression)       the value of a page expression, a promise's awaited
 //   screenshot()               the viewport as PNG bytes, in device pixels
@@ -10,32 +10,78 @@
 //                              `scales` is true (Chromium's is checked by page_window_check.mjs)
 //   setOffline(offline)        the browser's network off or on; null in WebKit, as W3C
 //                              WebDriver has no such command
+//   beforeScripts(source)      a function's source, run first in each new document from now on,
+//                              until the function it resolves to is called; null in WebKit,
+//                              whose W3C WebDriver has no such command
+//   hide(), show()             the page hidden and shown again as each engine's automation can
+//                              make it: another tab brought to the front and closed again, or
+//                              in WebKit the window minimised and restored (Chromium through
+//                              Playwright never hides a page: it emulates focus on every page,
+//                              each in a window of its own)
+//   setFrozen(frozen)          the page frozen or resumed as a browser freezes a hidden page, in
+//                              Chromium (its DevTools protocol); null elsewhere
 //   close()                    ends the browser and its driver, removing the profile
-import { openBrowser, answer } from '../../../tools/browser/browser.mjs';
+import { CHROMIUM_FLAGS, answer } from '../../../tools/browser/browser.mjs';
 import puppeteer from 'puppeteer-core';
 import { spawn, spawnSync } from 'node:child_process';
 import { createServer } from 'node:net';
-import { writeFileSync } from 'node:fs';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
 
 const VIEWPORT = { width: 800, height: 600 };
 const FIREFOX = '/usr/bin/firefox-esr';
+const CHROMIUM = '/usr/bin/chromium';
 // A start on a busy machine takes 10-20 s; a stuck one is given up well before CTest's limit.
 const START_MS = 90000;
 const POLL_MS = 50;
 
-async function chromium() {
-  const browser = await openBrowser();
-  const page = await browser.context.newPage();
-  await page.setViewportSize(VIEWPORT);
+// Chromium and Firefox alike, through Puppeteer, on a page of the browser's first tab.
+async function puppeteerEngine(browser, { scales = true, setFrozen = false } = {}) {
+  const page = (await browser.pages())[0] ?? await browser.newPage();
+  await page.setViewport(VIEWPORT);
+  /** @type {import('puppeteer-core').Page | null} */
+  let front = null;
+  const cdp = setFrozen ? await page.createCDPSession() : null;
   return {
     goto: (url) => page.goto(url).then(() => true, () => false),
     evaluate: (expression) => page.evaluate(expression),
-    screenshot: () => page.screenshot(),
-    resize: (width, height) => page.setViewportSize({ width, height }),
-    scales: false,
-    setOffline: (offline) => browser.context.setOffline(offline),
+    screenshot: async () => Buffer.from(await page.screenshot()),
+    resize: (width, height, deviceScaleFactor = 1) =>
+      page.setViewport({ width, height, deviceScaleFactor }),
+    scales,
+    setOffline: (offline) => page.setOfflineMode(offline),
+    beforeScripts: async (source) => {
+      const { identifier } = await page.evaluateOnNewDocument(source);
+      return () => page.removeScriptToEvaluateOnNewDocument(identifier);
+    },
+    async hide() {
+      const opened = front = await browser.newPage();
+      await opened.bringToFront();
+    },
+    async show() {
+      await page.bringToFront();
+      await front?.close();
+      front = null;
+    },
+    setFrozen: cdp && ((frozen) => cdp.send('Page.setWebLifecycleState',
+      { state: frozen ? 'frozen' : 'active' }).then(() => {})),
     close: () => browser.close(),
   };
+}
+
+// Headless, as tools/browser runs it, with a profile of its own that goes with the browser.
+async function chromium() {
+  const profile = mkdtempSync(join(tmpdir(), 'plume-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: CHROMIUM, headless: true, userDataDir: profile, timeout: START_MS,
+    args: CHROMIUM_FLAGS.filter((flag) => flag !== '--headless'), defaultViewport: VIEWPORT,
+  });
+  const engine = await puppeteerEngine(browser, { scales: false, setFrozen: true });
+  return { ...engine, close: async () => {
+    await engine.close().catch(() => {});
+    rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
+  } };
 }
 
 // Headless Firefox on software GL offers no WebGL; a window on the X server does, once WebGL is
@@ -46,17 +92,7 @@ async function firefox() {
     extraPrefsFirefox: { 'webgl.force-enabled': true }, defaultViewport: VIEWPORT,
     timeout: START_MS,
   });
-  const page = await browser.newPage();
-  return {
-    goto: (url) => page.goto(url).then(() => true, () => false),
-    evaluate: (expression) => page.evaluate(expression),
-    screenshot: async () => Buffer.from(await page.screenshot()),
-    resize: (width, height, deviceScaleFactor = 1) =>
-      page.setViewport({ width, height, deviceScaleFactor }),
-    scales: true,
-    setOffline: (offline) => page.setOfflineMode(offline),
-    close: () => browser.close(),
-  };
+  return puppeteerEngine(browser);
 }
 
 // A loopback port no one listens on now, for the driver.
@@ -116,6 +152,7 @@ async function webkit(miniBrowser) {
     await call('POST', '/window/rect', { width: width + x, height: height + y });
   };
   await resize(VIEWPORT.width, VIEWPORT.height);
+  let shown = { width: 0, height: 0 };
   return {
     goto: (url) => call('POST', '/url', { url }).then(() => true, () => false),
     evaluate,
@@ -124,6 +161,15 @@ async function webkit(miniBrowser) {
     resize,
     scales: false,
     setOffline: null,
+    beforeScripts: null,
+    // A new tab or window leaves MiniBrowser's page visible; minimised, it is hidden, and a
+    // window given its size again is restored.
+    async hide() {
+      shown = await call('GET', '/window/rect');
+      await call('POST', '/window/minimize', {});
+    },
+    show: () => call('POST', '/window/rect', { width: shown.width, height: shown.height }),
+    setFrozen: null,
     // The session goes with the driver, should it not answer.
     async close() {
       await call('DELETE', '').catch(() => {});
