@@ -20,7 +20,7 @@ const LIVE_MS = 60000;
 const HIDDEN_MS = 30000;
 const COUNTED_MS = 10000;
 const FROZEN_MS = 10000;
-const AWAY_MS = 10000;
+const AWAY_MS = 5000;
 const RESTORED_MS = 15000;
 // A frame under way as the page is hidden may finish: the page's word reaches a Worker within
 // this, and only frames begun after it count.
@@ -141,12 +141,14 @@ async function opened(engine, url, deafen, file) {
 // What the page heard and drew: the times of the first `from` event and the next `to` after it
 // (the first hidden and visible visibilitychange by default), and the frames begun between.
 async function heardAndDrawn(engine) {
-  const [heard, stamps, drawnIn] = await engine.evaluate('plumeWatch.frames().then((stamps) =>' +
-    " [plumeWatch.heard, stamps, document.getElementById('canvas').dataset.drawnIn])");
+  const [heard, stamps, drawnIn, message] = await engine.evaluate('plumeWatch.frames().then(' +
+    "(stamps) => [plumeWatch.heard, stamps, document.getElementById('canvas').dataset.drawnIn," +
+    " document.getElementById('message').hidden ? '' : document.getElementById('message')" +
+    '.textContent])');
   const at = (type, state, after = 0) =>
     heard.find(([t, s, ms]) => t === type && (!state || s === state) && ms > after)?.[2];
   const between = (from, to) => stamps.filter((ms) => ms > from + SETTLE_MS && ms < to).length;
-  return { heard, at, between, drawnIn };
+  return { heard, at, between, drawnIn, message };
 }
 
 const said = (heard) => heard.map(([type, state]) => `${type}:${state}`).join(' ');
@@ -162,7 +164,7 @@ async function hidden(engine, url, work, path, results, control, hiddenMs = HIDD
   await engine.show();
   await sleep(SHOWN_MS);
   const after = await featherShare(engine, `${work}/after.png`);
-  const { heard, at, between, drawnIn } = await heardAndDrawn(engine);
+  const { heard, at, between, drawnIn, message } = await heardAndDrawn(engine);
   const [hiddenAt, shownAt] = [at('visibilitychange', 'hidden'), at('visibilitychange', 'visible')];
   const seen = hiddenAt !== undefined && shownAt !== undefined && shownAt - hiddenAt >= hiddenMs;
   const counted = seen ? between(hiddenAt, hiddenAt + COUNTED_MS) : -1;
@@ -171,8 +173,9 @@ async function hidden(engine, url, work, path, results, control, hiddenMs = HIDD
   const shown = seen ? between(hiddenAt - SHOWN_MS - SETTLE_MS, hiddenAt) : -1;
   results.push([`${path}: hidden ${seen ? shownAt - hiddenAt : '?'} ms (${said(heard)}), drawn` +
     ` in the ${drawnIn}: ${counted} frames in its first ${COUNTED_MS} ms, ${all} in all;` +
-    ` ${shown} in the ${SHOWN_MS} ms shown before`,
-  seen && counted === 0 && all === 0 && shown > 0 && drawnIn === path]);
+    ` ${shown} in the ${SHOWN_MS} ms shown before; the same page after, saying` +
+    ` "${message || 'nothing'}"`,
+  seen && counted === 0 && all === 0 && shown > 0 && drawnIn === path && !message]);
   results.push([`${path}: feathers after ${hiddenMs} ms hidden: ${after.toFixed(4)} of the` +
     ` canvas, ${before.toFixed(4)} before`, after >= MIN_SHARE_KEPT * before && before > 0]);
   if (control) await deafControl(engine, url, work, path, results, control);
@@ -246,16 +249,17 @@ async function restored(engine, url, work, path, results) {
     ' drawn', drawn === 0]);
   results.push([`${path}: feathers after the bfcache: ${after.toFixed(4)} of the canvas,` +
     ` ${before.toFixed(4)} before`, after >= MIN_SHARE_KEPT * before && before > 0]);
+  await coveredControl(engine, after, work, results);
 }
 
-// The share's control: the same measure of a canvas with its feathers covered over must fail.
-async function coveredControl(engine, url, work, results) {
-  const before = await opened(engine, url, false, `${work}/before.png`);
+// The share's control: the same measure of the canvas with its feathers covered over must fail.
+async function coveredControl(engine, before, work, results) {
   await engine.evaluate("document.body.insertAdjacentHTML('beforeend', '<div style=\"position:" +
     "fixed;inset:0;background:#000;z-index:9\"></div>')");
+  await sleep(SHOT_MS);
   const after = await featherShare(engine, `${work}/after.png`);
   results.push([`control: feathers covered: ${after.toFixed(4)} of the canvas,` +
-    ` ${(before ?? 0).toFixed(4)} before`, after < MIN_SHARE_KEPT * (before ?? 0)]);
+    ` ${before.toFixed(4)} before`, after < MIN_SHARE_KEPT * before]);
 }
 
 // Each path the engine has: the Worker's where it draws there, the page's (Chromium's forced
@@ -269,7 +273,6 @@ export async function hiddenChecks(engine, name, base, work, results) {
   // Chromium goes on giving a hidden page's Worker frames; Firefox and WebKit stop them.
   await hidden(engine, base, work, path, results, name === 'chromium' ? 'checked' : 'reported');
   if (engine.setFrozen) await frozen(engine, base, work, path, results);
-  await coveredControl(engine, base, work, results);
   // In a browser of its own, hidden COUNTED_MS: hidden for 30 s, Chromium has at times closed
   // the page of its own accord (its automation says only that the page went), which is said.
   if (name === 'chromium') {
