@@ -262,8 +262,8 @@ async function coveredControl(engine, before, work, results) {
     ` ${before.toFixed(4)} before`, after < MIN_SHARE_KEPT * before]);
 }
 
-// Each path the engine has: the Worker's where it draws there, the page's (Chromium's forced
-// by an init script that takes away transferControlToOffscreen). The back/forward cache comes
+// Each path the engine has: the Worker's where it draws there, the page's (in Chromium and
+// Firefox forced by a script that takes away transferControlToOffscreen). The back/forward cache comes
 // last, on the engine's own path: after a page restored from it, Firefox's and Chromium's
 // automation lose track of the page's later navigations.
 export async function hiddenChecks(engine, name, base, work, results) {
@@ -275,7 +275,7 @@ export async function hiddenChecks(engine, name, base, work, results) {
   if (engine.setFrozen) await frozen(engine, base, work, path, results);
   // In a browser of its own, hidden COUNTED_MS: hidden for 30 s, Chromium has at times closed
   // the page of its own accord (its automation says only that the page went), which is said.
-  if (name === 'chromium') {
+  if (engine.beforeScripts) {
     const onPage = await openEngine(name);
     try {
       await onPage.beforeScripts(`(${watchWorker})(${countFrames})`);
