@@ -18,6 +18,8 @@
 //                              in WebKit the window minimised and restored (Chromium through
 //                              Playwright never hides a page: it emulates focus on every page,
 //                              each in a window of its own)
+//   back()                     history's previous page, restored from the back/forward cache
+//                              where the engine keeps it there
 //   setFrozen(frozen)          the page frozen or resumed as a browser freezes a hidden page, in
 //                              Chromium (its DevTools protocol); null elsewhere
 //   close()                    ends the browser and its driver, removing the profile
@@ -64,6 +66,8 @@ async function puppeteerEngine(browser, { scales = true, setFrozen = false } = {
       await front?.close();
       front = null;
     },
+    // A page restored from the back/forward cache fires no load event for Puppeteer to await.
+    back: () => answer(page, 'void setTimeout(() => history.back())', null).then(() => {}),
     setFrozen: cdp && ((frozen) => cdp.send('Page.setWebLifecycleState',
       { state: frozen ? 'frozen' : 'active' }).then(() => {})),
     close: () => browser.close(),
@@ -169,6 +173,7 @@ async function webkit(miniBrowser) {
       await call('POST', '/window/minimize', {});
     },
     show: () => call('POST', '/window/rect', { width: shown.width, height: shown.height }),
+    back: () => call('POST', '/back', {}),
     setFrozen: null,
     // The session goes with the driver, should it not answer.
     async close() {

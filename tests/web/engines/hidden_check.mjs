@@ -4,12 +4,9 @@
 // opaque white feather), what is not black on the canvas is feather: its share before and after
 // says that the feathers are still on screen. The control is the page as it was: its own
 // listeners for those events kept from hearing them.
-//
-// Frames are counted exactly, by the check alone: in the page and in its Worker (where a script
-// run before the page's own wraps the Worker's script), each animation frame in which WebGL drew
-// is stamped with the time, and the stamps are fetched once the page is shown again. The page
-// itself counts nothing and sends nothing per frame.
+// Frames are counted by frame_watch.mjs's scripts, in the page and in its Worker.
 import { openEngine, waitFor, canvasShot } from './engines.mjs';
+import { countFrames, deafenPage, watchPage, watchWorker } from './frame_watch.mjs';
 import { answer } from '../../../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
 
@@ -34,85 +31,9 @@ const EVENTS = ['visibilitychange', 'freeze', 'resume', 'pagehide', 'pageshow'];
 const FEATHER_LEVEL = '12%';
 const SHOTS = 5;
 const SHOT_MS = 400;
+const HIDING_MS = 5000;
 
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
-
-// Run in the page's Worker and on the page: each animation frame in which WebGL drew, stamped.
-export const countFrames = () => {
-  /** @type {number[]} */
-  const stamps = [];
-  if (typeof self.requestAnimationFrame !== 'function') return stamps;
-  let drew = false;
-  const proto = WebGLRenderingContext.prototype;
-  for (const name of /** @type {const} */ (['drawArrays', 'drawElements'])) {
-    const draw = /** @type {(...args: unknown[]) => void} */ (proto[name]);
-    Object.assign(proto, { [name](/** @type {unknown[]} */ ...args) {
-      drew = true;
-      return draw.apply(this, args);
-    } });
-  }
-  const ask = self.requestAnimationFrame.bind(self);
-  self.requestAnimationFrame = (callback) => ask((time) => {
-    drew = false;
-    callback(time);
-    if (drew) stamps.push(Date.now());
-  });
-  return stamps;
-};
-
-// Before the page's scripts: its Worker runs the counter first, and answers for its stamps.
-/** @param {typeof countFrames} count */
-export const watchWorker = (count) => {
-  const Original = window.Worker;
-  const watched = function (/** @type {string | URL} */ url, /** @type {WorkerOptions} */ options) {
-    const source = `(() => { const stamps = (${count})(); addEventListener('message', (event) => {
-      if (event.data?.kind === 'plumeStamps') postMessage({ kind: 'plumeStamps', stamps }); });
-      })(); importScripts(${JSON.stringify(String(url))});`;
-    const worker = new Original(URL.createObjectURL(new Blob([source],
-      { type: 'text/javascript' })), options);
-    Object.assign(window, { plumeWorker: worker });
-    return worker;
-  };
-  Object.assign(window, { Worker: watched });
-};
-
-// Before the page's scripts, for the control: the page's own listeners for these events, which
-// listen in the bubbling phase (the watch below listens in the capturing one), are never added.
-/** @param {string[]} events */
-export const deafenPage = (events) => {
-  const listen = EventTarget.prototype.addEventListener;
-  EventTarget.prototype.addEventListener = function (type, listener, options) {
-    const capture = options === true || (typeof options === 'object' && options.capture);
-    if (!events.includes(type) || capture) listen.call(this, type, listener, options);
-  };
-};
-
-// Once the page runs: the page's own frames stamped, the events it hears with its visibility
-// at each, and, for the control where no script runs before the page's, the page's listeners
-// kept from hearing them (Firefox's automation loses the page when they are kept so).
-/** @param {typeof countFrames} count @param {string[]} events @param {boolean} deafen */
-export const watchPage = (count, events, deafen) => {
-  const stamps = count();
-  /** @type {Array<[string, string, number]>} */
-  const heard = [];
-  for (const type of events) {
-    addEventListener(type, () => heard.push([type, document.visibilityState, Date.now()]), true);
-    if (deafen) addEventListener(type, (event) => event.stopImmediatePropagation(), true);
-  }
-  const worker = /** @type {Worker | undefined} */ (Reflect.get(window, 'plumeWorker'));
-  /** @returns {Promise<number[]>} */
-  const frames = () => new Promise((done) => {
-    if (!worker) return done(stamps.slice());
-    const answered = (/** @type {MessageEvent} */ event) => {
-      if (event.data?.kind !== 'plumeStamps') return;
-      worker.removeEventListener('message', answered);
-      done([...stamps, ...event.data.stamps]);
-    };
-    worker.addEventListener('message', answered);
-    worker.postMessage({ kind: 'plumeStamps' });
-  });
-  Object.assign(window, { plumeWatch: { heard, frames } });
-};
 
 // The share of the canvas that is feather, the mean of SHOTS shots SHOT_MS apart: one feather
 // tumbling close to the eye can cover a tenth of the canvas for a moment.
@@ -151,6 +72,12 @@ async function heardAndDrawn(engine) {
   return { heard, at, between, drawnIn, message };
 }
 
+// Hidden once the page says so: an engine can take a moment to hide it.
+async function hide(engine) {
+  await engine.hide();
+  await waitFor(engine, "document.visibilityState === 'hidden'", HIDING_MS);
+}
+
 const said = (heard) => heard.map(([type, state]) => `${type}:${state}`).join(' ');
 
 // Hidden HIDDEN_MS: no frame drawn, counted over its first COUNTED_MS and all of it; the feathers
@@ -159,7 +86,7 @@ const said = (heard) => heard.map(([type, state]) => `${type}:${state}`).join(' 
 async function hidden(engine, url, work, path, results, control, hiddenMs = HIDDEN_MS) {
   const before = await opened(engine, url, false, `${work}/before.png`);
   if (before === null) return results.push([`${path}: hidden: the page never ran`, false]);
-  await engine.hide();
+  await hide(engine);
   await sleep(hiddenMs);
   await engine.show();
   await sleep(SHOWN_MS);
@@ -187,7 +114,7 @@ async function deafControl(engine, url, work, path, results, control) {
   const ran = await opened(engine, url, !hearing, `${work}/control.png`);
   await hearing?.();
   if (ran === null) return results.push([`${path}: control: the page never ran`, false]);
-  await engine.hide();
+  await hide(engine);
   await sleep(COUNTED_MS);
   await engine.show();
   const deaf = await heardAndDrawn(engine);
@@ -206,7 +133,7 @@ async function deafControl(engine, url, work, path, results, control) {
 async function frozen(engine, url, work, path, results) {
   const before = await opened(engine, url, false, `${work}/before.png`);
   if (before === null) return results.push([`${path}: frozen: the page never ran`, false]);
-  await engine.hide();
+  await hide(engine);
   await engine.setFrozen(true);
   await sleep(FROZEN_MS);
   await engine.setFrozen(false);
@@ -231,7 +158,7 @@ async function restored(engine, url, work, path, results) {
   if (before === null) return results.push([`${path}: bfcache: the page never ran`, false]);
   await engine.goto(new URL('favicon.ico', url).href);
   await sleep(AWAY_MS);
-  await answer(engine, 'void setTimeout(() => history.back())', null);
+  await engine.back();
   const back = await waitFor(engine, `${LIVE} && 'plumeWatch' in window`, RESTORED_MS);
   if (!back) {
     const why = await answer(engine, "JSON.stringify(performance.getEntriesByType('navigation')" +
