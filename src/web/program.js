@@ -53,10 +53,14 @@ function ours(where = '') {
 }
 
 // An error of plume's own that nothing caught stops the program, and the page says so, rather
-// than leave the still or the last frame up as if all were well.
+// than leave the still or the last frame up as if all were well. Where it was thrown is the
+// error's stack to say: Firefox gives a script put into the page (as by a browser's driver)
+// the page's own address.
 function watchFailures() {
   addEventListener('error', (event) => {
-    if (ours(event.filename)) failed(`plume stopped with an error (${event.message}).`);
+    if (ours(thrownAt(event.error) || event.filename)) {
+      failed(`plume stopped with an error (${event.message}).`);
+    }
   });
   addEventListener('unhandledrejection', (event) => {
     const reason = event.reason;

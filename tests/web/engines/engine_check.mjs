@@ -1,7 +1,8 @@
 // The page in one engine through engines.mjs, asking only what any visitor sees: the pinned
 // frames against plume-snapshot's in WORK_DIR (SECONDS-STEP.png), judged by plume-compare, with a
 // control that must fail; the live caption; progress on a slow link and a refused file said in
-// words; a canvas that fills the window at each size; a second visit offline.
+// words; an uncaught failure of plume's code said, and a put-in script's not; a canvas that
+// fills the window at each size; a second visit offline.
 //   node engine_check.mjs chromium|firefox|webkit SITE_DIR WORK_DIR PLUME_COMPARE [MINIBROWSER]
 import { openEngine, waitFor, canvasShot } from './engines.mjs';
 import { host } from './host.mjs';
@@ -19,6 +20,8 @@ const LIVE_MS = 30000;
 const SLOW_LINK_BYTES_PER_SECOND = 250000;
 const FAILED_MS = 20000;
 const FILLED_MS = 10000;
+// How long a control has to show no message: a planted failure is said at once.
+const QUIET_MS = 1500;
 const POLL_MS = 25;
 // The worker comes once the page runs and its files are kept: in WebKit on a machine loaded
 // twentyfold that took longer than 30 s.
@@ -117,6 +120,27 @@ async function refused(engine, site, results) {
   }
 }
 
+// Failures nothing caught, where the page sees them: one of plume's own code (a call of the
+// page's that it lacks) is said in place of the picture, an error and a rejection of a script
+// put into the page (the controls: no message) are not. Each engine writes its stacks its way.
+async function uncaught(engine, base, results) {
+  const MESSAGE = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
+  const foreign = "(() => { setTimeout(() => { throw new Error('planted'); });" +
+    " setTimeout(() => { Promise.reject(new Error('planted')); }); return 0; })()";
+  const own = (how) => `(() => { ${how}(() => callPage({ call: 'planted', args: [] }));` +
+    ' return 0; })()';
+  for (const [name, plant, said] of [['control: a script put into the page', foreign, false],
+    ["plume's code, an error", own('setTimeout'), true],
+    ["plume's code, a rejection", own('Promise.resolve().then'), true]]) {
+    const running = await engine.goto(base) && await waitFor(engine, LIVE, LIVE_MS);
+    await engine.evaluate(plant);
+    const shown = await waitFor(engine, MESSAGE, said ? FAILED_MS : QUIET_MS);
+    const text = await engine.evaluate(MESSAGE);
+    results.push([`${name} fails uncaught: "${text || 'no message'}"`,
+      running && (said ? shown && text.includes('not a function') : !shown)]);
+  }
+}
+
 // Once run, the page comes back offline, from what its service worker keeps: the browser's
 // network off where the engine's automation can do that, else the host gone. The control: with
 // that forgotten, the page does not open.
@@ -158,6 +182,7 @@ try {
   await liveAndFilling(engine, served.base, results);
   await progress(engine, site, results);
   await refused(engine, site, results);
+  await uncaught(engine, served.base, results);
   await offline(engine, site, results);
 } finally {
   await engine.close();
