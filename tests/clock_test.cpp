@@ -1,6 +1,5 @@
 #include "app/captions.h"
 #include "app/clock.h"
-#include "app/pinned_frame.h"
 #include "gl_test_support.h"
 
 #include <gtest/gtest.h>
@@ -125,25 +124,5 @@ TEST_F(ClockTest, AGapBeyondASecondIsASecondsStepAndThenAPause) {
     for (int frame = 1; frame <= 1200; ++frame) {
         frames(1, 500);
         ASSERT_EQ(g_time, frame * 0.5) << "frame " << frame << " at 2 frames/s";
-    }
-}
-
-// A million pinned frames are drawn; one more is refused, however it is asked for.
-TEST(PinnedFrames, AreBoundedToAMillion) {
-    const struct {
-        std::int64_t timeMs;
-        int stepMs;
-        std::int64_t frames;
-    } rows[] = {{0, 1, 1},
-                {999999, 1, 1000000},
-                {1000000, 1, 1000001},
-                {1999998, 2, 1000000},
-                {1999999, 2, 1000001},
-                {10000000000, 1000000, 10001},
-                {10000000000, 1, 10000000001}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(pinnedFrameCount(row.timeMs, row.stepMs), row.frames) << row.timeMs;
-        EXPECT_EQ(pinnedFramesWithinBound(row.timeMs, row.stepMs), row.frames <= 1000000)
-            << row.timeMs << " ms at " << row.stepMs << " ms";
     }
 }
