@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <tuple>
 
@@ -22,7 +23,10 @@ class ClockTest : public ::testing::Test {
         g_titleText[0] = '\0';
         startAt(1000);
     }
-    void TearDown() override { useSteadyClock(); }
+    void TearDown() override {
+        useSteadyClock();
+        setMaxFrameStep(MAX_FRAME_STEP_MS);
+    }
 
     static void startAt(std::int64_t frequency) {
         fakeTicks = START_TICKS;
@@ -44,7 +48,9 @@ std::string captionFor(const char* figure) {
 
 } // namespace
 
+// The counter's arithmetic, over gaps that the scene's step is bounded below.
 TEST_F(ClockTest, TimeIsWholeMillisecondsTruncatedOnAnOddCounter) {
+    setMaxFrameStep(std::numeric_limits<std::int64_t>::max());
     startAt(3579545);
     for (const auto& [ticks, time, delta] : {std::tuple{3579LL, 0.0, 0.0},
                                              {3580LL, 0.001, 0.001},
@@ -71,11 +77,14 @@ TEST_F(ClockTest, CaptionShowsTheMeanRateOfEachHundredFrames) {
     EXPECT_EQ(g_titleText, captionFor("250"));
     frames(100, 16); // 1 / 0.016 s is 62.5 frames per second
     EXPECT_EQ(g_titleText, captionFor("63"));
+    frames(100, 4000); // the rate of frames further apart than the scene steps is their own
+    EXPECT_EQ(g_titleText, captionFor("0"));
     formatTitle(2.5); // halves round away from zero, not to even
     EXPECT_EQ(g_titleText, captionFor("3"));
 }
 
 TEST_F(ClockTest, StaysExactPastTheProductOverflowOfNanosecondTicks) {
+    setMaxFrameStep(std::numeric_limits<std::int64_t>::max());
     startAt(1000000000);
     // 200 days and 123.456789 s: ticks * 1000 would need more than 63 bits.
     const std::int64_t milliseconds = 200LL * 86400 * 1000 + 123456;
@@ -84,4 +93,36 @@ TEST_F(ClockTest, StaysExactPastTheProductOverflowOfNanosecondTicks) {
     EXPECT_EQ(g_time, milliseconds / 1000.0);
     frames(1, 1);
     EXPECT_EQ(g_time, (milliseconds + 1) / 1000.0);
+}
+
+// A step is at most a second and never backwards; what a gap has beyond that is left out of the
+// scene's time for good, so the frames after it go on as before. Each row follows 10 s of 20 ms
+// frames: the gap, the step the scene takes for it, and the rate the caption counts for it.
+TEST_F(ClockTest, AGapBeyondASecondIsASecondsStepAndThenAPause) {
+    const struct {
+        std::int64_t gapMs;
+        double step;
+        double rate;
+    } rows[] = {{0, 0.0, 0.0},
+                {1000, 1.0, 1.0},
+                {1001, 1.0, 1000.0 / 1001},
+                {600000, 1.0, 1 / 600.0},
+                {-5000, 0.0, 0.0}};
+    for (const auto& row : rows) {
+        startAt(1000);
+        frames(500, 20);
+        const double before = g_time, sum = g_fpsSum;
+        frames(1, row.gapMs);
+        EXPECT_EQ(g_deltaTime, row.step) << "gap of " << row.gapMs << " ms";
+        EXPECT_EQ(g_time, before + row.step) << "gap of " << row.gapMs << " ms";
+        EXPECT_NEAR(g_fpsSum - sum, row.rate, 1e-9) << "gap of " << row.gapMs << " ms";
+        frames(1, 20);
+        EXPECT_NEAR(g_deltaTime, 0.02, 1e-9) << "the frame after a gap of " << row.gapMs << " ms";
+    }
+    // Half a second apart, the scene's time is the wall clock's, frame after frame.
+    startAt(1000);
+    for (int frame = 1; frame <= 1200; ++frame) {
+        frames(1, 500);
+        ASSERT_EQ(g_time, frame * 0.5) << "frame " << frame << " at 2 frames/s";
+    }
 }

@@ -9,6 +9,7 @@
 // After gtest: Xlib's Bool and None macros would break its templates.
 #include "app/window_icons.h"
 #include "image_compare.h"
+#include "scene_images.h"
 #include "x11_window.h"
 
 #include <GL/glx.h>
@@ -42,10 +43,12 @@ struct RunningProgram {
     pid_t pid;
     int status = -1; // the raw wait status once it has ended
 
-    explicit RunningProgram(pid_t forked = fork()) : pid(forked) {
+    explicit RunningProgram(pid_t forked = fork(), const char* program = PLUME_EXE,
+                            const char* directory = PLUME_DATA_DIR)
+        : pid(forked) {
         if (pid == 0) {
-            if (chdir(PLUME_DATA_DIR) == 0) {
-                execl(PLUME_EXE, PLUME_EXE, static_cast<char*>(nullptr));
+            if (chdir(directory) == 0) {
+                execl(program, program, static_cast<char*>(nullptr));
             }
             _exit(127);
         }
@@ -58,6 +61,11 @@ struct RunningProgram {
         }
     }
     bool running() { return pid > 0 && status == -1 && waitpid(pid, &status, WNOHANG) == 0; }
+    void signal(int number) const {
+        if (pid > 0) {
+            kill(pid, number);
+        }
+    }
 };
 
 // The program's top-level window, once it has one; 0 if none appears, or no program started.
@@ -184,6 +192,69 @@ TEST(ProgramTest, OpensItsWindowTellsTheDesktopWhoItIsAndClosesWithStatusZero) {
         {"WM_CLIENT_MACHINE is this machine", machine == host},
         {"the 32x32 icon is plume-32.png within a level", sameIcon(icon)},
         {"control: the icon upside down is judged another", !sameIcon(flipped)},
+    };
+    for (const auto& [what, holds] : checks) {
+        EXPECT_TRUE(holds) << what;
+    }
+}
+
+namespace {
+
+// Over the measuring scene's black sky, a pixel brighter than this is a feather's.
+constexpr int FEATHER_LEVEL = 24;
+// Below the top left, where the other tests' windows open: none of them covers these.
+constexpr int CLEAR_OF_OTHER_WINDOWS_Y = 512;
+
+// Each program's window, out of the way of the other tests' windows at the top left, until it
+// draws; then each window's feathers' share, `settle` later.
+std::vector<double> sharesOnceDrawn(Display* display, const std::vector<Window>& windows,
+                                    std::chrono::seconds settle) {
+    std::vector<double> shares;
+    for (std::size_t at = 0; at < windows.size(); ++at) {
+        XMoveWindow(display, windows[at], static_cast<int>(at) * WINDOW_WIDTH,
+                    CLEAR_OF_OTHER_WINDOWS_Y);
+        XRaiseWindow(display, windows[at]);
+        pollUntil(
+            [&] { return windowName(display, windows[at]).find("FPS:") != std::string::npos; });
+    }
+    std::this_thread::sleep_for(settle);
+    for (Window window : windows) {
+        shares.push_back(windowLitShare(display, window, FEATHER_LEVEL));
+    }
+    return shares;
+}
+
+} // namespace
+
+// Stopped for a minute, as a minimised window is (no frames, while the clock runs on), the
+// program goes on with its feathers where they were. The control, the program as it was with
+// its step unbounded, loses them for good in the first frame after.
+TEST(Pause, AfterAMinuteStoppedTheFeathersGoOnWhereTheyWere) {
+    TempDir plain;
+    ASSERT_TRUE(writePlainSceneImages(plain.path()));
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr) << "no X display";
+    RunningProgram bounded(fork(), PLUME_EXE, plain.path().c_str());
+    RunningProgram unbounded(fork(), PLUME_UNBOUNDED_STEP_EXE, plain.path().c_str());
+    const std::vector<Window> windows = {programWindow(display, bounded.pid),
+                                         programWindow(display, unbounded.pid)};
+    ASSERT_TRUE(windows[0] != 0 && windows[1] != 0) << "no window of each program appeared";
+    // Taken once the field has swung in front of the camera, as it does 8 s in.
+    const std::vector<double> before = sharesOnceDrawn(display, windows, std::chrono::seconds(7));
+    bounded.signal(SIGSTOP);
+    unbounded.signal(SIGSTOP);
+    std::this_thread::sleep_for(std::chrono::seconds(60));
+    bounded.signal(SIGCONT);
+    unbounded.signal(SIGCONT);
+    const std::vector<double> after = sharesOnceDrawn(display, windows, std::chrono::seconds(2));
+    XCloseDisplay(display);
+    std::printf("feathers' share before and after a minute stopped: %.4f, %.4f; unbounded step "
+                "%.4f, %.4f\n",
+                before[0], after[0], before[1], after[1]);
+    const std::pair<const char*, bool> checks[] = {
+        {"the feathers are in view before", before[0] > 0.01 && before[1] > 0.01},
+        {"at least half as many are in view after", after[0] >= before[0] / 2},
+        {"control: with the step unbounded, fewer than half are", after[1] < before[1] / 2},
     };
     for (const auto& [what, holds] : checks) {
         EXPECT_TRUE(holds) << what;

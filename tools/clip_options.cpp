@@ -66,6 +66,12 @@ std::string gridError(const ClipOptions& options) {
     if (clipFrameCount(options) > MAX_CLIP_FRAMES) {
         return "--length asks for more than " + std::to_string(MAX_CLIP_FRAMES) + " frames";
     }
+    const int lastFrame = static_cast<int>(clipFrameCount(options)) - 1; // bounded just above
+    const std::int64_t lastMs = clipFrameTimeMs(options, lastFrame);
+    if (!pinnedFramesWithinBound(lastMs, options.stepMs)) {
+        return "--start, --length and --step-ms ask for more than " +
+               std::to_string(MAX_PINNED_FRAMES) + " frames";
+    }
     return std::string();
 }
 

@@ -4,28 +4,47 @@
 #include "scene_images.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 namespace {
 
 constexpr int EXIT_WRITE_FAILED = 1;
-constexpr char USAGE[] = "usage: plume-make-images DIR\n"
-                         "Writes the sky and feather images into DIR, the icons into DIR/icons.\n";
+constexpr char USAGE[] =
+    "usage: plume-make-images [--plain] DIR\n"
+    "Writes the sky and feather images into DIR, the icons into DIR/icons.\n"
+    "--plain writes a black sky and an opaque white feather instead, and no icons: the scene\n"
+    "that measures how much of a frame the feathers cover.\n";
+
+int writePlain(const std::string& directory) {
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error || !writePlainSceneImages(directory)) {
+        std::fprintf(stderr, "cannot write the images into %s\n", directory.c_str());
+        return EXIT_WRITE_FAILED;
+    }
+    return 0;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     std::string refusal;
-    CommandLine line = parseOperands(argc, argv, 1, 1, refusal);
-    if (line == CommandLine::Run && argv[1][0] == '\0') {
+    // The one option comes first; what follows it is read as if it were the whole line.
+    const int plain = argc > 1 && std::strcmp(argv[1], "--plain") == 0 ? 1 : 0;
+    CommandLine line = parseOperands(argc - plain, argv + plain, 1, 1, refusal);
+    if (line == CommandLine::Run && argv[1 + plain][0] == '\0') {
         refusal = "the folder's name is empty";
         line = CommandLine::Refused;
     }
     if (line != CommandLine::Run) {
         return usageStatus(line, "plume-make-images", refusal, USAGE);
     }
-    const std::string directory = argv[1];
+    const std::string directory = argv[1 + plain];
+    if (plain == 1) {
+        return writePlain(directory);
+    }
     const std::string icons = directory + "/icons";
     std::error_code error;
     std::filesystem::create_directories(icons, error);

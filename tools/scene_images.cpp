@@ -28,6 +28,16 @@ bool writeSceneImages(const std::string& directory) {
 
 namespace {
 
+// Plain images need no detail: the smallest side the loader takes, filtered to one colour.
+constexpr int PLAIN_IMAGE_TEXELS = 2;
+constexpr unsigned char PLAIN_BLACK = 0;
+constexpr unsigned char PLAIN_WHITE = 255;
+
+bool writePlainImage(const std::string& path, unsigned char level) {
+    const std::vector<unsigned char> pixels(PLAIN_IMAGE_TEXELS * PLAIN_IMAGE_TEXELS * 3, level);
+    return writeTga(path, PLAIN_IMAGE_TEXELS, PLAIN_IMAGE_TEXELS, 24, pixels.data());
+}
+
 // A Targa file stores its bottom row first, as the icon's viewers expect of it.
 bool writeIconTga(const std::string& path, int size, const std::vector<unsigned char>& rgba) {
     const std::size_t rowBytes = static_cast<std::size_t>(size) * 4;
@@ -39,6 +49,18 @@ bool writeIconTga(const std::string& path, int size, const std::vector<unsigned 
 }
 
 } // namespace
+
+bool writePlainSceneImages(const std::string& directory) {
+    const std::string prefix = directory.empty() ? std::string() : directory + "/";
+    for (const SkyFace& face : SKY_FACES) {
+        const char* name = sceneTextureFileName(face.texture);
+        if (name == nullptr || !writePlainImage(prefix + name, PLAIN_BLACK)) {
+            return false;
+        }
+    }
+    const char* name = sceneTextureFileName(&featherTexture);
+    return name != nullptr && writePlainImage(prefix + name, PLAIN_WHITE);
+}
 
 bool writeIconImages(const std::string& directory) {
     for (int size : ICON_SIZES_PIXELS) {

@@ -137,3 +137,39 @@ bool requestClose(Display* display, Window window) {
     XFlush(display);
     return sent != 0;
 }
+
+namespace {
+
+// A pixel's channel under `mask`, scaled to 0-255 whatever the visual's depth; 0 without one.
+unsigned long channelLevel(unsigned long pixel, unsigned long mask) {
+    const unsigned long lowest = mask & (~mask + 1);
+    return mask == 0 ? 0 : (pixel & mask) / lowest * 255 / (mask / lowest);
+}
+
+} // namespace
+
+double windowLitShare(Display* display, Window window, int level) {
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display, window, &attributes) == 0 || attributes.width <= 0 ||
+        attributes.height <= 0) {
+        return -1.0;
+    }
+    XImage* image =
+        XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        return -1.0;
+    }
+    const unsigned long threshold = static_cast<unsigned long>(level);
+    long lit = 0;
+    for (int y = 0; y < image->height; ++y) {
+        for (int x = 0; x < image->width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            lit += channelLevel(pixel, image->red_mask) > threshold ||
+                   channelLevel(pixel, image->green_mask) > threshold ||
+                   channelLevel(pixel, image->blue_mask) > threshold;
+        }
+    }
+    const double share = static_cast<double>(lit) / (image->width * image->height);
+    XDestroyImage(image);
+    return share;
+}

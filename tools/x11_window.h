@@ -41,3 +41,7 @@ std::vector<unsigned char> iconImage(const std::vector<unsigned long>& cardinals
 
 // Sends WM_DELETE_WINDOW, as a window manager's close button does; true if the event went out.
 bool requestClose(Display* display, Window window);
+
+// The share of the window's pixels, 0 to 1, with a channel brighter than `level` (0 to 255), as
+// the server holds them now; -1 when it cannot read them back. Over a black sky, the feathers'.
+double windowLitShare(Display* display, Window window, int level);

@@ -29,6 +29,15 @@ void setManualClockMs(std::int64_t milliseconds) {
     manualClockMs = milliseconds;
 }
 
+std::int64_t pinnedFrameCount(std::int64_t timeMs, int stepMs) {
+    // One at each whole step below timeMs, and the last one at it.
+    return (timeMs + stepMs - 1) / stepMs + 1;
+}
+
+bool pinnedFramesWithinBound(std::int64_t timeMs, int stepMs) {
+    return pinnedFrameCount(timeMs, stepMs) <= MAX_PINNED_FRAMES;
+}
+
 void drawFramesUntil(std::int64_t timeMs, int stepMs) {
     drawFramesFrom(0, timeMs, stepMs);
 }

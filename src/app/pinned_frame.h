@@ -6,12 +6,19 @@
 
 // The step between frames when none is asked for, about a 60 Hz display's.
 constexpr int DEFAULT_STEP_MS = 16;
+// The most frames one pinned request may draw, a few hours of software rendering: more is
+// refused before anything is drawn, since a mistyped step would otherwise draw for days.
+constexpr std::int64_t MAX_PINNED_FRAMES = 1000000;
 
 // The pinned frame's time and step as written on a command line or in a page address: seconds
 // from 0 to 1e7, taken to the nearest whole millisecond, and whole milliseconds from 1 to
 // 1,000,000. False, leaving the value alone, for anything else.
 bool parsePinnedTime(const char* text, std::int64_t& timeMs);
 bool parsePinnedStep(const char* text, int& stepMs);
+
+// The frames drawFramesUntil(timeMs, stepMs) draws, and whether that is within the bound.
+std::int64_t pinnedFrameCount(std::int64_t timeMs, int stepMs);
+bool pinnedFramesWithinBound(std::int64_t timeMs, int stepMs);
 
 // Puts the frame clock on a counter of whole milliseconds that only `setManualClockMs` moves.
 void useManualClock();

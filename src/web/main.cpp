@@ -50,6 +50,11 @@ int main(int argc, char** argv) {
                         "(1 or more)");
         return 1;
     }
+    if (pinned && !pinnedFramesWithinBound(timeMs, stepMs)) {
+        showPageMessage("plume: ?time= and &step-ms= ask for more than a million frames; take a "
+                        "longer step or an earlier time");
+        return 1;
+    }
     openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
     startGlLayer();
     if (!pinned) {

@@ -242,6 +242,17 @@ async function narrowScreen(browser, results) {
   await page.close();
 }
 
+// A pinned request for more than a million frames is refused at once, in words (the pinned
+// frames above are the control: they are drawn).
+async function boundedPins(browser, results) {
+  const page = await browser.context.newPage();
+  const query = '?time=10000000&step-ms=1';
+  const said = await visit(page, query,
+    `${MESSAGE} && document.body.innerText.includes('more than a million frames')`, 20000);
+  results.push([`${query}: ${said ? 'refused in words' : 'no message'}`, said]);
+  await page.close();
+}
+
 const { server, base } = await serve(site);
 const results = [];
 const browser = await openBrowser();
@@ -250,6 +261,7 @@ try {
   await stillAndFirstFrame(browser, results);
   await whereItDraws(browser, results);
   await narrowScreen(browser, results);
+  await boundedPins(browser, results);
 } finally {
   await browser.close();
 }
