@@ -45,10 +45,12 @@ const REFUSE_SHADERS = ({ status, log }) => {
 };
 
 // In the Worker, where no script comes before the page's: its context lost and given back,
-// the shaders are compiled again, and refused.
+// the shaders are compiled again, and refused; or refused as the context is lost once more,
+// which answers false to all (a control: the next restoration compiles them again).
 const REFUSED_ON_RESTORE = `(${REFUSE_SHADERS})({ status: 'COMPILE_STATUS', log: 'planted' });` +
   " self.plumeLose = Module.ctx.getExtension('WEBGL_lose_context'); plumeLose.loseContext();" +
   ' setTimeout(() => plumeLose.restoreContext(), 100)';
+const LOST_AGAIN = 'WebGLRenderingContext.prototype.isContextLost = () => true;';
 
 // Each case: where the program runs, what is planted (in the program's realm once it runs, on
 // the page, or before the page's scripts) and what the message must say; none, a control.
@@ -73,6 +75,8 @@ const CASES = [
     /could not compile its vertex shader: ERROR: 0:1: planted/],
   ['a vertex shader a restored context in the Worker does not compile', 'worker',
     { program: REFUSED_ON_RESTORE }, /could not compile its vertex shader: planted/],
+  ['shaders refused as the context in the Worker is lost again', 'worker',
+    { program: LOST_AGAIN + REFUSED_ON_RESTORE }, null],
   ['shaders the browser does not link', 'page',
     { before: { status: 'LINK_STATUS', log: 'planted link log' } },
     /could not link its shaders: planted link log/],
