@@ -158,7 +158,8 @@ async function lostAndRestored(engine, site, results) {
   const hooked = await host(site, { worker: HOOK });
   try {
     const live = await engine.goto(hooked.base) && await waitFor(engine, LIVE, LIVE_MS);
-    const drawnIn = await engine.evaluate(`${CANVAS}.dataset.drawnIn`);
+    const drawnIn = live ? await engine.evaluate(`${CANVAS}.dataset.drawnIn`)
+      : `page, not live: ${await answer(engine, 'location.href + " " + document.title', '?')}`;
     const lost = live && await engine.evaluate(`${ASK_CONTEXT}('lose')`);
     const back = lost && !await engine.evaluate(`${ASK_CONTEXT}('restore')`);
     const moved = back && await moves(engine);
