@@ -59,24 +59,17 @@ RgbImage snapshotAt(const TempDir& out, const std::string& timeAndStep) {
 
 } // namespace
 
+// The lines it refuses are rows of tests/tools/command-lines.
 TEST(Clip, FramesFallOnThePinnedClocksSteps) {
     struct Case {
         std::vector<const char*> arguments; // besides --out
-        bool accepted;
         int frames, stepMs, lastFrameMs;
     };
     const Case cases[] = {
-        {{}, true, 150, 40, 5960},
-        {{"--start", "2.04", "--length", "1", "--step-ms", "20"}, true, 25, 20, 3000},
-        {{"--length", "0.101", "--fps", "10"}, true, 2, 100, 100},
-        {{"--length", "600"}, true, 15000, 40, 599960},
-        {{"--length", "600.04"}, false, 0, 0, 0},
-        {{"--length", "4294967.296", "--fps", "1000"}, false, 0, 0, 0}, // 2^32 frames
-        {{"--fps", "3"}, false, 0, 0, 0},
-        {{"--step-ms", "16"}, false, 0, 0, 0},
-        {{"--start", "0.03", "--step-ms", "20"}, false, 0, 0, 0},
-        {{"--length", "0"}, false, 0, 0, 0},
-        {{"--quality", "101"}, false, 0, 0, 0},
+        {{}, 150, 40, 5960},
+        {{"--start", "2.04", "--length", "1", "--step-ms", "20"}, 25, 20, 3000},
+        {{"--length", "0.101", "--fps", "10"}, 2, 100, 100},
+        {{"--length", "600"}, 15000, 40, 599960},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = {"plume-clip", "--out", "clip.webp"};
@@ -85,14 +78,12 @@ TEST(Clip, FramesFallOnThePinnedClocksSteps) {
         std::string error;
         const std::string line = c.arguments.empty() ? "defaults" : c.arguments[0];
         ASSERT_EQ(parseClipArgs(static_cast<int>(argv.size()), const_cast<char**>(argv.data()),
-                                options, error) == CommandLine::Run,
-                  c.accepted)
+                                options, error),
+                  CommandLine::Run)
             << line << ": " << error;
-        if (c.accepted) {
-            EXPECT_EQ(clipFrameCount(options), c.frames) << line;
-            EXPECT_EQ(options.stepMs, c.stepMs) << line;
-            EXPECT_EQ(clipFrameTimeMs(options, c.frames - 1), c.lastFrameMs) << line;
-        }
+        EXPECT_EQ(clipFrameCount(options), c.frames) << line;
+        EXPECT_EQ(options.stepMs, c.stepMs) << line;
+        EXPECT_EQ(clipFrameTimeMs(options, c.frames - 1), c.lastFrameMs) << line;
     }
 }
 

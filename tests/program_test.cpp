@@ -229,7 +229,7 @@ std::vector<double> sharesOnceDrawn(Display* display, const std::vector<Window>&
 // Stopped for a minute, as a minimised window is (no frames, while the clock runs on), the
 // program goes on with its feathers where they were. The control, the program as it was with
 // its step unbounded, loses them for good in the first frame after.
-TEST(ProgramTest, AfterAMinuteStoppedTheFeathersGoOnWhereTheyWere) {
+TEST(Pause, AfterAMinuteStoppedTheFeathersGoOnWhereTheyWere) {
     TempDir plain;
     ASSERT_TRUE(writePlainSceneImages(plain.path()));
     Display* display = XOpenDisplay(nullptr);

@@ -85,15 +85,16 @@ CommandLine parseClipArgs(int argc, char** argv, ClipOptions& options, std::stri
     if (line != CommandLine::Run) {
         return line;
     }
-    if (options.outPath.empty()) {
-        error = "--out FILE.webp is required";
-    } else if (MS_PER_SECOND % options.framesPerSecond != 0) {
+    if (MS_PER_SECOND % options.framesPerSecond != 0) {
         error = "--fps must divide 1000, so that frames fall on whole milliseconds";
     } else {
         if (options.stepMs == 0) {
             options.stepMs = clipFrameIntervalMs(options); // one pinned frame per clip frame
         }
         error = gridError(options);
+    }
+    if (error.empty() && options.outPath.empty()) {
+        error = "--out FILE.webp is required";
     }
     return error.empty() ? CommandLine::Run : CommandLine::Refused;
 }

@@ -34,14 +34,14 @@ CommandLine parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, s
         return parseOption(name, value, options);
     };
     const CommandLine line = parseOptionPairs(argc, argv, parseOne, error);
-    if (line == CommandLine::Run && options.outPath.empty()) {
-        error = "--out FILE.png is required";
-        return CommandLine::Refused;
-    }
     if (line == CommandLine::Run && !pinnedFramesWithinBound(options.timeMs, options.stepMs)) {
         error = "--time and --step-ms ask for " +
                 std::to_string(pinnedFrameCount(options.timeMs, options.stepMs)) +
                 " frames, more than " + std::to_string(MAX_PINNED_FRAMES);
+        return CommandLine::Refused;
+    }
+    if (line == CommandLine::Run && options.outPath.empty()) {
+        error = "--out FILE.png is required";
         return CommandLine::Refused;
     }
     return line;

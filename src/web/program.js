@@ -35,6 +35,55 @@ function failed(text) {
   showMessage(`${text} Reload the page to try again.`);
 }
 
+// Where an error was thrown: its stack's top frame, as V8 writes it ("    at f (address:1:2)")
+// or as SpiderMonkey and JavaScriptCore do ("f@address:1:2").
+/** @param {unknown} error */
+function thrownAt(error) {
+  const lines = (error instanceof Error && error.stack || '').split('\n');
+  return lines.find((line) => /^\s+at /.test(line)) ?? lines.find((line) => line.includes('@')) ??
+    '';
+}
+
+// Whether an address, or a stack's frame, is one of plume's scripts: page.js and program.js,
+// inline in the page, or the module's script, named by its sourceURL. A failure of another
+// script (a browser extension's, another site's) is not plume's, and leaves the page as it is.
+/** @param {string} [where] */
+function ours(where = '') {
+  const script = FILES.script.name.replaceAll('.', '\\.');
+  return where.includes(location.origin + location.pathname) ||
+    new RegExp(`(^|[ (@])${script}(:|$)`).test(where);
+}
+
+// An error of plume's own that nothing caught stops the program, and the page says so, rather
+// than leave the still or the last frame up as if all were well. Where it was thrown is the
+// error's stack to say: Firefox gives a script put into the page (as by a browser's driver)
+// the page's own address.
+function watchFailures() {
+  addEventListener('error', (event) => {
+    if (ours(thrownAt(event.error) || event.filename)) {
+      failed(`plume stopped with an error (${event.message}).`);
+    }
+  });
+  addEventListener('unhandledrejection', (event) => {
+    const reason = event.reason;
+    if (ours(thrownAt(reason))) {
+      failed(`plume stopped with an error (${reason instanceof Error ? reason.message : reason}).`);
+    }
+  });
+}
+
+// All that runs in the Worker is plume's: an error it did not catch fails the page, as does a
+// message of its that cannot be read here. (Listeners: Chromium 156 passes a Worker's
+// messageerror to them, not to its onmessageerror.)
+/** @param {Worker} worker */
+function watchWorker(worker) {
+  worker.addEventListener('error', (event) => {
+    failed(`plume stopped with an error (${event.message || 'its Worker did not start'}).`);
+  });
+  worker.addEventListener('messageerror',
+    () => failed('plume stopped: the page could not read its Worker.'));
+}
+
 // The drawing buffer for the canvas as shown: its CSS size times devicePixelRatio, capped.
 function bufferSize() {
   const box = canvas.getBoundingClientRect();
@@ -75,7 +124,9 @@ const page = {
   },
   showMessage,
   hideMessage,
+  // Not over a failure: a frame drawn after it is no frame to take.
   frameReady() {
+    if (document.documentElement.dataset.frame === 'failed') return;
     document.documentElement.dataset.frame = 'ready';
   },
   // From now on the canvas follows the window, through the program's own reshape. The still
@@ -119,6 +170,7 @@ function unpack() {
   const made = { module: later(), images: later(), kept: later() };
   /** @type {Array<[string, Uint8Array]>} */
   const images = [];
+  watchWorker(worker);
   /** @param {MessageEvent<FromWorker>} event */
   worker.onmessage = (event) => {
     const data = event.data;
@@ -249,6 +301,7 @@ function followShown() {
 }
 
 function start() {
+  watchFailures();
   unpack();
   followShown();
   new ResizeObserver(fitCanvas).observe(canvas);

@@ -267,6 +267,16 @@ async function start({ files, keep, offer }) {
   }
 }
 
+// What the page cannot see from here: a promise of plume's rejected with none to catch it, and a
+// message of the page's that cannot be read. (An uncaught error reaches the page by itself.)
+addEventListener('unhandledrejection', (event) => {
+  const reason = event.reason;
+  fail(new Failure('plume stopped with an error ' +
+    `(${reason instanceof Error ? reason.message : reason}).`));
+});
+addEventListener('messageerror',
+  () => fail(new Failure('plume stopped: its Worker could not read the page.')));
+
 /** @param {MessageEvent<ToWorker>} event */
 onmessage = (event) => {
   const data = event.data;

@@ -10,8 +10,8 @@ bool pageParameter(const char* name, std::string& value);
 // document element, which a test waits for before it takes the picture.
 void markFrameReady();
 
-// Shows `text` in place of the canvas, for an address the program cannot follow or a context
-// the browser does not give back.
+// Shows `text` in place of the canvas, for an address the program cannot follow, a context the
+// browser does not give back, or shaders it does not take.
 void showPageMessage(const char* text);
 // The canvas again in place of the message, as it was.
 void hidePageMessage();

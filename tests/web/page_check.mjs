@@ -168,8 +168,40 @@ async function stillAndFirstFrame(browser, results) {
   }
 }
 
+// Whether the picture moves: plume-compare on two shots a second apart.
+async function movesInASecond(page) {
+  writeFileSync(`${work}/before.png`, await frameShot(page));
+  await page.waitForTimeout(1000);
+  writeFileSync(`${work}/after.png`, await frameShot(page));
+  return spawnSync(compare, [`${work}/before.png`, `${work}/after.png`]).status === 1;
+}
+
+// A browser may take a background tab's contexts (Android does): given back, the Worker's
+// frames go on and its picture moves. The control, left lost: no draws, a picture that stands.
+async function workerLosesAndRestores(page, realm, results) {
+  const draws = `(plumeCounts.drawArrays + plumeCounts.drawElements)`;
+  await realm.evaluate(`self.plumeLose = ${LOSE}; plumeLose.loseContext()`);
+  const lost = await pollFor(realm, `${CONTEXT}.isContextLost()`, 5000);
+  await realm.evaluate('plumeLose.restoreContext()');
+  const back = await pollFor(realm, `!${CONTEXT}.isContextLost()`, 5000);
+  await realm.evaluate(NEXT_FRAME);
+  const before = await realm.evaluate(draws);
+  const moves = await movesInASecond(page);
+  const drawn = await realm.evaluate(draws) - before;
+  results.push([`in the Worker, lost (${lost}) and given back (${back}): ${drawn} draws in the` +
+    ` second after, the picture moves: ${moves}`, lost && back && drawn > 0 && moves]);
+  await realm.evaluate(`${LOSE}.loseContext()`);
+  await pollFor(realm, `${CONTEXT}.isContextLost()`, 5000);
+  const lostBefore = await realm.evaluate(draws);
+  const stands = !await movesInASecond(page);
+  const lostDrawn = await realm.evaluate(draws) - lostBefore;
+  results.push([`control: in the Worker, lost and not given back: ${lostDrawn} draws in a` +
+    ` second, the picture stands: ${stands}`, lostDrawn === 0 && stands]);
+}
+
 // Live, the program draws in the page's Worker and the page draws nothing; the control keeps it
-// on the page, which then makes every draw. A lost context not given back says so on the page.
+// on the page, which then makes every draw. A lost context not given back says so on the page;
+// in the Worker, one given back draws on.
 async function whereItDraws(browser, results) {
   for (const where of ['in the Worker', 'on the page']) {
     const page = await browser.context.newPage();
@@ -191,7 +223,8 @@ async function whereItDraws(browser, results) {
     const perFrame = (counts.drawArrays + counts.drawElements) / counts.clear;
     results.push([`${where}: ${perFrame.toFixed(2)} draws a frame, at most ` +
       `${MAX_DRAWS_PER_FRAME}`, counts.clear > 0 && perFrame <= MAX_DRAWS_PER_FRAME]);
-    await realm.evaluate(`${LOSE}.loseContext()`);
+    if (where === 'in the Worker') await workerLosesAndRestores(page, realm, results);
+    else await realm.evaluate(`${LOSE}.loseContext()`);
     results.push([`a context ${where} not given back: a message`,
       await waitFor(page, MESSAGE, 10000)]);
     await page.close();
@@ -209,6 +242,17 @@ async function narrowScreen(browser, results) {
   await page.close();
 }
 
+// A pinned request for more than a million frames is refused at once, in words (the pinned
+// frames above are the control: they are drawn).
+async function boundedPins(browser, results) {
+  const page = await browser.context.newPage();
+  const query = '?time=10000000&step-ms=1';
+  const said = await visit(page, query,
+    `${MESSAGE} && document.body.innerText.includes('more than a million frames')`, 20000);
+  results.push([`${query}: ${said ? 'refused in words' : 'no message'}`, said]);
+  await page.close();
+}
+
 const { server, base } = await serve(site);
 const results = [];
 const browser = await openBrowser();
@@ -217,6 +261,7 @@ try {
   await stillAndFirstFrame(browser, results);
   await whereItDraws(browser, results);
   await narrowScreen(browser, results);
+  await boundedPins(browser, results);
 } finally {
   await browser.close();
 }

@@ -12,8 +12,9 @@
 //   textures.cpp     each texture's parameters and image, its pixels kept  webgl
 //   webgl.cpp        the WebGL calls themselves (the desktop's tests record them instead)
 // matrices.cpp, vertices.cpp and report.cpp (reportUnsupported) stand beneath them all and call
-// none of them. Beside the layer, context.cpp passes the page's context events to restore.cpp
-// and shows the page's message through web_page.h. scripts/calls-one-way checks the order.
+// none of them. Beside the layer, context.cpp passes the page's context events to restore.cpp;
+// it, and webgl.cpp for shaders the browser would not compile or link, show the page's message
+// through web_page.h. scripts/calls-one-way checks the order.
 #pragma once
 
 // Installs the context's event handlers and makes the WebGL program; after the window opens.

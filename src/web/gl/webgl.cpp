@@ -2,10 +2,13 @@
 // vertices arrive in eye coordinates, so the vertex shader applies the projection alone; the
 // fragment shader is GL_MODULATE: texture colour times vertex colour, or the colour alone.
 #include "web/gl/webgl.h"
+#include "web/web_page.h"
 
+#include <emscripten/html5_webgl.h>
 #include <webgl/webgl1.h>
 
 #include <cstddef>
+#include <cstdio>
 
 namespace {
 
@@ -42,6 +45,9 @@ enum Attribute : GLuint { POSITION, TEX_COORD, COLOR };
 GLint projectionUniform = -1;
 GLint texturedUniform = -1;
 
+// Enough of a browser's info log to say what failed; a longer one is cut short.
+constexpr int MAX_INFO_LOG_BYTES = 1024;
+
 GLuint compiled(GLenum kind, const char* source) {
     const GLuint shader = emscripten_glCreateShader(kind);
     emscripten_glShaderSource(shader, 1, &source, nullptr);
@@ -49,14 +55,59 @@ GLuint compiled(GLenum kind, const char* source) {
     return shader;
 }
 
+// A lost context answers false to every question: no fault of the shaders, and the restored
+// context compiles and links them again.
+bool contextLost() {
+    return emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context());
+}
+
+// Said on the page in place of a picture that would draw nothing, with the browser's reason.
+void sayFailure(const char* what, const char* infoLog) {
+    char message[MAX_INFO_LOG_BYTES + 64];
+    std::snprintf(message, sizeof message, "plume could not %s: %s", what,
+                  infoLog[0] != '\0' ? infoLog : "the browser gave no reason.");
+    showPageMessage(message);
+}
+
+bool compiledWell(GLuint shader, const char* what) {
+    GLint status = GL_FALSE;
+    emscripten_glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (status == GL_TRUE || contextLost()) {
+        return true;
+    }
+    char infoLog[MAX_INFO_LOG_BYTES] = "";
+    emscripten_glGetShaderInfoLog(shader, MAX_INFO_LOG_BYTES, nullptr, infoLog);
+    sayFailure(what, infoLog);
+    return false;
+}
+
+void checkLinked(GLuint program) {
+    GLint status = GL_FALSE;
+    emscripten_glGetProgramiv(program, GL_LINK_STATUS, &status);
+    if (status == GL_TRUE || contextLost()) {
+        return;
+    }
+    char infoLog[MAX_INFO_LOG_BYTES] = "";
+    emscripten_glGetProgramInfoLog(program, MAX_INFO_LOG_BYTES, nullptr, infoLog);
+    sayFailure("link its shaders", infoLog);
+}
+
+// The statuses are read once all is linked, so that the browser may compile while it goes on;
+// the first failure alone is said, as the others follow from it.
 void makeProgram() {
     const GLuint program = emscripten_glCreateProgram();
-    emscripten_glAttachShader(program, compiled(GL_VERTEX_SHADER, VERTEX_SHADER));
-    emscripten_glAttachShader(program, compiled(GL_FRAGMENT_SHADER, FRAGMENT_SHADER));
+    const GLuint vertexShader = compiled(GL_VERTEX_SHADER, VERTEX_SHADER);
+    const GLuint fragmentShader = compiled(GL_FRAGMENT_SHADER, FRAGMENT_SHADER);
+    emscripten_glAttachShader(program, vertexShader);
+    emscripten_glAttachShader(program, fragmentShader);
     emscripten_glBindAttribLocation(program, POSITION, "position");
     emscripten_glBindAttribLocation(program, TEX_COORD, "texCoord");
     emscripten_glBindAttribLocation(program, COLOR, "color");
     emscripten_glLinkProgram(program);
+    if (compiledWell(vertexShader, "compile its vertex shader") &&
+        compiledWell(fragmentShader, "compile its fragment shader")) {
+        checkLinked(program);
+    }
     emscripten_glUseProgram(program);
     projectionUniform = emscripten_glGetUniformLocation(program, "projection");
     texturedUniform = emscripten_glGetUniformLocation(program, "textured");

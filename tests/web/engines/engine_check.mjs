@@ -1,9 +1,11 @@
 // The page in one engine through engines.mjs, asking only what any visitor sees: the pinned
 // frames against plume-snapshot's in WORK_DIR (SECONDS-STEP.png), judged by plume-compare, with a
 // control that must fail; the live caption; progress on a slow link and a refused file said in
-// words; a canvas that fills the window at each size; a second visit offline; on PLAIN_SITE_DIR
-// (the site with a black sky and an opaque white feather), a page hidden, frozen or left for the
-// back/forward cache draws nothing and shows its feathers again (hidden_check.mjs).
+// words; an uncaught failure of plume's code said, and a put-in script's not; a lost context
+// given back, in the Worker too, the picture moving on; a canvas that fills the window at each
+// size; a second visit offline; on PLAIN_SITE_DIR (the site with a black sky and an opaque
+// white feather), a page hidden, frozen or left for the back/forward cache draws nothing and
+// shows its feathers again (hidden_check.mjs).
 //   node engine_check.mjs chromium|firefox|webkit SITE_DIR PLAIN_SITE_DIR WORK_DIR PLUME_COMPARE
 //     [MINIBROWSER]
 import { openEngine, waitFor, canvasShot } from './engines.mjs';
@@ -23,6 +25,8 @@ const LIVE_MS = 30000;
 const SLOW_LINK_BYTES_PER_SECOND = 250000;
 const FAILED_MS = 20000;
 const FILLED_MS = 10000;
+// How long a control has to show no message: a planted failure is said at once.
+const QUIET_MS = 1500;
 const POLL_MS = 25;
 // The worker comes once the page runs and its files are kept: in WebKit on a machine loaded
 // twentyfold that took longer than 30 s.
@@ -121,6 +125,82 @@ async function refused(engine, site, results) {
   }
 }
 
+// The program's context lost (`word` 'lose') or given back ('restore') where the program runs;
+// whether it is lost half a second on. In the Worker on the page's message (the host puts the
+// listener there, HOOK), on the page itself where the program runs there.
+const LOSE_OR_RESTORE = `((word, context) => {
+  self.plumeLose ??= context.getExtension('WEBGL_lose_context');
+  if (word === 'lose') plumeLose.loseContext(); else plumeLose.restoreContext();
+  return new Promise((done) => setTimeout(() => done(context.isContextLost()), 500));
+})`;
+const HOOK = `addEventListener('message', ({ data }) => {
+  if (data?.kind === 'plume-context') ${LOSE_OR_RESTORE}(data.word, Module.ctx)
+    .then((lost) => postMessage({ kind: 'plume-context-lost', lost }));
+});`;
+const ASK_CONTEXT = `((word) => ${CANVAS}.dataset.drawnIn === 'page' ?
+  ${LOSE_OR_RESTORE}(word, Module.ctx) : new Promise((done) => {
+    const answered = ({ data }) => {
+      if (data?.kind !== 'plume-context-lost') return;
+      unpacker.removeEventListener('message', answered);
+      done(data.lost);
+    };
+    unpacker.addEventListener('message', answered);
+    unpacker.postMessage({ kind: 'plume-context', word });
+  }))`;
+
+// Whether the canvas's picture moves: plume-compare on two shots a second apart.
+async function moves(engine) {
+  await canvasShot(engine, `${work}/before.png`);
+  await new Promise((done) => setTimeout(done, 1000));
+  await canvasShot(engine, `${work}/after.png`);
+  return spawnSync(compare, [`${work}/before.png`, `${work}/after.png`]).status === 1;
+}
+
+// A context lost and given back (Android takes a background tab's): the picture moves on, where
+// the program runs. The control, lost again and left so: the picture stands.
+async function lostAndRestored(engine, site, results) {
+  const hooked = await host(site, { worker: HOOK });
+  try {
+    const live = await engine.goto(hooked.base) && await waitFor(engine, LIVE, LIVE_MS);
+    const drawnIn = live ? await engine.evaluate(`${CANVAS}.dataset.drawnIn`)
+      : `page, not live: ${await answer(engine, 'location.href + " " + document.title', '?')}`;
+    const lost = live && await engine.evaluate(`${ASK_CONTEXT}('lose')`);
+    const back = lost && !await engine.evaluate(`${ASK_CONTEXT}('restore')`);
+    const moved = back && await moves(engine);
+    results.push([`drawn in the ${drawnIn}, lost (${lost}) and given back (${back}):` +
+      ` the picture moves: ${moved}`, moved]);
+    const lostAgain = back && await engine.evaluate(`${ASK_CONTEXT}('lose')`);
+    const stands = lostAgain && !await moves(engine);
+    results.push([`control: lost again (${lostAgain}) and not given back: the picture` +
+      ` stands: ${stands}`, stands]);
+  } finally {
+    hooked.server.close();
+  }
+}
+
+// Failures nothing caught, where the page sees them: one of plume's own code (a call of the
+// page's that it lacks) is said in place of the picture, an error and a rejection of a script
+// put into the page (the controls: no message) are not. Each engine writes its stacks its way.
+async function uncaught(engine, base, results) {
+  const MESSAGE = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
+  const foreign = "(() => { setTimeout(() => { throw new Error('planted'); });" +
+    " setTimeout(() => { Promise.reject(new Error('planted')); }); return 0; })()";
+  const own = (how) => `(() => { ${how}(() => callPage({ call: 'planted', args: [] }));` +
+    ' return 0; })()';
+  let running = false, shown = false;
+  for (const [name, plant, said] of [['control: a script put into the page', foreign, false],
+    ["plume's code, an error", own('setTimeout'), true],
+    ["plume's code, a rejection", own('Promise.resolve().then'), true]]) {
+    // A page that shows no message takes the next plant; a message stays, the first said.
+    running = running && !shown || await engine.goto(base) && await waitFor(engine, LIVE, LIVE_MS);
+    await engine.evaluate(plant);
+    shown = await waitFor(engine, MESSAGE, said ? FAILED_MS : QUIET_MS);
+    const text = await engine.evaluate(MESSAGE);
+    results.push([`${name} fails uncaught: "${text || 'no message'}"`,
+      running && (said ? shown && text.includes('not a function') : !shown)]);
+  }
+}
+
 // Once run, the page comes back offline, from what its service worker keeps: the browser's
 // network off where the engine's automation can do that, else the host gone. The control: with
 // that forgotten, the page does not open.
@@ -163,6 +243,8 @@ try {
   await liveAndFilling(engine, served.base, results);
   await progress(engine, site, results);
   await refused(engine, site, results);
+  await uncaught(engine, served.base, results);
+  await lostAndRestored(engine, site, results);
   await offline(engine, site, results);
   await hiddenChecks(engine, name, plain.base, work, results);
 } finally {

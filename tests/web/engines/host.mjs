@@ -1,14 +1,30 @@
 // The static host of browser.mjs with what the engine checks ask of a host in place of a
 // browser's own network controls, which WebDriver lacks: a file it refuses, a slow link, and
-// going away altogether.
+// going away altogether; and a way into the page's downloads' Worker, where WebDriver evaluates
+// nothing.
 import { serve } from '../../../tools/browser/browser.mjs';
 
 const CHUNK_BYTES = 16384;
 
+// The page with `script` run in its downloads' Worker after the Worker's own (the Worker's text
+// is the page's element #unpack).
+/** @param {import('node:http').ServerResponse} response @param {string} script */
+function intoWorker(response, script) {
+  const end = response.end.bind(response);
+  response.end = (data) => {
+    const page = String(data), at = page.indexOf('</script>', page.indexOf('id="unpack"'));
+    return end(Buffer.from(`${page.slice(0, at)}\n${script}\n${page.slice(at)}`));
+  };
+}
+
 // `refuse`: a pattern of paths answered 404; `bytesPerSecond`: the link that every answer
-// shares, in 16 KB pieces; `down()` closes the host and every connection to it.
-/** @param {string} directory @param {{ refuse?: RegExp, bytesPerSecond?: number }} [link] */
-export async function host(directory, { refuse, bytesPerSecond = 0 } = {}) {
+// shares, in 16 KB pieces; `worker`: a script the page's Worker runs too; `down()` closes the
+// host and every connection to it.
+/**
+ * @param {string} directory
+ * @param {{ refuse?: RegExp, bytesPerSecond?: number, worker?: string }} [link]
+ */
+export async function host(directory, { refuse, bytesPerSecond = 0, worker } = {}) {
   const served = await serve(directory);
   const [handler] = served.server.listeners('request');
   served.server.removeAllListeners('request');
@@ -39,6 +55,9 @@ export async function host(directory, { refuse, bytesPerSecond = 0 } = {}) {
       return;
     }
     if (bytesPerSecond) paced(response);
+    if (worker && /^\/(index\.html)?$/.test(new URL(request.url ?? '/', 'http://x').pathname)) {
+      intoWorker(response, worker);
+    }
     handler(request, response);
   });
   served.down = () => new Promise((done) => {
