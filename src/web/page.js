@@ -3,7 +3,7 @@
 // what went wrong, and offers full screen. The build writes it into index.html, followed by
 // program.js, which runs the program and takes these names from here:
 /* exported FILES, BUILD, pinned, canvas, still, element, arrived, stallWatch, showMessage,
-   hideMessage, hasWebGL, offerFullscreen, later */
+   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown */
 // Written in when the site is packed: each file's name, packed name and size, unpacked size,
 // SHA-256 and, for an image, the stride of its byte prediction.
 const FILES = /** @type {PackedFiles} */ (JSON.parse('@PLUME_FILES@'));
@@ -101,6 +101,28 @@ function offerFullscreen() {
   document.addEventListener('fullscreenchange', () => {
     button.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
   });
+}
+
+// Frozen, or left for the back/forward cache: the page is not shown, whatever it says.
+let frozen = false;
+const isShown = () => !document.hidden && !frozen;
+
+// A page that is not shown draws nothing: `told` hears whether it is shown each time that may
+// have changed, and the program's frames stop where it runs, to go on (its clock taking the gap
+// as a pause) once the page is shown again. Some engines go on giving a Worker animation frames
+// behind a hidden or frozen page.
+/** @param {(shown: boolean) => void} told */
+function followShown(told) {
+  /** @param {boolean} now */
+  const freeze = (now) => () => {
+    frozen = now;
+    told(isShown());
+  };
+  document.addEventListener('visibilitychange', () => told(isShown()));
+  document.addEventListener('freeze', freeze(true));
+  document.addEventListener('resume', freeze(false));
+  window.addEventListener('pagehide', freeze(true));
+  window.addEventListener('pageshow', freeze(false));
 }
 
 /**

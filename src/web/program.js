@@ -4,7 +4,7 @@
 // with what the Worker made. Either way it answers what the program asks of the page and fits
 // the canvas to the window. The build writes it into index.html after page.js, whose are these:
 /* global FILES, BUILD, pinned, canvas, still, element, arrived, stallWatch, showMessage,
-   hideMessage, hasWebGL, offerFullscreen, later */
+   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown */
 const CACHE = `plume-${BUILD}`;
 // Software WebGL slows with pixels: past 1920x1080's worth the drawing buffer is scaled down,
 // its aspect kept. That also keeps it within iOS's canvas limit at any pixel ratio.
@@ -13,8 +13,6 @@ const MAX_BUFFER_PIXELS = 1920 * 1080;
 let unpacker = null;
 let following = false;
 let drawsInWorker = false;
-// Frozen, or left for the back/forward cache: the page is not shown, whatever it says.
-let frozen = false;
 // The drawing buffer's size as last asked for; on the page the canvas's own, in a Worker the
 // OffscreenCanvas's, which the canvas element does not show.
 let shownBuffer = [canvas.width, canvas.height];
@@ -190,7 +188,7 @@ function unpack() {
       const script = document.createElement('script');
       script.textContent = `'use strict';${data.text}\n//# sourceURL=${FILES.script.name}`;
       document.body.appendChild(script);
-      showFrames();
+      Module.showFrames?.(isShown());
       break;
     }
     case 'module': made.module.settle(data.module); break;
@@ -229,7 +227,6 @@ function drawInWorker() {
   canvas.dataset.drawnIn = 'worker';
   const offscreen = canvas.transferControlToOffscreen();
   tell({ kind: 'canvas', canvas: offscreen, query: location.search }, [offscreen]);
-  showFrames();
 }
 
 // The program runs here, with the module, its script and the images the Worker made.
@@ -277,33 +274,11 @@ function started(made) {
   }
 }
 
-// A page that is not shown draws nothing: the program's frames stop where it runs, and go on,
-// its clock taking the gap as a pause, once the page is shown again. Some engines go on giving
-// a Worker animation frames behind a hidden or frozen page.
-function showFrames() {
-  const shown = !document.hidden && !frozen;
-  if (drawsInWorker) tell({ kind: 'shown', shown });
-  else Module.showFrames?.(shown);
-}
-
-/** @param {boolean} now */
-const freeze = (now) => () => {
-  frozen = now;
-  showFrames();
-};
-
-function followShown() {
-  document.addEventListener('visibilitychange', showFrames);
-  document.addEventListener('freeze', freeze(true));
-  document.addEventListener('resume', freeze(false));
-  window.addEventListener('pagehide', freeze(true));
-  window.addEventListener('pageshow', freeze(false));
-}
-
 function start() {
   watchFailures();
   unpack();
-  followShown();
+  // Told to the Worker whether or not the program runs there; on the page, once its script has.
+  followShown((shown) => { tell({ kind: 'shown', shown }); Module.showFrames?.(shown); });
   new ResizeObserver(fitCanvas).observe(canvas);
   // iOS moves its address bar before it says the window resized: the visual viewport says first.
   window.visualViewport?.addEventListener('resize', fitCanvas);
