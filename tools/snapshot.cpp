@@ -34,10 +34,10 @@ CommandLine parseSnapshotArgs(int argc, char** argv, SnapshotOptions& options, s
         return parseOption(name, value, options);
     };
     const CommandLine line = parseOptionPairs(argc, argv, parseOne, error);
-    if (line == CommandLine::Run && !pinnedFramesWithinBound(options.timeMs, options.stepMs)) {
-        error = "--time and --step-ms ask for " +
-                std::to_string(pinnedFrameCount(options.timeMs, options.stepMs)) +
-                " frames, more than " + std::to_string(MAX_PINNED_FRAMES);
+    const std::int64_t frames = pinnedFrameCount(options.timeMs, options.stepMs);
+    if (line == CommandLine::Run && frames > MAX_PINNED_FRAMES) {
+        error = "--time and --step-ms ask for " + std::to_string(frames) + " frames, more than " +
+                std::to_string(MAX_PINNED_FRAMES);
         return CommandLine::Refused;
     }
     if (line == CommandLine::Run && options.outPath.empty()) {

@@ -34,7 +34,6 @@ std::int64_t maxFrameStepMs = MAX_FRAME_STEP_MS;
 std::int64_t pausedMs = 0;
 // The wall-clock time of the previous frame, which the caption's rates are taken from.
 std::int64_t previousElapsedMs = 0;
-double previousWallTime = 0.0;
 
 } // namespace
 
@@ -61,7 +60,6 @@ void startClock() {
     g_fpsSum = 0.0;
     pausedMs = 0;
     previousElapsedMs = 0;
-    previousWallTime = 0.0;
 }
 
 std::int64_t elapsedMilliseconds(std::int64_t ticks, std::int64_t ticksPerSecond) {
@@ -86,16 +84,15 @@ void updateClock() {
     const std::int64_t wallStepMs = elapsedMs - previousElapsedMs;
     const std::int64_t stepMs = wallStepMs < 0 ? 0 : std::min(wallStepMs, maxFrameStepMs);
     pausedMs += wallStepMs - stepMs;
-    previousElapsedMs = elapsedMs;
     g_time = (elapsedMs - pausedMs) / 1000.0;
     g_deltaTime = g_time - g_previousTime;
     g_previousTime = g_time;
 
-    // The caption's rates are the frames' own, gap and all. Two frames in the same millisecond
-    // have no rate of their own but still count below.
-    const double wallTime = elapsedMs / 1000.0;
-    const double wallDelta = wallTime - previousWallTime;
-    previousWallTime = wallTime;
+    // The caption's rates are the frames' own, gap and all, taken as the time was before the
+    // step was bounded. Two frames in the same millisecond have no rate of their own but still
+    // count below.
+    const double wallDelta = elapsedMs / 1000.0 - previousElapsedMs / 1000.0;
+    previousElapsedMs = elapsedMs;
     if (wallDelta > 0.0) {
         g_fpsSum += 1.0 / wallDelta;
     }

@@ -61,35 +61,26 @@ bool contextLost() {
     return emscripten_is_webgl_context_lost(emscripten_webgl_get_current_context());
 }
 
-// Said on the page in place of a picture that would draw nothing, with the browser's reason.
-void sayFailure(const char* what, const char* infoLog) {
+// A shader's or the program's status, and the info log that says why it failed.
+using ReadStatus = void (*)(GLuint, GLenum, GLint*);
+using ReadInfoLog = void (*)(GLuint, GLsizei, GLsizei*, GLchar*);
+
+// Whether `object` reached `status`; if not, the page says so, with the browser's reason, in
+// place of a picture that would draw nothing.
+bool reached(GLuint object, GLenum status, ReadStatus readStatus, ReadInfoLog readInfoLog,
+             const char* what) {
+    GLint value = GL_FALSE;
+    readStatus(object, status, &value);
+    if (value == GL_TRUE || contextLost()) {
+        return true;
+    }
+    char infoLog[MAX_INFO_LOG_BYTES] = "";
+    readInfoLog(object, MAX_INFO_LOG_BYTES, nullptr, infoLog);
     char message[MAX_INFO_LOG_BYTES + 64];
     std::snprintf(message, sizeof message, "plume could not %s: %s", what,
                   infoLog[0] != '\0' ? infoLog : "the browser gave no reason.");
     showPageMessage(message);
-}
-
-bool compiledWell(GLuint shader, const char* what) {
-    GLint status = GL_FALSE;
-    emscripten_glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-    if (status == GL_TRUE || contextLost()) {
-        return true;
-    }
-    char infoLog[MAX_INFO_LOG_BYTES] = "";
-    emscripten_glGetShaderInfoLog(shader, MAX_INFO_LOG_BYTES, nullptr, infoLog);
-    sayFailure(what, infoLog);
     return false;
-}
-
-void checkLinked(GLuint program) {
-    GLint status = GL_FALSE;
-    emscripten_glGetProgramiv(program, GL_LINK_STATUS, &status);
-    if (status == GL_TRUE || contextLost()) {
-        return;
-    }
-    char infoLog[MAX_INFO_LOG_BYTES] = "";
-    emscripten_glGetProgramInfoLog(program, MAX_INFO_LOG_BYTES, nullptr, infoLog);
-    sayFailure("link its shaders", infoLog);
 }
 
 // The statuses are read once all is linked, so that the browser may compile while it goes on;
@@ -104,9 +95,14 @@ void makeProgram() {
     emscripten_glBindAttribLocation(program, TEX_COORD, "texCoord");
     emscripten_glBindAttribLocation(program, COLOR, "color");
     emscripten_glLinkProgram(program);
-    if (compiledWell(vertexShader, "compile its vertex shader") &&
-        compiledWell(fragmentShader, "compile its fragment shader")) {
-        checkLinked(program);
+    const auto shaderCompiled = [](GLuint shader, const char* what) {
+        return reached(shader, GL_COMPILE_STATUS, emscripten_glGetShaderiv,
+                       emscripten_glGetShaderInfoLog, what);
+    };
+    if (shaderCompiled(vertexShader, "compile its vertex shader") &&
+        shaderCompiled(fragmentShader, "compile its fragment shader")) {
+        reached(program, GL_LINK_STATUS, emscripten_glGetProgramiv, emscripten_glGetProgramInfoLog,
+                "link its shaders");
     }
     emscripten_glUseProgram(program);
     projectionUniform = emscripten_glGetUniformLocation(program, "projection");

@@ -8,7 +8,7 @@
 // shows its feathers again (hidden_check.mjs).
 //   node engine_check.mjs chromium|firefox|webkit SITE_DIR PLAIN_SITE_DIR WORK_DIR PLUME_COMPARE
 //     [MINIBROWSER]
-import { openEngine, waitFor, canvasShot } from './engines.mjs';
+import { LIVE, openEngine, waitFor, canvasShot } from './engines.mjs';
 import { host } from './host.mjs';
 import { hiddenChecks } from './hidden_check.mjs';
 import { answer, finish } from '../../../tools/browser/browser.mjs';
@@ -16,7 +16,6 @@ import { spawnSync } from 'node:child_process';
 
 const [name, site, plainSite, work, compare, miniBrowser] = process.argv.slice(2);
 const READY = "document.documentElement.dataset.frame === 'ready'";
-const LIVE = "document.title.includes('FPS:')";
 const TEXT = 'document.body.innerText';
 const PINNED_MS = 60000;
 // The caption comes after 100 frames: software WebGL in a window draws them in 2-5 s here, and

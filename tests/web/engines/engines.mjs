@@ -191,6 +191,9 @@ export function openEngine(name, miniBrowser) {
   return open(miniBrowser);
 }
 
+// A live page: its caption shows the frame rate, written once the program has drawn 100 frames.
+export const LIVE = "document.title.includes('FPS:')";
+
 // True once `condition` (a page expression) holds, false after `ms`; a page still navigating,
 // which cannot answer, counts as not yet, and an error of the condition's own fails at once.
 export async function waitFor(engine, condition, ms) {

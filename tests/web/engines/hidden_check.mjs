@@ -5,12 +5,11 @@
 // says that the feathers are still on screen. The control is the page as it was: its own
 // listeners for those events kept from hearing them.
 // Frames are counted by frame_watch.mjs's scripts, in the page and in its Worker.
-import { openEngine, waitFor, canvasShot } from './engines.mjs';
+import { LIVE, openEngine, waitFor, canvasShot } from './engines.mjs';
 import { countFrames, deafenPage, watchPage, watchWorker } from './frame_watch.mjs';
 import { answer } from '../../../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
 
-const LIVE = "document.title.includes('FPS:')";
 const LIVE_MS = 60000;
 // Hidden once for long enough that a scene which took the gap as a step would have blown away,
 // its frames counted over the first COUNTED_MS of it.
@@ -80,6 +79,10 @@ async function hide(engine) {
 
 const said = (heard) => heard.map(([type, state]) => `${type}:${state}`).join(' ');
 
+// The feathers still on screen after `what`: at least MIN_SHARE_KEPT of their share before.
+const kept = (what, before, after) => [`${what}: ${after.toFixed(4)} of the canvas,` +
+  ` ${before.toFixed(4)} before`, after >= MIN_SHARE_KEPT * before && before > 0];
+
 // Hidden HIDDEN_MS: no frame drawn, counted over its first COUNTED_MS and all of it; the feathers
 // on screen after. The control, the page deaf to its hiding, must draw hundreds where the engine
 // goes on giving it frames, and is only reported where the engine stops them itself.
@@ -103,8 +106,7 @@ async function hidden(engine, url, work, path, results, control, hiddenMs = HIDD
     ` ${shown} in the ${SHOWN_MS} ms shown before; the same page after, saying` +
     ` "${message || 'nothing'}"`,
   seen && counted === 0 && all === 0 && shown > 0 && drawnIn === path && !message]);
-  results.push([`${path}: feathers after ${hiddenMs} ms hidden: ${after.toFixed(4)} of the` +
-    ` canvas, ${before.toFixed(4)} before`, after >= MIN_SHARE_KEPT * before && before > 0]);
+  results.push(kept(`${path}: feathers after ${hiddenMs} ms hidden`, before, after));
   if (control) await deafControl(engine, url, work, path, results, control);
 }
 
@@ -146,8 +148,7 @@ async function frozen(engine, url, work, path, results) {
   const drawn = seen ? between(frozeAt, resumedAt) : -1;
   results.push([`${path}: frozen ${seen ? resumedAt - frozeAt : '?'} ms (${said(heard)}):` +
     ` ${drawn} frames drawn`, seen && drawn === 0]);
-  results.push([`${path}: feathers after frozen: ${after.toFixed(4)} of the canvas,` +
-    ` ${before.toFixed(4)} before`, after >= MIN_SHARE_KEPT * before && before > 0]);
+  results.push(kept(`${path}: feathers after frozen`, before, after));
 }
 
 // Left for another page AWAY_MS and restored from the back/forward cache: the watch set before
@@ -174,8 +175,7 @@ async function restored(engine, url, work, path, results) {
   const drawn = leftAt !== undefined && backAt !== undefined ? between(leftAt, backAt) : -1;
   results.push([`${path}: bfcache: away ${backAt - leftAt} ms (${said(heard)}): ${drawn} frames` +
     ' drawn', drawn === 0]);
-  results.push([`${path}: feathers after the bfcache: ${after.toFixed(4)} of the canvas,` +
-    ` ${before.toFixed(4)} before`, after >= MIN_SHARE_KEPT * before && before > 0]);
+  results.push(kept(`${path}: feathers after the bfcache`, before, after));
   await coveredControl(engine, after, work, results);
 }
 
@@ -185,8 +185,8 @@ async function coveredControl(engine, before, work, results) {
     "fixed;inset:0;background:#000;z-index:9\"></div>')");
   await sleep(SHOT_MS);
   const after = await featherShare(engine, `${work}/after.png`);
-  results.push([`control: feathers covered: ${after.toFixed(4)} of the canvas,` +
-    ` ${before.toFixed(4)} before`, after < MIN_SHARE_KEPT * before]);
+  const [line, holds] = kept('control: feathers covered', before, after);
+  results.push([line, !holds]);
 }
 
 // Each path the engine has: the Worker's where it draws there, the page's (in Chromium and
