@@ -26,7 +26,12 @@ std::int64_t readSteadyClock() {
     return std::chrono::steady_clock::now().time_since_epoch().count();
 }
 
+void writeGlutCaption(const char* caption) {
+    glutSetWindowTitle(caption);
+}
+
 CounterReader counterReader = readSteadyClock;
+CaptionWriter captionWriter = writeGlutCaption;
 std::int64_t counterTicksPerSecond = SteadyPeriod::den;
 std::int64_t maxFrameStepMs = MAX_FRAME_STEP_MS;
 // The wall-clock milliseconds the scene's time has left out: each gap's excess over the longest
@@ -44,6 +49,10 @@ void setCounter(CounterReader readCounter, std::int64_t ticksPerSecond) {
 
 void useSteadyClock() {
     setCounter(readSteadyClock, SteadyPeriod::den);
+}
+
+void setCaptionWriter(CaptionWriter writeCaption) {
+    captionWriter = writeCaption;
 }
 
 void setMaxFrameStep(std::int64_t milliseconds) {
@@ -98,7 +107,9 @@ void updateClock() {
     }
     if (++g_frameCount == CAPTION_INTERVAL_FRAMES) {
         formatTitle(g_fpsSum / CAPTION_INTERVAL_FRAMES);
-        glutSetWindowTitle(g_titleText);
+        if (captionWriter != nullptr) {
+            captionWriter(g_titleText);
+        }
         g_frameCount = 0;
         g_fpsSum = 0.0;
     }

@@ -25,6 +25,10 @@ extern char g_titleText[TITLE_TEXT_SIZE];
 using CounterReader = std::int64_t (*)();
 void setCounter(CounterReader readCounter, std::int64_t ticksPerSecond);
 void useSteadyClock();
+// Where the caption goes every CAPTION_INTERVAL_FRAMES frames: the GLUT window's title unless a
+// front end with a window of its own installs another writer (or nullptr, for none).
+using CaptionWriter = void (*)(const char* caption);
+void setCaptionWriter(CaptionWriter writeCaption);
 // The longest step, MAX_FRAME_STEP_MS unless a test lifts it to show what the bound prevents.
 void setMaxFrameStep(std::int64_t milliseconds);
 

@@ -28,20 +28,20 @@ bool hasExtension(const char* extensions, const char* name) {
 
 #if defined(__APPLE__)
 
-void disableSwapInterval() {
-    const GLint interval = 0;
+void setSwapInterval(int frames) {
+    const GLint interval = frames;
     CGLSetParameter(CGLGetCurrentContext(), kCGLCPSwapInterval, &interval);
 }
 
 #elif defined(_WIN32)
 
-void disableSwapInterval() {
+void setSwapInterval(int frames) {
     using SwapIntervalExt = BOOL(WINAPI*)(int);
     // Through the generic function type, which compilers accept as a cast to any other.
     const auto swapInterval = reinterpret_cast<SwapIntervalExt>(
         reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
     if (swapInterval != nullptr) {
-        swapInterval(0);
+        swapInterval(frames);
     }
 }
 
@@ -55,7 +55,7 @@ template <typename Function> Function glxFunction(const char* name) {
 
 } // namespace
 
-void disableSwapInterval() {
+void setSwapInterval(int frames) {
     Display* display = glXGetCurrentDisplay();
     if (display == nullptr) {
         return;
@@ -64,14 +64,14 @@ void disableSwapInterval() {
     if (hasExtension(extensions, "GLX_EXT_swap_control")) {
         using SwapInterval = void (*)(Display*, GLXDrawable, int);
         if (auto swapInterval = glxFunction<SwapInterval>("glXSwapIntervalEXT")) {
-            swapInterval(display, glXGetCurrentDrawable(), 0);
+            swapInterval(display, glXGetCurrentDrawable(), frames);
             return;
         }
     }
     if (hasExtension(extensions, "GLX_MESA_swap_control")) {
         using SwapInterval = int (*)(unsigned);
         if (auto swapInterval = glxFunction<SwapInterval>("glXSwapIntervalMESA")) {
-            swapInterval(0);
+            swapInterval(static_cast<unsigned>(frames));
             return;
         }
     }
@@ -79,9 +79,13 @@ void disableSwapInterval() {
         // Some drivers refuse an interval of 0 here; the frame then stays at the refresh rate.
         using SwapInterval = int (*)(int);
         if (auto swapInterval = glxFunction<SwapInterval>("glXSwapIntervalSGI")) {
-            swapInterval(0);
+            swapInterval(frames);
         }
     }
 }
 
 #endif
+
+void disableSwapInterval() {
+    setSwapInterval(0);
+}
