@@ -1,0 +1,34 @@
+// A window for the hack's checks, as XScreenSaver makes one: top level, mapped, with a GL visual
+// (single-buffered on request). Prints its id in hex, then keeps it until the process ends.
+//   plume-saver-test-window WIDTH HEIGHT [single]
+#include <GL/glx.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    Display* display = XOpenDisplay(nullptr);
+    if (argc < 3 || display == nullptr) {
+        return 2;
+    }
+    const bool single = argc > 3 && std::strcmp(argv[3], "single") == 0;
+    int wanted[] = {GLX_RGBA, GLX_DEPTH_SIZE, 16, single ? 0 : GLX_DOUBLEBUFFER, 0};
+    XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), wanted);
+    if (visual == nullptr) {
+        return 1;
+    }
+    const Window root = DefaultRootWindow(display);
+    XSetWindowAttributes settings{};
+    settings.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+    const Window window =
+        XCreateWindow(display, root, 0, 0, std::atoi(argv[1]), std::atoi(argv[2]), 0, visual->depth,
+                      InputOutput, visual->visual, CWColormap, &settings);
+    XMapWindow(display, window);
+    XSync(display, False);
+    std::printf("0x%lx\n", window);
+    std::fflush(stdout);
+    for (;;) {
+        pause();
+    }
+}
