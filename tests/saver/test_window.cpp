@@ -1,11 +1,10 @@
 // A window for the hack's checks, as XScreenSaver makes one: top level, mapped, with a GL visual
-// (single-buffered on request). Prints its id in hex, then keeps it until the process ends.
+// (single-buffered on request). Prints its id in hex, then keeps it until the process or the display ends.
 //   plume-saver-test-window WIDTH HEIGHT [single]
 #include <GL/glx.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
@@ -28,7 +27,8 @@ int main(int argc, char** argv) {
     XSync(display, False);
     std::printf("0x%lx\n", window);
     std::fflush(stdout);
-    for (;;) {
-        pause();
+    // Xlib ends the process when the server goes away, as at the end of a check.
+    for (XEvent event;;) {
+        XNextEvent(display, &event);
     }
 }

@@ -1,0 +1,90 @@
+# Sourced by tests/saver/run: XScreenSaver's own daemon on the check's X server, with a HOME of
+# the check's own whose ~/.xscreensaver names one program, activated at once.
+# shellcheck shell=bash
+# shellcheck disable=SC2154 # $work, $saver and DRAW_SECONDS are run's
+
+DAEMON_SECONDS=10 # for the daemon to answer xscreensaver-command
+
+# The command words that run a command as the daemon's user, with the check's HOME: as root the
+# daemon blanks the screen but starts no hack, so there it runs as nobody.
+daemon_user() {
+    daemon_as=(env HOME="$work/home")
+    [ "$(id -u)" -ne 0 ] || daemon_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups
+        "${daemon_as[@]}")
+}
+
+# A HOME whose ~/.xscreensaver runs PROGRAM (a `programs` entry) at once when activated, and
+# never locks or fades.
+daemon_home() {
+    rm -rf "$work/home"
+    mkdir -p "$work/home"
+    printf '%s\n' 'mode: one' 'selected: 0' 'lock: False' 'fade: False' 'unfade: False' \
+        'splash: False' 'timeout: 0:30:00' "programs: $1 \\n" >"$work/home/.xscreensaver"
+    chmod 755 "$work"
+    [ "$(id -u)" -ne 0 ] || chown -R nobody:nogroup "$work/home"
+}
+
+# hack_pid: the process of this build's hack that a daemon on this display started, if one runs.
+hack_pid() {
+    local pid
+    for pid in $(pgrep -x plume); do
+        [ "$(readlink -f "/proc/$pid/exe")" = "$saver" ] &&
+            tr '\0' '\n' <"/proc/$pid/environ" | grep -qE "^DISPLAY=$DISPLAY(\.0)?$" &&
+            tr '\0' '\n' <"/proc/$pid/environ" | grep -q '^XSCREENSAVER_WINDOW=' &&
+            echo "$pid" && return
+    done
+    return 0
+}
+
+# xscreensaver_shows PROGRAM: the daemon, with `programs` naming only PROGRAM, activated; the
+# screen must show the scene (else 1), drawn by this build's hack run by the daemon (else 3).
+xscreensaver_shows() {
+    local daemon hack seconds activated status=0 shot="$work/screen-$RANDOM.png"
+    daemon_home "$1"
+    daemon_user
+    # A simple command, so that $! is the daemon's own process (setpriv and env exec it).
+    "${daemon_as[@]}" xscreensaver -no-splash >"$work/xscreensaver.log" 2>&1 &
+    daemon=$!
+    positive_pid "$daemon" || return 2
+    for _ in $(seq $((DAEMON_SECONDS * 10))); do
+        "${daemon_as[@]}" xscreensaver-command -version >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    "${daemon_as[@]}" xscreensaver-command -activate >/dev/null 2>&1 || echo "-activate failed"
+    activated=$(date +%s.%N)
+    sleep "$DRAW_SECONDS"
+    hack=$(hack_pid)
+    if [ -n "$hack" ]; then
+        seconds=$(process_seconds "$hack")
+    else
+        seconds=$(awk -v a="$activated" -v n="$(date +%s.%N)" 'BEGIN { printf "%.2f", n - a }')
+    fi
+    grab root "$shot"
+    stop_process "$daemon"
+    if [ -n "$hack" ]; then
+        echo "the daemon ran plume-saver (pid $hack): $(tr '\0' ' ' <"/proc/$hack/cmdline")"
+    else
+        echo "no plume-saver of this build ran; the daemon said:"
+        tail -n 5 "$work/xscreensaver.log" | tr -d '\0'
+        status=3
+    fi
+    # The daemon ends its hack with SIGTERM as it exits.
+    for _ in {1..50}; do
+        [ -n "$hack" ] && kill -0 "$hack" 2>/dev/null || break
+        sleep 0.1
+    done
+    shows_scene "$shot" "$seconds" || status=1
+    return "$status"
+}
+
+xscreensaver_checks() {
+    mkdir -p "$work/bin"
+    # Named as installed, as the one line in ~/.xscreensaver names it.
+    ln -s "$saver" "$work/bin/plume"
+    check "xscreensaver-command -activate with 'GL: plume --root' only: the scene on the screen" \
+        xscreensaver_shows "GL: $work/bin/plume --root"
+    check "control: a programs list naming a missing program: the screen is judged another" \
+        expect_status 1 xscreensaver_shows "GL: $work/bin/plume-missing --root"
+    check "control: a programs list naming a hack that draws nothing: the same" \
+        expect_status 1 xscreensaver_shows "GL: sleep 60"
+}
