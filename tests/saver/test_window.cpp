@@ -1,5 +1,6 @@
 // A window for the hack's checks, as XScreenSaver makes one: top level, mapped, with a GL visual
-// (single-buffered on request). Prints its id in hex, then keeps it until the process or the display ends.
+// (single-buffered on request). Prints its id in hex, then keeps it until the process or the
+// display ends.
 //   plume-saver-test-window WIDTH HEIGHT [single]
 #include <GL/glx.h>
 #include <cstdio>

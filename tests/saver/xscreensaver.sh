@@ -16,7 +16,7 @@ daemon_user() {
 # A HOME whose ~/.xscreensaver runs PROGRAM (a `programs` entry) at once when activated, and
 # never locks or fades.
 daemon_home() {
-    rm -rf "$work/home"
+    rm -rf "${work:?}/home"
     mkdir -p "$work/home"
     printf '%s\n' 'mode: one' 'selected: 0' 'lock: False' 'fade: False' 'unfade: False' \
         'splash: False' 'timeout: 0:30:00' "programs: $1 \\n" >"$work/home/.xscreensaver"
@@ -69,10 +69,12 @@ xscreensaver_shows() {
         status=3
     fi
     # The daemon ends its hack with SIGTERM as it exits.
-    for _ in {1..50}; do
-        [ -n "$hack" ] && kill -0 "$hack" 2>/dev/null || break
-        sleep 0.1
-    done
+    if [ -n "$hack" ] && positive_pid "$hack"; then
+        for _ in {1..50}; do
+            kill -0 "$hack" 2>/dev/null || break
+            sleep 0.1
+        done
+    fi
     shows_scene "$shot" "$seconds" || status=1
     return "$status"
 }
