@@ -28,9 +28,6 @@ bool parseWindowId(const char* text, unsigned long& id) {
         base = 16;
         text += 2;
     }
-    if (*text == '\0') {
-        return false;
-    }
     unsigned long value = 0;
     for (; *text != '\0'; ++text) {
         const int digit = digitValue(*text, base);
@@ -39,6 +36,7 @@ bool parseWindowId(const char* text, unsigned long& id) {
         }
         value = value * base + digit;
     }
+    // Also what nothing at all comes to, with or without 0x.
     if (value == 0) {
         return false;
     }
