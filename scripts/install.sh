@@ -7,6 +7,8 @@
 BUILD_PACKAGES="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libwebp-dev libx11-dev"
 HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
+# The screen-saver hack's checks: XScreenSaver's daemon, and a resize of the window handed over.
+SAVER_PACKAGES="xscreensaver xdotool x11-utils imagemagick"
 # The browser build: Emscripten, whose optimizer needs Debian's acorn; zopfli packs the files,
 # cwebp the still (drawn by a desktop build's snapshot tool); its test adds a browser.
 WEB_PACKAGES="cmake make emscripten node-acorn zopfli webp"
