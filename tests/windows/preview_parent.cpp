@@ -1,6 +1,7 @@
 // A stand-in for Display settings: a white window that prints its handle, for a saver's /p or
 // /c:, and ends when it is closed. It lingers then, so that a saver that ends has ended for its
-// parent window, not for the parent's process.
+// parent window, not for the parent's process. Never active, so that Wine leaves it to X alone:
+// it waits 2 s for a window manager to take a window it manages down.
 #include <windows.h>
 
 #include <cstdint>
@@ -22,9 +23,10 @@ int main() {
     parentClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     parentClass.lpszClassName = L"PreviewParent";
     RegisterClassW(&parentClass);
-    HWND parent = CreateWindowExW(0, parentClass.lpszClassName, L"preview parent",
-                                  WS_POPUP | WS_VISIBLE, 100, 100, 320, 240, nullptr, nullptr,
+    HWND parent = CreateWindowExW(WS_EX_NOACTIVATE, parentClass.lpszClassName, L"preview parent",
+                                  WS_POPUP, 100, 100, 320, 240, nullptr, nullptr,
                                   parentClass.hInstance, nullptr);
+    ShowWindow(parent, SW_SHOWNOACTIVATE);
     std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(parent)));
     std::fflush(stdout);
     MSG message;
