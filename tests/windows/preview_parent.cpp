@@ -23,11 +23,12 @@ int main() {
     parentClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     parentClass.lpszClassName = L"PreviewParent";
     RegisterClassW(&parentClass);
-    HWND parent = CreateWindowExW(WS_EX_NOACTIVATE, parentClass.lpszClassName, L"preview parent",
-                                  WS_POPUP, 100, 100, 320, 240, nullptr, nullptr,
-                                  parentClass.hInstance, nullptr);
+    HWND parent =
+        CreateWindowExW(WS_EX_NOACTIVATE, parentClass.lpszClassName, L"preview parent", WS_POPUP,
+                        100, 100, 320, 240, nullptr, nullptr, parentClass.hInstance, nullptr);
     ShowWindow(parent, SW_SHOWNOACTIVATE);
-    std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(parent)));
+    std::printf("%llu\n",
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(parent)));
     std::fflush(stdout);
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

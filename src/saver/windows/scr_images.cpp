@@ -63,9 +63,8 @@ bool readOwnFolder() {
 // HKLM for an installation for all users, in HKCU for one user's; the 64-bit view either way.
 bool readInstalledFolder(HKEY root) {
     DWORD bytes = sizeof g_folder;
-    return RegGetValueW(root, INSTALL_REGISTRY_KEY, nullptr,
-                        RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, g_folder,
-                        &bytes) == ERROR_SUCCESS;
+    return RegGetValueW(root, INSTALL_REGISTRY_KEY, nullptr, RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY,
+                        nullptr, g_folder, &bytes) == ERROR_SUCCESS;
 }
 
 } // namespace
