@@ -21,7 +21,7 @@ const ScrCase SCR_CASES[] = {
     {"/", ScrMode::Refused, 0},        {"/s 1", ScrMode::Refused, 0},
     {"/p", ScrMode::Refused, 0},       {"/p 0", ScrMode::Refused, 0},
     {"/p 12a", ScrMode::Refused, 0},   {"/p -3", ScrMode::Refused, 0},
-    {"/p 1 2", ScrMode::Refused, 0},   {"/p 18446744073709551616", ScrMode::Refused, 0},
+    {"/p 1 2", ScrMode::Refused, 0},   {"/p 18446744073709551617", ScrMode::Refused, 0},
     {"/c:", ScrMode::Refused, 0},      {"/c::1", ScrMode::Refused, 0},
 };
 
@@ -34,7 +34,7 @@ TEST(ScrCommandLine, ReadsWhatWindowsPassesAndRefusesTheRest) {
 }
 
 TEST(ScrPointer, EndsOnlyBeyondTheThreshold) {
-    const int t = POINTER_STILL_PIXELS;
+    const int t = 10; // the threshold chosen, in pixels, as the docs give it
     // dx, dy, ends: along each axis, and diagonally (7, 7 is within 10 pixels; 8, 8 beyond).
     const int moves[][3] = {{0, 0, 0},  {1, 0, 0},     {0, -1, 0},    {t, 0, 0},        {0, -t, 0},
                             {-t, 0, 0}, {t + 1, 0, 1}, {0, t + 1, 1}, {-t - 1, 0, 1},   {1, 1, 0},
