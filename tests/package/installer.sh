@@ -154,7 +154,7 @@ install_with_saver() {
 
 # shellcheck disable=SC2154 # $work: the check's own folder, made by tests/package/check
 installer-saver() {
-    need_tools wine wineserver xdotool
+    need_tools wine wineserver import convert
     start_x_server || fail "no X server"
     start_wine "$work/prefix" || fail "no Wine prefix"
     trap 'wineserver -k 2>/dev/null; stop_x_server; rm -rf "$work"' EXIT

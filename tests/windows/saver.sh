@@ -93,9 +93,18 @@ stop_saver() {
     wait "$saver_pid" 2>/dev/null || true
 }
 
+# string_one FILE: string 1 of FILE's string table, Windows' name for a saver (block 1 holds
+# strings 0 to 15, each counted UTF-16).
+string_one() {
+    wrestool -x --raw --type=6 --name=1 "$1" 2>/dev/null | strings -el | head -n 1
+}
+
 saver() {
-    local folder window
+    local folder window name
     mkdir -p "$SHOTS"
+    name=$(string_one "$windows_tools/Plume.scr")
+    echo "Plume.scr's string 1: ${name:-none}; plume.exe's (the control): $(string_one "$windows_tools/plume.exe")"
+    [ "$name" = Plume ] && [ -z "$(string_one "$windows_tools/plume.exe")" ] || return 1
     import -window root "$SHOTS/before.png"
     ! sky "$SHOTS/before.png" || { echo "control: the empty screen passed as the sky"; return 1; }
     folder=$(saver_folder yes)
