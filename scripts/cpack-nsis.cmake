@@ -16,11 +16,16 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME plume.exe) # DisplayIcon: the program's own i
 set(CPACK_NSIS_MODIFY_PATH OFF)
 # A new version replaces an installed one instead of landing beside it.
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-# The one component is the whole program: nothing to choose, and no page to choose it on.
+# The program is always installed; the one choice, on the components page, is the screen
+# saver, which is off unless chosen. Its section (named saver, as its component) puts Plume.scr
+# beside the program; the commands below copy it into System32 and make it the user's saver.
 set(CPACK_COMPONENT_PROGRAM_DISPLAY_NAME plume)
 set(CPACK_COMPONENT_PROGRAM_REQUIRED ON)
 set(CPACK_COMPONENT_PROGRAM_HIDDEN ON)
-set(CPACK_NSIS_PAGE_COMPONENTS " ")
+set(CPACK_COMPONENT_SAVER_DISPLAY_NAME "Use plume as the screen saver")
+set(CPACK_COMPONENT_SAVER_DESCRIPTION
+  "Installs Plume.scr into Windows' System32 folder and makes it your screen saver.")
+set(CPACK_COMPONENT_SAVER_DISABLED ON)
 
 # The shortcut starts plume in its folder, where it reads its images by bare name, and shows
 # the icon inside plume.exe. CreateShortCut takes the working folder from SetOutPath.
@@ -31,9 +36,32 @@ set(CPACK_NSIS_DELETE_ICONS_EXTRA "
   Delete '$SMPROGRAMS\\$MUI_TEMP\\plume.lnk'")
 
 # Apps & features shows the size the uninstall key gives, in KiB; CMake 3.25's template writes
-# none.
+# none. With the saver chosen, the 64-bit saver goes into the real System32 (a 32-bit installer
+# would be sent to SysWOW64 without the redirection turned off) and becomes the user's saver.
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "
   !include FileFunc.nsh
   \${GetSize} '$INSTDIR' '/S=0K' $0 $1 $2
   IntFmt $0 '0x%08X' $0
-  WriteRegDWORD SHCTX 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\plume' 'EstimatedSize' $0")
+  WriteRegDWORD SHCTX 'Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\plume' 'EstimatedSize' $0
+
+  !include LogicLib.nsh
+  !include x64.nsh
+  \${If} \${SectionIsSelected} \${saver}
+    \${DisableX64FSRedirection}
+    CopyFiles /SILENT '$INSTDIR\\Plume.scr' '$SYSDIR'
+    \${EnableX64FSRedirection}
+    WriteRegStr HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE' '$SYSDIR\\Plume.scr'
+  \${EndIf}")
+# Display settings lists the savers in System32, and Windows runs the one SCRNSAVE.EXE names
+# (the installing user's): the uninstaller takes the file away, and the setting only if it still
+# names that file (NSIS compares without regard to case), so that a saver chosen since stays.
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
+  !include LogicLib.nsh
+  !include x64.nsh
+  \${DisableX64FSRedirection}
+  Delete '$SYSDIR\\Plume.scr'
+  \${EnableX64FSRedirection}
+  ReadRegStr $0 HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE'
+  \${If} $0 == '$SYSDIR\\Plume.scr'
+    DeleteRegValue HKCU 'Control Panel\\Desktop' 'SCRNSAVE.EXE'
+  \${EndIf}")

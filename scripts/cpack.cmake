@@ -10,8 +10,12 @@ set(CPACK_PACKAGE_DESCRIPTION "plume is a small real-time OpenGL demonstration. 
 and in front of it 512 tinted feathers that tumble and drift in a wind that
 changes with time. The caption shows the frame rate every 100 frames.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-# One package of the listed components, named as the project.
+# One package of the listed components, named as the project; on Windows the screen saver is
+# one of them (in the zip beside the program, and a choice in the installer).
 set(CPACK_COMPONENTS_ALL program)
+if(WIN32)
+  list(APPEND CPACK_COMPONENTS_ALL saver)
+endif()
 set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)

@@ -23,9 +23,10 @@ ARM64_PACKAGES="cmake make dpkg-dev crossbuild-essential-arm64 qemu-user freeglu
     libglu1-mesa-dev:arm64 libgl1-mesa-dri:arm64 libpng-dev:arm64 libx11-dev:arm64
     libxi-dev:arm64 libxxf86vm-dev:arm64"
 # The Windows build: MinGW-w64 (64-bit only), what unpacks Debian's source packages, and
-# icotool for the program's icon; its test runs the programs under Wine.
+# icotool for the program's icon; its test runs the programs under Wine, and xdotool plays the
+# user at the screen saver.
 WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
-WINE_PACKAGES="wine wine64 xvfb xauth x11-utils"
+WINE_PACKAGES="wine wine64 xvfb xauth x11-utils xdotool"
 # The downloads and their checks: the Windows installer (makensis), the Debian package's
 # dependencies and lint, its menu entry and metadata, the Windows program's resources.
 PACKAGE_PACKAGES="nsis dpkg-dev lintian desktop-file-utils appstream icoutils binutils"

@@ -1,5 +1,5 @@
 # The Windows installer under Wine, for tests/package/check (whose helpers it uses):
-#   installer EXE VERSION
+#   installer EXE VERSION         installer-saver EXE VERSION (the screen saver's component)
 # In a fresh Wine prefix: a silent install (/S) into Program Files with its Start-menu shortcut
 # and uninstall key, plume started from that shortcut showing its sky, then a silent uninstall
 # that must leave the prefix as it found it. Controls: neither shortcut nor key before the
@@ -79,6 +79,9 @@ installer() {
     [ "$added" -gt 0 ] || fail "control: the listing of the C: drive sees nothing installed"
     echo "      installed $added files and folders: $(cd "$folder" && echo *)"
     step "the Start-menu shortcut" shortcut "$link"
+    # The control of installer-saver: without the saver chosen, neither its file nor its setting.
+    [ "$(saver_state)" = "SCRNSAVE.EXE: " ] || fail "the default install put the saver in place: $(saver_state)"
+    echo "      the default install: no Plume.scr in System32, no SCRNSAVE.EXE"
     step "the uninstall key" uninstall_key "$2" "$folder"
     # From the shortcut, as the Start menu starts it: in plume's folder, among its images. `start`
     # returns once it has opened the link, so the run lasts until the prefix's programs end.
@@ -101,4 +104,92 @@ installer() {
     echo "      uninstalled: the C: drive as before the install, no uninstall key, no key of its own"
     echo "      left in temporary folders: $(cd "$WINEPREFIX/drive_c" &&
         find . -path '*/Temp/*' -newer "$work/before" -exec echo {} +)"
+}
+
+# The screen saver's component: where it puts the saver, and the user's setting.
+SAVER_KEY='HKCU\Control Panel\Desktop'
+SAVER_SETTING='C:\windows\system32\Plume.scr'
+COMPONENT_KEY="$UNINSTALL_KEY\\Components\\saver"
+
+# screen_saver_setting: the user's SCRNSAVE.EXE, or nothing.
+screen_saver_setting() {
+    wine reg query "$SAVER_KEY" /v SCRNSAVE.EXE 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ *SCRNSAVE\.EXE *REG_SZ *//p'
+}
+
+# saver_state: where the saver file is and what the setting names, in one line.
+saver_state() {
+    local file
+    for file in system32 syswow64; do
+        [ ! -e "$WINEPREFIX/drive_c/windows/$file/Plume.scr" ] || printf "%s" "windows\\$file\\Plume.scr; "
+    done
+    echo "SCRNSAVE.EXE: $(screen_saver_setting)"
+}
+
+# saver_screen: Plume.scr /s from System32, as Windows starts it; the mean level of the screen.
+saver_screen() {
+    (cd "$work/elsewhere" && exec wine 'C:\windows\system32\Plume.scr' /s >/dev/null 2>&1) &
+    local pid=$! window='' mean=''
+    positive_pid "$pid" || return 1
+    for _ in {1..150}; do
+        window=$(plume_window)
+        [ -z "$window" ] || [ "$(window_state "$window")" != "1280x1024 IsViewable" ] || break
+        sleep 0.2
+    done
+    sleep 1
+    [ -z "$window" ] || mean=$(import -window root png:- | convert - -format '%[fx:mean]' info:)
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    wineserver -w
+    echo "${mean:-no window}"
+}
+
+# The saver chosen, as the installer reads an earlier installation's choice (CPack's component
+# flag under the uninstall key), then a silent install.
+install_with_saver() {
+    wine reg add "$COMPONENT_KEY" /v Installed /t REG_DWORD /d 1 /f >/dev/null 2>&1
+    wine "$1" /S || fail "the silent install with the saver ended with status $?"
+    wineserver -w
+}
+
+# shellcheck disable=SC2154 # $work: the check's own folder, made by tests/package/check
+installer-saver() {
+    need_tools wine wineserver import convert
+    start_x_server || fail "no X server"
+    start_wine "$work/prefix" || fail "no Wine prefix"
+    trap 'wineserver -k 2>/dev/null; stop_x_server; rm -rf "$work"' EXIT
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+    local folder="$WINEPREFIX/drive_c/Program Files/plume" state mean
+    [ "$(saver_state)" = "SCRNSAVE.EXE: " ] || fail "control: a saver before the install: $(saver_state)"
+    install_with_saver "$1"
+    state=$(saver_state)
+    echo "      installed with the saver: $state"
+    [ "$state" = "windows\\system32\\Plume.scr; SCRNSAVE.EXE: $SAVER_SETTING" ] ||
+        fail "the saver's component: not System32's Plume.scr and SCRNSAVE.EXE naming it"
+    cmp "$WINEPREFIX/drive_c/windows/system32/Plume.scr" "$folder/Plume.scr" ||
+        fail "System32's Plume.scr is not the installed one"
+    # Started in System32, the saver finds its images through the installer's key.
+    mean=$(saver_screen)
+    echo "      Plume.scr /s from System32: the screen's mean level $mean (white: above $WHITE_MEAN_LEVEL)"
+    awk -v m="$mean" -v w="$WHITE_MEAN_LEVEL" 'BEGIN { exit !(m < w) }' ||
+        fail "the saver from System32 does not show the sky"
+    wine reg delete 'HKLM\Software\the plume developers\plume' /ve /f >/dev/null 2>&1
+    mean=$(saver_screen)
+    echo "      control: without the installer's folder in the registry: $mean"
+    awk -v m="$mean" -v w="$WHITE_MEAN_LEVEL" 'BEGIN { exit !(m >= w) }' ||
+        fail "control: the saver showed the sky without the installer's key"
+    wine "$folder/Uninstall.exe" /S || fail "the silent uninstall ended with status $?"
+    wineserver -w
+    state=$(saver_state)
+    echo "      uninstalled: $state"
+    [ "$state" = "SCRNSAVE.EXE: " ] || fail "the uninstall left the saver or its setting"
+    # A saver the user chose since is theirs: the uninstaller leaves the setting.
+    install_with_saver "$1"
+    wine reg add "$SAVER_KEY" /v SCRNSAVE.EXE /d 'C:\windows\system32\other.scr' /f >/dev/null 2>&1
+    wine "$folder/Uninstall.exe" /S || fail "the second uninstall ended with status $?"
+    wineserver -w
+    state=$(saver_state)
+    echo "      another saver chosen after the install, then uninstalled: $state"
+    [ "$state" = 'SCRNSAVE.EXE: C:\windows\system32\other.scr' ] ||
+        fail "the uninstall took away another saver's setting, or left Plume.scr"
 }

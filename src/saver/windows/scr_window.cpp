@@ -1,0 +1,218 @@
+#include "saver/windows/scr_window.h"
+
+#include "app/captions.h"
+#include "app/clock.h"
+#include "app/frame.h"
+#include "app/swap_interval.h"
+#include "saver/windows/scr_command_line.h"
+#include "saver/windows/scr_images.h"
+
+namespace {
+
+const wchar_t WINDOW_CLASS[] = L"PlumeScreenSaver";
+// The icon of plume_scr.rc, shown where Windows lists the saver's window.
+constexpr WORD ICON_RESOURCE = 1;
+constexpr BYTE COLOUR_BITS = 24;
+constexpr BYTE DEPTH_BITS = 24;
+
+HWND g_window = nullptr;
+HDC g_deviceContext = nullptr;
+HGLRC g_renderContext = nullptr;
+// /s: input ends it, measured from where the pointer was when it started.
+bool g_fullScreen = false;
+POINT g_pointerStart{};
+// /p: the Display settings' window, which Windows may take away without a word to the child.
+HWND g_parent = nullptr;
+
+// The caption the clock writes every 100 frames goes into the window's own text, which nobody
+// sees on a popup or a child, but which says the frames go on.
+void writeWindowText(const char* caption) {
+    if (g_window != nullptr) {
+        SetWindowTextA(g_window, caption);
+    }
+}
+
+bool endsSaver(UINT message, WPARAM wParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+        return true;
+    case WM_ACTIVATE:
+        return LOWORD(wParam) == WA_INACTIVE;
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+        return wParam == FALSE;
+    case WM_MOUSEMOVE: {
+        POINT pointer{};
+        return GetCursorPos(&pointer) != 0 &&
+               pointerMovedAway(g_pointerStart.x, g_pointerStart.y, pointer.x, pointer.y);
+    }
+    default:
+        return false;
+    }
+}
+
+void stopGl() {
+    wglMakeCurrent(nullptr, nullptr);
+    if (g_renderContext != nullptr) {
+        wglDeleteContext(g_renderContext);
+        g_renderContext = nullptr;
+    }
+    if (g_deviceContext != nullptr) {
+        ReleaseDC(g_window, g_deviceContext);
+        g_deviceContext = nullptr;
+    }
+}
+
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The process ends at once, and its window with it: destroying the window first would hide
+    // it first, and a hidden full-screen window waits on the desktop (under Wine without a
+    // window manager, 2 s).
+    if (g_fullScreen && endsSaver(message, wParam)) {
+        stopGl();
+        PostQuitMessage(0);
+    }
+    switch (message) {
+    case WM_SETCURSOR:
+        if (g_fullScreen) {
+            SetCursor(nullptr);
+            return TRUE;
+        }
+        break;
+    case WM_SYSCOMMAND:
+        // Neither a second saver nor Alt+F4 over this one.
+        if (g_fullScreen && ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_CLOSE)) {
+            return FALSE;
+        }
+        break;
+    case WM_SIZE:
+        if (g_renderContext != nullptr) {
+            reshape(LOWORD(lParam), HIWORD(lParam));
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return TRUE;
+    case WM_PAINT:
+        ValidateRect(window, nullptr);
+        return 0;
+    case WM_DESTROY:
+        stopGl();
+        PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool registerClass(HINSTANCE instance) {
+    WNDCLASSW windowClass{};
+    // Its own device context, which keeps the pixel format for as long as the window lives.
+    windowClass.style = CS_OWNDC;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(ICON_RESOURCE));
+    windowClass.lpszClassName = WINDOW_CLASS;
+    return RegisterClassW(&windowClass) != 0;
+}
+
+bool startGl() {
+    g_deviceContext = GetDC(g_window);
+    PIXELFORMATDESCRIPTOR format{};
+    format.nSize = sizeof format;
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = COLOUR_BITS;
+    format.cDepthBits = DEPTH_BITS;
+    format.iLayerType = PFD_MAIN_PLANE;
+    const int chosen = ChoosePixelFormat(g_deviceContext, &format);
+    if (chosen == 0 || !SetPixelFormat(g_deviceContext, chosen, &format)) {
+        return false;
+    }
+    g_renderContext = wglCreateContext(g_deviceContext);
+    return g_renderContext != nullptr && wglMakeCurrent(g_deviceContext, g_renderContext);
+}
+
+// The scene at the window's size, its frames at the display's pace: a saver runs for hours.
+void startDrawing() {
+    setCaptionWriter(writeWindowText);
+    setSwapInterval(1);
+    RECT client{};
+    GetClientRect(g_window, &client);
+    enterImageFolder();
+    startScene(client.right - client.left, client.bottom - client.top);
+}
+
+int runFrames() {
+    MSG message{};
+    for (;;) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                return static_cast<int>(message.wParam);
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (g_parent != nullptr && !IsWindow(g_parent)) {
+            DestroyWindow(g_window);
+            continue;
+        }
+        if (g_renderContext != nullptr) {
+            updateClock();
+            drawFrame();
+            SwapBuffers(g_deviceContext);
+        }
+    }
+}
+
+// The window made, GL on it and the scene started, then its frames; status 1 if any step fails.
+int run(HINSTANCE instance, DWORD exStyle, DWORD style, RECT area, HWND parent) {
+    if (!registerClass(instance)) {
+        return 1;
+    }
+    g_window = CreateWindowExW(exStyle, WINDOW_CLASS, nullptr, style, area.left, area.top,
+                               area.right - area.left, area.bottom - area.top, parent, nullptr,
+                               instance, nullptr);
+    if (g_window == nullptr) {
+        return 1;
+    }
+    SetWindowTextA(g_window, WINDOW_CAPTION);
+    if (!startGl()) {
+        DestroyWindow(g_window);
+        return 1;
+    }
+    startDrawing();
+    return runFrames();
+}
+
+} // namespace
+
+int runSaver(HINSTANCE instance) {
+    g_fullScreen = true;
+    GetCursorPos(&g_pointerStart);
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT screen{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    return run(instance, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+               screen, nullptr);
+}
+
+int runPreview(HINSTANCE instance, HWND parent) {
+    if (!IsWindow(parent)) {
+        return SCR_USAGE_STATUS;
+    }
+    g_parent = parent;
+    RECT client{};
+    GetClientRect(parent, &client);
+    return run(instance, 0, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, client,
+               parent);
+}
