@@ -14,6 +14,8 @@ const wchar_t WINDOW_CLASS[] = L"PlumeScreenSaver";
 constexpr WORD ICON_RESOURCE = 1;
 constexpr BYTE COLOUR_BITS = 24;
 constexpr BYTE DEPTH_BITS = 24;
+// How long a window nobody sees waits for a message before it looks again.
+constexpr DWORD UNSEEN_WAIT_MS = 100;
 
 HWND g_window = nullptr;
 HDC g_deviceContext = nullptr;
@@ -151,6 +153,12 @@ void startDrawing() {
     startScene(client.right - client.left, client.bottom - client.top);
 }
 
+// A preview whose Display settings are minimised or hidden is not seen: it draws nothing, where a
+// swap that waits for no refresh would spin, and the clock's gap becomes a pause.
+bool windowSeen() {
+    return IsWindowVisible(g_window) && !IsIconic(GetAncestor(g_window, GA_ROOT));
+}
+
 int runFrames() {
     MSG message{};
     for (;;) {
@@ -163,6 +171,10 @@ int runFrames() {
         }
         if (g_parent != nullptr && !IsWindow(g_parent)) {
             DestroyWindow(g_window);
+            continue;
+        }
+        if (!windowSeen()) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, UNSEEN_WAIT_MS, QS_ALLINPUT);
             continue;
         }
         if (g_renderContext != nullptr) {
