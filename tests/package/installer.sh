@@ -54,15 +54,20 @@ step() {
     [ "$status" -eq 0 ] || fail "$what"
 }
 
+# fresh_prefix: an X server and a Wine prefix of the check's own for an installer to run in.
 # shellcheck disable=SC2154 # $work: the check's own folder, made by tests/package/check
-installer() {
-    need_tools wine wineserver strings od
+fresh_prefix() {
     start_x_server || fail "no X server"
     start_wine "$work/prefix" || fail "no Wine prefix"
     # The prefix is this check's alone: whatever still runs in it when the check ends is ended.
     trap 'wineserver -k 2>/dev/null; stop_x_server; rm -rf "$work"' EXIT
     # No menu entries on the host for the links the installer makes.
     export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+}
+
+installer() {
+    need_tools wine wineserver strings od
+    fresh_prefix
     local folder="$WINEPREFIX/drive_c/Program Files/plume"
     local link="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/plume/plume.lnk"
     ! shortcut "$link" >/dev/null || fail "control: a shortcut before the install"
@@ -152,13 +157,9 @@ install_with_saver() {
     wineserver -w
 }
 
-# shellcheck disable=SC2154 # $work: the check's own folder, made by tests/package/check
 installer-saver() {
     need_tools wine wineserver import convert
-    start_x_server || fail "no X server"
-    start_wine "$work/prefix" || fail "no Wine prefix"
-    trap 'wineserver -k 2>/dev/null; stop_x_server; rm -rf "$work"' EXIT
-    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+    fresh_prefix
     local folder="$WINEPREFIX/drive_c/Program Files/plume" state mean
     [ "$(saver_state)" = "SCRNSAVE.EXE: " ] || fail "control: a saver before the install: $(saver_state)"
     install_with_saver "$1"
@@ -171,13 +172,11 @@ installer-saver() {
     # Started in System32, the saver finds its images through the installer's key.
     mean=$(saver_screen)
     echo "      Plume.scr /s from System32: the screen's mean level $mean (white: above $WHITE_MEAN_LEVEL)"
-    awk -v m="$mean" -v w="$WHITE_MEAN_LEVEL" 'BEGIN { exit !(m < w) }' ||
-        fail "the saver from System32 does not show the sky"
+    below_white "$mean" || fail "the saver from System32 does not show the sky"
     wine reg delete 'HKLM\Software\the plume developers\plume' /ve /f >/dev/null 2>&1
     mean=$(saver_screen)
     echo "      control: without the installer's folder in the registry: $mean"
-    awk -v m="$mean" -v w="$WHITE_MEAN_LEVEL" 'BEGIN { exit !(m >= w) }' ||
-        fail "control: the saver showed the sky without the installer's key"
+    ! below_white "$mean" || fail "control: the saver showed the sky without the installer's key"
     wine "$folder/Uninstall.exe" /S || fail "the silent uninstall ended with status $?"
     wineserver -w
     state=$(saver_state)

@@ -1,7 +1,13 @@
 # Sourced by tests/saver/run: a grab of the hack's window, and the judge of whether it shows
 # plume's scene, against this tree's plume-snapshot and plume-compare.
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # $work, $build and the limits are run's
+# shellcheck disable=SC2154 # $work and $build are run's
+
+# A frame of the hack against the nearest of plume-snapshot's frames 0.1 s apart: 1 to 3% of its
+# values more than plume-compare's 12 levels apart (0.05 s off, and the feathers' steps the
+# hack's own); the frame stretched to another aspect 40%, a white sky or an empty screen more.
+SCENE_LIMIT_PERCENT=15
+LATE_SECONDS=2 # how much further back a frame is looked for on a loaded machine
 
 # grab WINDOW FILE: the window's pixels as the server holds them, as 24-bit PNG; a copy in
 # PLUME_SAVER_SHOTS, where that names a folder, to look at.
@@ -33,18 +39,25 @@ nearest_frame() {
 shows_scene() {
     local size best levels nearest share
     size=$(identify -format '%wx%h' "$1")
-    best=$(nearest_frame "$1" "$size" "$(awk -v s="$2" 'BEGIN { print s - 1.5 }')" \
-        "$(awk -v s="$2" 'BEGIN { print s + 0.25 }')")
-    [ -z "$best" ] || read -r levels nearest share <<<"$best"
-    if [ -z "$best" ] || ! awk -v share="$share" -v limit="$SCENE_LIMIT_PERCENT" \
-        'BEGIN { exit !(share < limit) }'; then
-        best=$( (echo "$best"; nearest_frame "$1" "$size" \
-            "$(awk -v s="$2" -v late="$LATE_SECONDS" 'BEGIN { print s - 1.5 - late }')" \
-            "$(awk -v s="$2" 'BEGIN { print s - 1.6 }')") | grep . | sort -n -k 3 | head -n 1)
+    best=$(nearest_frame "$1" "$size" "$(plus "$2" -1.5)" "$(plus "$2" 0.25)")
+    if ! within_limit "$best"; then
+        best=$( (echo "$best"; nearest_frame "$1" "$size" "$(plus "$2" "-1.5 - $LATE_SECONDS")" \
+            "$(plus "$2" -1.6)") | grep . | sort -n -k 3 | head -n 1)
     fi
     [ -n "$best" ] || { echo "no frame to compare with $1 ($size)"; return 1; }
     read -r levels nearest share <<<"$best"
     echo "${1##*/} ($size) against plume-snapshot's nearest frame, at $nearest s: $share% of" \
         "values more than 12 levels apart (limit $SCENE_LIMIT_PERCENT%), $levels levels on the mean"
-    awk -v share="$share" -v limit="$SCENE_LIMIT_PERCENT" 'BEGIN { exit !(share < limit) }'
+    within_limit "$best"
+}
+
+# plus SECONDS TERMS: SECONDS with TERMS added ("-1.5", "-1.5 - 2").
+plus() {
+    awk "BEGIN { print $1 + $2 }"
+}
+
+# within_limit "LEVELS TIME SHARE": true if SHARE is under SCENE_LIMIT_PERCENT; false for nothing.
+within_limit() {
+    [ -n "$1" ] && awk -v share="${1##* }" -v limit="$SCENE_LIMIT_PERCENT" \
+        'BEGIN { exit !(share < limit) }'
 }
