@@ -3,8 +3,9 @@
 #include "app/camera.h"
 #include "app/clock.h"
 #include "app/frame.h"
+#include "app/glut_window.h"
 #include "frame_stats.h"
-#include "platform.h"
+#include "platform_glut.h"
 #include "scene/feathers.h"
 
 #include <algorithm>

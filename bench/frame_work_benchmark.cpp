@@ -2,6 +2,7 @@
 // clock. Their sum per frame is set against the measured frame time.
 #include "app/clock.h"
 #include "app/frame.h"
+#include "app/glut_window.h"
 #include "scene/feather_pass.h"
 #include "scene/feathers.h"
 #include "snapshot.h"

@@ -3,6 +3,7 @@
 // completed frame, with where it went.
 //   plume-bench [--data DIR] [--seconds S] [--warmup S]
 #include "app/frame.h"
+#include "app/glut_window.h"
 #include "bench_passes.h"
 #include "bench_report.h"
 #include "frame_stats.h"

@@ -1,10 +1,10 @@
-// The only place that knows where each platform keeps its OpenGL, GLU and GLUT headers.
+// The only place that knows where each platform keeps its OpenGL and GLU headers. The GLUT
+// header, which only the toolkit's hosts need, is platform_glut.h's.
 #pragma once
 
 #if defined(__APPLE__)
-// macOS marks its GLUT framework and fixed-function OpenGL deprecated; they still work.
+// macOS marks its fixed-function OpenGL (and its GLUT framework) deprecated; they still work.
 #define GL_SILENCE_DEPRECATION
-#include <GLUT/glut.h>
 #include <OpenGL/gl.h>
 #include <OpenGL/glu.h>
 #elif defined(_WIN32)
@@ -13,18 +13,13 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <GL/freeglut.h>
-#include <GL/gl.h>
-#include <GL/glu.h>
+// Windows' gl.h needs its calling conventions declared first.
 #include <windows.h>
-#elif defined(__EMSCRIPTEN__)
-// The browser: Emscripten's GLUT header, whose calls src/web/glut.js answers on the page or in a
-// Worker; plume's layer in src/web/ supplies the OpenGL 1.1 and GLU calls, over WebGL.
+
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <GL/glut.h>
 #else
-#include <GL/freeglut.h>
+// Also the browser's: plume's layer in src/web/ supplies the OpenGL 1.1 and GLU calls there.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #endif

@@ -2,6 +2,7 @@
 #include "app/frame.h"
 #include "app/pinned_frame.h"
 #include "gl_test_support.h"
+#include "platform_glut.h"
 
 #include <gtest/gtest.h>
 

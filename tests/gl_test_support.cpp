@@ -1,6 +1,7 @@
 #include "gl_test_support.h"
 
 #include "app/frame.h"
+#include "app/glut_window.h"
 
 #include <filesystem>
 

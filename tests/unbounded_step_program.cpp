@@ -2,7 +2,8 @@
 // long gap between frames did to the feathers.
 #include "app/clock.h"
 #include "app/frame.h"
-#include "platform.h"
+#include "app/glut_window.h"
+#include "platform_glut.h"
 
 #include <limits>
 

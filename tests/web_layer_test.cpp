@@ -1,7 +1,7 @@
 // The browser layer from the program's calls down to WebGL, on the desktop, against a WebGL that
 // records: primitives gather into as few draws as the state allows, each drawn as it was given,
 // and a context lost and restored shows the frame again, textures and all.
-#include "platform.h"
+#include "platform_glut.h"
 #include "web/gl/restore.h"
 #include "web/gl/webgl.h"
 

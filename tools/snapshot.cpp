@@ -2,6 +2,7 @@
 
 #include "app/clock.h"
 #include "app/frame.h"
+#include "app/glut_window.h"
 #include "app/pinned_frame.h"
 #include "options.h"
 #include "platform.h"

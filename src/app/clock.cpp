@@ -1,7 +1,6 @@
 #include "app/clock.h"
 
 #include "app/captions.h"
-#include "platform.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,12 +25,9 @@ std::int64_t readSteadyClock() {
     return std::chrono::steady_clock::now().time_since_epoch().count();
 }
 
-void writeGlutCaption(const char* caption) {
-    glutSetWindowTitle(caption);
-}
-
 CounterReader counterReader = readSteadyClock;
-CaptionWriter captionWriter = writeGlutCaption;
+// None until a host with a window installs one.
+CaptionWriter captionWriter = nullptr;
 std::int64_t counterTicksPerSecond = SteadyPeriod::den;
 std::int64_t maxFrameStepMs = MAX_FRAME_STEP_MS;
 // The wall-clock milliseconds the scene's time has left out: each gap's excess over the longest

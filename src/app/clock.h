@@ -25,8 +25,8 @@ extern char g_titleText[TITLE_TEXT_SIZE];
 using CounterReader = std::int64_t (*)();
 void setCounter(CounterReader readCounter, std::int64_t ticksPerSecond);
 void useSteadyClock();
-// Where the caption goes every CAPTION_INTERVAL_FRAMES frames: the GLUT window's title unless a
-// front end with a window of its own installs another writer (or nullptr, for none).
+// Where the caption goes every CAPTION_INTERVAL_FRAMES frames: nowhere until the host installs a
+// writer (the GLUT window's title, a saver's own window); nullptr takes it away again.
 using CaptionWriter = void (*)(const char* caption);
 void setCaptionWriter(CaptionWriter writeCaption);
 // The longest step, MAX_FRAME_STEP_MS unless a test lifts it to show what the bound prevents.

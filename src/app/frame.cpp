@@ -1,29 +1,12 @@
 #include "app/frame.h"
 
 #include "app/camera.h"
-#include "app/captions.h"
 #include "app/clock.h"
-#include "app/swap_interval.h"
-#include "app/window_identity.h"
 #include "platform.h"
 #include "scene/feather_pass.h"
 #include "scene/feathers.h"
 #include "scene/scene_textures.h"
 #include "scene/skybox.h"
-
-void openWindow(int* argc, char** argv, int width, int height) {
-    glutInit(argc, argv);
-    glutInitWindowPosition(0, 0);
-    glutInitWindowSize(width, height);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutCreateWindow(WINDOW_CAPTION);
-    setWindowIdentity();
-    glutDisplayFunc(display);
-    glutIdleFunc(idle);
-    glutReshapeFunc(reshape);
-    // Frames are drawn back to back; the display's refresh rate must not hold them.
-    disableSwapInterval();
-}
 
 void initScene(const std::string& dataDirectory) {
     loadSceneTextures(dataDirectory);
@@ -39,16 +22,20 @@ void startScene(int width, int height, const std::string& dataDirectory) {
     reshape(width, height);
 }
 
-void reshape(int width, int height) {
-    glViewport(0, 0, width, height);
+void setView(const FrameView& view) {
+    glViewport(view.x, view.y, view.width, view.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // A minimised window reports a height of 0; its aspect ratio is taken as if it were 1.
-    const int aspectHeight = height > 0 ? height : 1;
-    gluPerspective(FIELD_OF_VIEW_DEGREES, static_cast<double>(width) / aspectHeight, NEAR_PLANE,
-                   FAR_PLANE);
+    const int aspectHeight = view.height > 0 ? view.height : 1;
+    gluPerspective(FIELD_OF_VIEW_DEGREES, static_cast<double>(view.width) / aspectHeight,
+                   NEAR_PLANE, FAR_PLANE);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void reshape(int width, int height) {
+    setView({0, 0, width, height});
 }
 
 void drawSkyPass(float pitch, float roll) {
@@ -64,11 +51,20 @@ void drawSkyPass(float pitch, float roll) {
 
 namespace {
 
-void drawFeatherPass(float pitch, float roll) {
+// The sky and the feathers under the frame's camera; the feathers move on only where `advance`
+// says, which the last of a frame's views does.
+void drawViewPasses(float pitch, float roll, bool advance) {
+    glPushMatrix();
+    drawSkyPass(pitch, roll);
     // Translating first makes the field turn about its own centre, which the dolly moves.
     glTranslatef(0.0f, 0.0f, cameraDollyAt(g_time));
     rotateCamera(pitch, roll);
-    drawFeathers();
+    if (advance) {
+        drawFeathers();
+    } else {
+        drawFeathersInPlace();
+    }
+    glPopMatrix();
 }
 
 } // namespace
@@ -76,21 +72,25 @@ void drawFeatherPass(float pitch, float roll) {
 void drawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     advanceYaw(g_deltaTime);
+    drawViewPasses(cameraPitchAt(g_time), cameraRollAt(g_time), true);
+}
+
+void drawFrameViews(const FrameView* views, int count) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    advanceYaw(g_deltaTime);
     const float pitch = cameraPitchAt(g_time);
     const float roll = cameraRollAt(g_time);
-
-    glPushMatrix();
-    drawSkyPass(pitch, roll);
-    drawFeatherPass(pitch, roll);
-    glPopMatrix();
+    for (int i = 0; i < count; ++i) {
+        setView(views[i]);
+        drawViewPasses(pitch, roll, i == count - 1);
+    }
 }
 
-void display() {
+void stepFrame(const FrameView* views, int count) {
     updateClock();
-    drawFrame();
-    glutSwapBuffers();
-}
-
-void idle() {
-    glutPostRedisplay();
+    if (count > 0) {
+        drawFrameViews(views, count);
+    } else {
+        drawFrame();
+    }
 }

@@ -1,5 +1,6 @@
 #include "app/frame.h"
-#include "platform.h"
+#include "app/glut_window.h"
+#include "platform_glut.h"
 
 int main(int argc, char** argv) {
     openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);

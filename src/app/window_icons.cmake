@@ -36,5 +36,5 @@ add_custom_command(OUTPUT ${PLUME_WINDOW_ICON_SOURCE}
     -P ${CMAKE_CURRENT_LIST_FILE}
   DEPENDS ${PLUME_WINDOW_ICONS} ${CMAKE_CURRENT_LIST_FILE}
   COMMENT "Compiling the window's icons into the program" VERBATIM)
-target_sources(plume_core PRIVATE src/app/window_icons.cpp ${PLUME_WINDOW_ICON_SOURCE})
-target_link_libraries(plume_core PUBLIC X11::X11)
+target_sources(plume_glut PRIVATE src/app/window_icons.cpp ${PLUME_WINDOW_ICON_SOURCE})
+target_link_libraries(plume_glut PUBLIC X11::X11)

@@ -72,7 +72,9 @@ void advanceFeather(int index, const Wind& wind, double deltaSeconds) {
     position.z = drift(position.z, angle.z, wind.z, wind.gust, deltaSeconds);
 }
 
-void drawFeathers() {
+namespace {
+
+void drawFeatherField(bool advance) {
     const Wind wind = windAt(g_time);
     // Texturing was enabled by the sky pass and is never turned off.
     featherTexture.bind();
@@ -81,7 +83,19 @@ void drawFeathers() {
     for (int i = 0; i < FEATHER_COUNT; ++i) {
         // Drawn where it stood at the start of the frame; the advance shows in the next one.
         drawFeather(i);
-        advanceFeather(i, wind, g_deltaTime);
+        if (advance) {
+            advanceFeather(i, wind, g_deltaTime);
+        }
     }
     glDisable(GL_BLEND);
+}
+
+} // namespace
+
+void drawFeathers() {
+    drawFeatherField(true);
+}
+
+void drawFeathersInPlace() {
+    drawFeatherField(false);
 }

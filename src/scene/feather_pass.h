@@ -16,3 +16,6 @@ void advanceFeather(int index, const Wind& wind, double deltaSeconds);
 
 // Draws every feather where it stands, then advances it by the frame's delta.
 void drawFeathers();
+
+// Draws every feather where it stands and leaves it there: the views of a frame before its last.
+void drawFeathersInPlace();

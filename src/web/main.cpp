@@ -2,8 +2,9 @@
 // address, the one frame that `plume-snapshot --time S --step-ms N` draws, held still.
 #include "app/clock.h"
 #include "app/frame.h"
+#include "app/glut_window.h"
 #include "app/pinned_frame.h"
-#include "platform.h"
+#include "platform_glut.h"
 #include "web/gl/layer.h"
 #include "web/web_page.h"
 

@@ -14,7 +14,8 @@ target_include_directories(plume_core PUBLIC src)
 
 file(GLOB PLUME_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/data/*.tga
   ${PROJECT_SOURCE_DIR}/data/icons/*.png)
-add_executable(plume src/web/main.cpp)
+# The page is a GLUT host as the desktop program is, with the page's own GLUT.
+add_executable(plume src/web/main.cpp ${PLUME_GLUT_HOST_SOURCES})
 target_link_libraries(plume PRIVATE plume_core)
 # The linked module goes beside the build; the site gets it packed, below.
 set(PLUME_MODULE_DIR ${CMAKE_BINARY_DIR}/module)

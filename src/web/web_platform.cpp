@@ -2,7 +2,7 @@
 // page's address and caption as the web entry sees them.
 #include "app/swap_interval.h"
 #include "app/window_identity.h"
-#include "platform.h"
+#include "platform_glut.h"
 #include "web/web_page.h"
 
 #include <emscripten.h>

@@ -6,7 +6,9 @@
 //   plume-windows-checks window      the program's window from a file without the program's
 //                                    resources (its icon): Windows' default icon, for a control
 #include "app/frame.h"
+#include "app/glut_window.h"
 #include "feather_table.h"
+#include "platform_glut.h"
 #include "targa_cases.h"
 #include "texture/texture.h"
 

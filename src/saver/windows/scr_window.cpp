@@ -4,6 +4,7 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/swap_interval.h"
+#include "saver/saver_loop.h"
 #include "saver/windows/scr_command_line.h"
 #include "saver/windows/scr_images.h"
 
@@ -14,8 +15,6 @@ const wchar_t WINDOW_CLASS[] = L"PlumeScreenSaver";
 constexpr WORD ICON_RESOURCE = 1;
 constexpr BYTE COLOUR_BITS = 24;
 constexpr BYTE DEPTH_BITS = 24;
-// How long a window nobody sees waits for a message before it looks again.
-constexpr DWORD UNSEEN_WAIT_MS = 100;
 
 HWND g_window = nullptr;
 HDC g_deviceContext = nullptr;
@@ -25,6 +24,8 @@ bool g_fullScreen = false;
 POINT g_pointerStart{};
 // /p: the Display settings' window, which Windows may take away without a word to the child.
 HWND g_parent = nullptr;
+// What the saver ends with: the quit message's.
+int g_exitStatus = 0;
 
 // The caption the clock writes every 100 frames goes into the window's own text, which nobody
 // sees on a popup or a child, but which says the frames go on.
@@ -159,30 +160,40 @@ bool windowSeen() {
     return IsWindowVisible(g_window) && !IsIconic(GetAncestor(g_window, GA_ROOT));
 }
 
-int runFrames() {
+// The messages that wait; false once the quit message comes.
+bool handleMessages() {
     MSG message{};
-    for (;;) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                return static_cast<int>(message.wParam);
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            g_exitStatus = static_cast<int>(message.wParam);
+            return false;
         }
-        if (g_parent != nullptr && !IsWindow(g_parent)) {
-            DestroyWindow(g_window);
-            continue;
-        }
-        if (!windowSeen()) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, UNSEEN_WAIT_MS, QS_ALLINPUT);
-            continue;
-        }
-        if (g_renderContext != nullptr) {
-            updateClock();
-            drawFrame();
-            SwapBuffers(g_deviceContext);
-        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
+    if (g_parent != nullptr && !IsWindow(g_parent)) {
+        DestroyWindow(g_window);
+    }
+    return true;
+}
+
+void waitForMessages(int milliseconds) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
+}
+
+// Drawn only while the window and its context live: the window goes before its quit message.
+bool drawable() {
+    return g_renderContext != nullptr && windowSeen();
+}
+
+void swapFrame() {
+    SwapBuffers(g_deviceContext);
+}
+
+int runFrames() {
+    runSaverFrames(
+        {handleMessages, drawable, waitForMessages, swapFrame, DEFAULT_REFRESH_HZ, nullptr, 0});
+    return g_exitStatus;
 }
 
 // The window made, GL on it and the scene started, then its frames; status 1 if any step fails.

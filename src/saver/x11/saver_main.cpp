@@ -4,8 +4,9 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/swap_interval.h"
-#include "saver/x11/image_folder.h"
+#include "saver/saver_loop.h"
 #include "saver/x11/saver_command_line.h"
+#include "saver/x11/saver_images.h"
 #include "saver/x11/saver_window.h"
 
 #include <csignal>
@@ -14,9 +15,6 @@
 #include <poll.h>
 
 namespace {
-
-// How long a hidden window waits for an event before looking at the stop request again.
-constexpr int HIDDEN_POLL_MS = 100;
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 SaverWindow g_saver;
@@ -52,31 +50,27 @@ bool openTarget(Display* display, const SaverCommand& command) {
     return openOwnWindow(display, WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_CAPTION, g_saver);
 }
 
-void waitForEvent(Display* display) {
-    pollfd connection{ConnectionNumber(display), POLLIN, 0};
-    poll(&connection, 1, HIDDEN_POLL_MS);
+// Until an event arrives, `milliseconds` pass, or a signal asks the hack to stop.
+void waitForEvents(int milliseconds) {
+    pollfd connection{ConnectionNumber(g_saver.display), POLLIN, 0};
+    poll(&connection, 1, milliseconds);
 }
 
-// Frames back to back at the display's rate while the window is shown; none while it is not.
-void runFrames() {
-    Display* display = g_saver.display;
-    while (!g_stopRequested) {
-        while (!g_stopRequested && XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            g_stopRequested = !followEvent(g_saver, event);
-        }
-        if (g_stopRequested) {
-            break;
-        }
-        if (!g_saver.shown) {
-            waitForEvent(display);
-            continue;
-        }
-        updateClock();
-        drawFrame();
-        presentFrame(g_saver);
+bool handleEvents() {
+    while (!g_stopRequested && XPending(g_saver.display) > 0) {
+        XEvent event;
+        XNextEvent(g_saver.display, &event);
+        g_stopRequested = !followEvent(g_saver, event);
     }
+    return !g_stopRequested;
+}
+
+bool windowShown() {
+    return g_saver.shown;
+}
+
+void presentSaverFrame() {
+    presentFrame(g_saver);
 }
 
 } // namespace
@@ -97,11 +91,11 @@ int main(int argc, char** argv) {
         XCloseDisplay(display);
         return 1;
     }
-    // Before the first frame: the clock's default writer is GLUT's, which is never started here.
     setCaptionWriter(g_saver.own ? writeOwnCaption : nullptr);
     setSwapInterval(1);
     startScene(g_saver.width, g_saver.height, imageFolder());
-    runFrames();
+    runSaverFrames({handleEvents, windowShown, waitForEvents, presentSaverFrame, DEFAULT_REFRESH_HZ,
+                    nullptr, 0});
     closeSaverWindow(g_saver);
     XCloseDisplay(display);
     return 0;

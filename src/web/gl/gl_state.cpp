@@ -1,7 +1,7 @@
 // The fixed-function state outside the textures and matrices: capabilities, blending, clear,
 // viewport and the swap.
 #include "web/gl/gl_state.h"
-#include "platform.h"
+#include "platform_glut.h"
 #include "web/gl/batch.h"
 #include "web/gl/gl_textures.h"
 #include "web/gl/report.h"
