@@ -4,7 +4,7 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2034 # the *_PACKAGES lists are read by the scripts that source this file
 
-BUILD_PACKAGES="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libwebp-dev libx11-dev"
+BUILD_PACKAGES="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libpng-dev libwebp-dev libx11-dev libxrandr-dev"
 HEADLESS_PACKAGES="xvfb xauth x11-utils imagemagick"
 TEST_PACKAGES="libgtest-dev libbenchmark-dev clang libclang-rt-dev valgrind libxres-dev"
 # The screen-saver hack's checks: XScreenSaver's daemon, and a resize of the window handed over.
@@ -20,7 +20,7 @@ NODE_PACKAGES="nodejs npm"
 # The 64-bit Arm build (a Raspberry Pi's): Debian's cross compilers, the arm64 libraries through
 # multiarch (Mesa's among them, which draws under emulation), and qemu-user, which runs its checks.
 ARM64_PACKAGES="cmake make dpkg-dev crossbuild-essential-arm64 qemu-user freeglut3-dev:arm64
-    libglu1-mesa-dev:arm64 libgl1-mesa-dri:arm64 libpng-dev:arm64 libx11-dev:arm64
+    libglu1-mesa-dev:arm64 libgl1-mesa-dri:arm64 libpng-dev:arm64 libx11-dev:arm64 libxrandr-dev:arm64
     libxi-dev:arm64 libxxf86vm-dev:arm64"
 # The Windows build: MinGW-w64 (64-bit only), what unpacks Debian's source packages, and
 # icotool for the program's icon; its test runs the programs under Wine, and xdotool plays the

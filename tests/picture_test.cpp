@@ -99,6 +99,29 @@ RgbImage snapshot(const TempDir& out, const std::string& arguments) {
     return image;
 }
 
+// The frames 16 ms apart up to `timeMs`, in `count` views of the window (none: the window as
+// reshape left it at `width` x 480), started as the program starts; the window's pixels.
+RgbImage framesInViews(int width, const FrameView* views, int count, std::int64_t timeMs) {
+    ensureGlWindow();
+    randomState = RANDOM_START_STATE;
+    g_yaw = 0.0f;
+    useManualClock();
+    startScene(width, WINDOW_HEIGHT, PLUME_DATA_DIR);
+    for (std::int64_t ms = 0; ms <= timeMs; ms += 16) {
+        setManualClockMs(ms);
+        stepFrame(views, count);
+    }
+    return readFrame(width, WINDOW_HEIGHT);
+}
+
+RgbImage columns(const RgbImage& image, int left, int width) {
+    RgbImage part{width, image.height, {}};
+    for (int y = 0; y < image.height; ++y) {
+        part.pixels.insert(part.pixels.end(), pixel(image, left, y), pixel(image, left + width, y));
+    }
+    return part;
+}
+
 } // namespace
 
 TEST(Picture, SkyFillsTheFrameWithoutSeamsAndAMissingFaceShowsWhite) {
@@ -178,6 +201,28 @@ TEST(Picture, FeathersAreTintedAndHideThoseDrawnAfterThemBehind) {
     }
     EXPECT_GT(greenest, 120) << "no green feather in front of the sky";
     EXPECT_LT(reddest, 40) << "the feather behind shows through the one in front";
+}
+
+// A window over two monitors: each view shows the whole frame that a window of its size shows,
+// and the feathers move once a frame, not once a view.
+TEST(Picture, EachViewShowsTheWholeFrameAndTheFeathersMoveOnce) {
+    constexpr int HALF = WINDOW_WIDTH / 2;
+    const RgbImage alone = framesInViews(HALF, nullptr, 0, 400);
+    const std::vector<Vec3> moved(featherPosition, featherPosition + FEATHER_COUNT);
+    const FrameView halves[] = {{0, 0, HALF, WINDOW_HEIGHT}, {HALF, 0, HALF, WINDOW_HEIGHT}};
+    const RgbImage both = framesInViews(WINDOW_WIDTH, halves, 2, 400);
+    for (const int left : {0, HALF}) {
+        const ImageDifference difference = compareImages(columns(both, left, HALF), alone);
+        EXPECT_TRUE(sameFrame(difference))
+            << "the view at " << left << ": " << difference.meanLevels << " levels on average";
+    }
+    EXPECT_TRUE(std::equal(moved.begin(), moved.end(), featherPosition, [](Vec3 a, Vec3 b) {
+        return a.x == b.x && a.y == b.y && a.z == b.z;
+    })) << "the feathers moved otherwise than once a frame";
+    // A control: one view spanning the window, as one picture over both monitors, fails.
+    const FrameView spanning[] = {{0, 0, WINDOW_WIDTH, WINDOW_HEIGHT}};
+    EXPECT_FALSE(sameFrame(
+        compareImages(columns(framesInViews(WINDOW_WIDTH, spanning, 1, 400), 0, HALF), alone)));
 }
 
 // To make the golden frame anew after an intended change of the picture:

@@ -70,9 +70,7 @@ void drawViewPasses(float pitch, float roll, bool advance) {
 } // namespace
 
 void drawFrame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    advanceYaw(g_deltaTime);
-    drawViewPasses(cameraPitchAt(g_time), cameraRollAt(g_time), true);
+    drawFrameViews(nullptr, 0);
 }
 
 void drawFrameViews(const FrameView* views, int count) {
@@ -80,17 +78,17 @@ void drawFrameViews(const FrameView* views, int count) {
     advanceYaw(g_deltaTime);
     const float pitch = cameraPitchAt(g_time);
     const float roll = cameraRollAt(g_time);
-    for (int i = 0; i < count; ++i) {
-        setView(views[i]);
-        drawViewPasses(pitch, roll, i == count - 1);
+    // No views: once, into the viewport that reshape left.
+    const int passes = count > 0 ? count : 1;
+    for (int i = 0; i < passes; ++i) {
+        if (count > 0) {
+            setView(views[i]);
+        }
+        drawViewPasses(pitch, roll, i == passes - 1);
     }
 }
 
 void stepFrame(const FrameView* views, int count) {
     updateClock();
-    if (count > 0) {
-        drawFrameViews(views, count);
-    } else {
-        drawFrame();
-    }
+    drawFrameViews(views, count);
 }

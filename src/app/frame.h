@@ -35,7 +35,8 @@ void setView(const FrameView& view);
 void drawFrame();
 
 // The same frame shown whole in each of `count` views: the camera and the feathers move once,
-// and every view shows them where they stood at the start of the frame.
+// and every view shows them where they stood at the start of the frame. With no views, it is
+// drawFrame.
 void drawFrameViews(const FrameView* views, int count);
 
 // One frame: the clock advanced, then the frame drawn into the window's viewport, or into each of

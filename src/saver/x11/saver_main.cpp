@@ -5,6 +5,7 @@
 #include "app/frame.h"
 #include "app/swap_interval.h"
 #include "saver/saver_loop.h"
+#include "saver/x11/refresh_rate.h"
 #include "saver/x11/saver_command_line.h"
 #include "saver/x11/saver_images.h"
 #include "saver/x11/saver_window.h"
@@ -15,6 +16,10 @@
 #include <poll.h>
 
 namespace {
+
+// The status of a hack that could not draw, or stopped drawing, and said why.
+constexpr int SAVER_EXIT_FAILURE = 1;
+constexpr int ERROR_TEXT_SIZE = 160;
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 SaverWindow g_saver;
@@ -38,7 +43,7 @@ void writeOwnCaption(const char* caption) {
     XStoreName(g_saver.display, g_saver.window, caption);
 }
 
-bool openTarget(Display* display, const SaverCommand& command) {
+SaverFailure openTarget(Display* display, const SaverCommand& command) {
     switch (command.target) {
     case SaverTarget::GivenWindow:
         return adoptWindow(display, command.window, g_saver);
@@ -50,19 +55,55 @@ bool openTarget(Display* display, const SaverCommand& command) {
     return openOwnWindow(display, WINDOW_WIDTH, WINDOW_HEIGHT, WINDOW_CAPTION, g_saver);
 }
 
+// One line on standard error, as an X program says why it gave up, and the status to end with.
+int saverFailed(SaverFailure failure, unsigned long window) {
+    switch (failure) {
+    case SaverFailure::NoWindow:
+        std::fprintf(stderr, "plume-saver: window 0x%lx does not exist\n", window);
+        break;
+    case SaverFailure::NoGlVisual:
+        std::fprintf(stderr, "plume-saver: the X server offers no OpenGL visual%s (has it GLX?)\n",
+                     window != 0 ? " for this window" : "");
+        break;
+    case SaverFailure::NoContext:
+        std::fprintf(stderr, "plume-saver: GLX made no context for window 0x%lx\n", window);
+        break;
+    case SaverFailure::Adopted:
+        return 0;
+    }
+    return SAVER_EXIT_FAILURE;
+}
+
 // Until an event arrives, `milliseconds` pass, or a signal asks the hack to stop.
 void waitForEvents(int milliseconds) {
     pollfd connection{ConnectionNumber(g_saver.display), POLLIN, 0};
     poll(&connection, 1, milliseconds);
 }
 
+// The frames' own requests (the swap above all) fail once the window is gone: their errors end
+// the hack, before or with the window's DestroyNotify.
 bool handleEvents() {
     while (!g_stopRequested && XPending(g_saver.display) > 0) {
         XEvent event;
         XNextEvent(g_saver.display, &event);
         g_stopRequested = !followEvent(g_saver, event);
     }
-    return !g_stopRequested;
+    return !g_stopRequested && !xErrorSoFar();
+}
+
+// 0 when the hack was asked to stop; else one line on why its frames ended.
+int endStatus(Window window, int error) {
+    if (error != 0) {
+        char text[ERROR_TEXT_SIZE] = {};
+        XGetErrorText(g_saver.display, error, text, sizeof text);
+        std::fprintf(stderr, "plume-saver: drawing into window 0x%lx failed: %s\n", window, text);
+        return SAVER_EXIT_FAILURE;
+    }
+    if (g_saver.lost) {
+        std::fprintf(stderr, "plume-saver: window 0x%lx was destroyed while it drew\n", window);
+        return SAVER_EXIT_FAILURE;
+    }
+    return 0;
 }
 
 bool windowShown() {
@@ -85,18 +126,23 @@ int main(int argc, char** argv) {
     endOnSignals();
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
-        return 1;
+        std::fprintf(stderr, "plume-saver: cannot open display \"%s\"\n", XDisplayName(nullptr));
+        return SAVER_EXIT_FAILURE;
     }
-    if (!openTarget(display, command)) {
+    const SaverFailure failure = openTarget(display, command);
+    if (failure != SaverFailure::Adopted) {
         XCloseDisplay(display);
-        return 1;
+        return saverFailed(failure, g_saver.window);
     }
+    const Window window = g_saver.window;
     setCaptionWriter(g_saver.own ? writeOwnCaption : nullptr);
     setSwapInterval(1);
     startScene(g_saver.width, g_saver.height, imageFolder());
-    runSaverFrames({handleEvents, windowShown, waitForEvents, presentSaverFrame, DEFAULT_REFRESH_HZ,
-                    nullptr, 0});
+    catchXErrors(display);
+    runSaverFrames({handleEvents, windowShown, waitForEvents, presentSaverFrame,
+                    refreshRateHz(display, window, g_saver.width, g_saver.height), nullptr, 0});
+    const int status = endStatus(window, caughtXError(display));
     closeSaverWindow(g_saver);
     XCloseDisplay(display);
-    return 0;
+    return status;
 }

@@ -6,11 +6,15 @@
 
 namespace {
 
-// Set by the error handler below: the window vanished between a check and a request.
-bool g_requestFailed = false;
+using ErrorHandler = int (*)(Display*, XErrorEvent*);
 
-int noteRequestFailure(Display*, XErrorEvent*) {
-    g_requestFailed = true;
+ErrorHandler g_previousHandler = nullptr;
+int g_caughtError = 0;
+
+int catchError(Display*, XErrorEvent* error) {
+    if (g_caughtError == 0) {
+        g_caughtError = error->error_code;
+    }
     return 0;
 }
 
@@ -22,49 +26,80 @@ XVisualInfo* windowVisual(Display* display, const XWindowAttributes& attributes)
     return XGetVisualInfo(display, VisualIDMask, &wanted, &count);
 }
 
-} // namespace
+bool usesGl(Display* display, XVisualInfo* visual) {
+    int gl = 0;
+    return visual != nullptr && glXGetConfig(display, visual, GLX_USE_GL, &gl) == 0 && gl != 0;
+}
 
-bool adoptWindow(Display* display, Window window, SaverWindow& saver) {
-    g_requestFailed = false;
-    XSetErrorHandler(noteRequestFailure);
+// The context, current on the window; the window's attributes read, its events selected.
+SaverFailure takeWindow(Display* display, Window window, SaverWindow& saver) {
     XWindowAttributes attributes{};
-    if (XGetWindowAttributes(display, window, &attributes) == 0 || g_requestFailed) {
-        return false;
+    if (XGetWindowAttributes(display, window, &attributes) == 0) {
+        return SaverFailure::NoWindow;
     }
     XVisualInfo* visual = windowVisual(display, attributes);
-    int usesGl = 0, doubleBuffered = 0;
-    if (visual == nullptr || glXGetConfig(display, visual, GLX_USE_GL, &usesGl) != 0 || !usesGl) {
+    if (!usesGl(display, visual)) {
         XFree(visual);
-        return false;
+        return SaverFailure::NoGlVisual;
     }
+    int doubleBuffered = 0;
     glXGetConfig(display, visual, GLX_DOUBLEBUFFER, &doubleBuffered);
     saver.context = glXCreateContext(display, visual, nullptr, True);
     XFree(visual);
-    if (saver.context != nullptr && !glXMakeCurrent(display, window, saver.context)) {
-        glXDestroyContext(display, saver.context);
-        saver.context = nullptr;
-    }
-    if (saver.context == nullptr) {
-        return false;
+    if (saver.context == nullptr || !glXMakeCurrent(display, window, saver.context)) {
+        return SaverFailure::NoContext;
     }
     // Added to what the window's owner selects; each client has its own mask on a window.
     XSelectInput(display, window,
                  attributes.your_event_mask | StructureNotifyMask | VisibilityChangeMask);
-    saver.display = display;
-    saver.window = window;
     saver.doubleBuffered = doubleBuffered != 0;
     saver.shown = attributes.map_state == IsViewable;
     saver.width = attributes.width;
     saver.height = attributes.height;
-    return true;
+    return SaverFailure::Adopted;
 }
 
-bool openOwnWindow(Display* display, int width, int height, const char* caption,
-                   SaverWindow& saver) {
+} // namespace
+
+void catchXErrors(Display* display) {
+    XSync(display, False);
+    g_caughtError = 0;
+    g_previousHandler = XSetErrorHandler(catchError);
+}
+
+int caughtXError(Display* display) {
+    XSync(display, False);
+    XSetErrorHandler(g_previousHandler);
+    return g_caughtError;
+}
+
+bool xErrorSoFar() {
+    return g_caughtError != 0;
+}
+
+SaverFailure adoptWindow(Display* display, Window window, SaverWindow& saver) {
+    saver.display = display;
+    saver.window = window;
+    catchXErrors(display);
+    SaverFailure failure = takeWindow(display, window, saver);
+    // A window destroyed meanwhile fails the requests after the check, the selection among them.
+    if (caughtXError(display) != 0 && failure == SaverFailure::Adopted) {
+        failure = SaverFailure::NoWindow;
+    }
+    if (failure != SaverFailure::Adopted && saver.context != nullptr) {
+        glXMakeCurrent(display, None, nullptr);
+        glXDestroyContext(display, saver.context);
+        saver.context = nullptr;
+    }
+    return failure;
+}
+
+SaverFailure openOwnWindow(Display* display, int width, int height, const char* caption,
+                           SaverWindow& saver) {
     int wanted[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_DEPTH_SIZE, 16, None};
     XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), wanted);
     if (visual == nullptr) {
-        return false;
+        return SaverFailure::NoGlVisual;
     }
     const Window root = RootWindow(display, visual->screen);
     XSetWindowAttributes settings{};
@@ -77,13 +112,15 @@ bool openOwnWindow(Display* display, int width, int height, const char* caption,
     XStoreName(display, window, caption);
     saver.deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &saver.deleteWindow, 1);
-    if (!adoptWindow(display, window, saver)) {
-        XDestroyWindow(display, window);
-        return false;
-    }
     saver.own = true;
+    saver.colormap = settings.colormap;
+    const SaverFailure failure = adoptWindow(display, window, saver);
+    if (failure != SaverFailure::Adopted) {
+        closeSaverWindow(saver);
+        return failure;
+    }
     XMapWindow(display, window);
-    return true;
+    return SaverFailure::Adopted;
 }
 
 bool followEvent(SaverWindow& saver, const XEvent& event) {
@@ -108,6 +145,7 @@ bool followEvent(SaverWindow& saver, const XEvent& event) {
         saver.shown = event.xvisibility.state != VisibilityFullyObscured;
         return true;
     case DestroyNotify:
+        saver.lost = !saver.own;
         saver.window = 0;
         return false;
     case ClientMessage:
@@ -126,13 +164,17 @@ void presentFrame(const SaverWindow& saver) {
 }
 
 void closeSaverWindow(SaverWindow& saver) {
-    if (saver.context == nullptr) {
-        return;
+    if (saver.context != nullptr) {
+        glXMakeCurrent(saver.display, None, nullptr);
+        glXDestroyContext(saver.display, saver.context);
+        saver.context = nullptr;
     }
-    glXMakeCurrent(saver.display, None, nullptr);
-    glXDestroyContext(saver.display, saver.context);
-    saver.context = nullptr;
     if (saver.own && saver.window != 0) {
         XDestroyWindow(saver.display, saver.window);
+        saver.window = 0;
+    }
+    if (saver.colormap != 0) {
+        XFreeColormap(saver.display, saver.colormap);
+        saver.colormap = 0;
     }
 }
