@@ -36,12 +36,15 @@ const UNREADABLE = "dispatchEvent(new MessageEvent('messageerror'))";
 const REFUSE_SHADERS = ({ status, log }) => {
   const proto = WebGLRenderingContext.prototype;
   const [kind, infoLog] = status === 'COMPILE_STATUS'
-    ? ['getShaderParameter', 'getShaderInfoLog'] : ['getProgramParameter', 'getProgramInfoLog'];
+    ? /** @type {const} */ (['getShaderParameter', 'getShaderInfoLog'])
+    : /** @type {const} */ (['getProgramParameter', 'getProgramInfoLog']);
+  /** @type {(this: WebGLRenderingContext, object: any, name: number) => unknown} */
   const ask = proto[kind];
-  proto[kind] = function (object, name) {
-    return name === this[status] ? false : ask.call(this, object, name);
-  };
-  proto[infoLog] = () => log;
+  Object.assign(proto, {
+    /** @this {WebGLRenderingContext} @param {any} object @param {number} name */
+    [kind](object, name) { return name === this[status] ? false : ask.call(this, object, name); },
+    [infoLog]: () => log,
+  });
 };
 
 // In the Worker, where no script comes before the page's: its context lost and given back,
@@ -54,7 +57,8 @@ const LOST_AGAIN = 'WebGLRenderingContext.prototype.isContextLost = () => true;'
 
 // Each case: where the program runs, what is planted (in the program's realm once it runs, on
 // the page, or before the page's scripts) and what the message must say; none, a control.
-/** @type {Array<[string, 'worker' | 'page', Plant, RegExp | null]>} */
+/** @typedef {[string, 'worker' | 'page', Plant, RegExp | null]} Case */
+/** @type {Case[]} */
 const CASES = [
   ['the plain page in the Worker', 'worker', {}, null],
   ['the plain page on the page', 'page', {}, null],
@@ -83,6 +87,7 @@ const CASES = [
 ];
 
 // The page started, and running where it should, or saying a failure already; then the plant.
+/** @param {Page} page @param {'worker' | 'page'} where @param {Plant} plant */
 async function planted(page, where, plant) {
   if (where === 'page') await page.addInitScript(ON_THE_PAGE);
   if (plant.before) await page.addInitScript(REFUSE_SHADERS, plant.before);
@@ -95,6 +100,7 @@ async function planted(page, where, plant) {
   return running;
 }
 
+/** @param {Browser} browser @param {Case} each @param {Results} results */
 async function check(browser, [name, where, plant, said], results) {
   const page = await browser.context.newPage();
   try {
@@ -110,6 +116,7 @@ async function check(browser, [name, where, plant, said], results) {
 }
 
 const { server, base } = await serve(site);
+/** @type {Results} */
 const results = [];
 const browser = await openBrowser();
 try {
