@@ -2,10 +2,11 @@
 // frames against plume-snapshot's in WORK_DIR (SECONDS-STEP.png), judged by plume-compare, with a
 // control that must fail; the live caption; progress on a slow link and a refused file said in
 // words; an uncaught failure of plume's code said, and a put-in script's not; a lost context
-// given back, in the Worker too, the picture moving on; a canvas that fills the window at each
-// size; a second visit offline; on PLAIN_SITE_DIR (the site with a black sky and an opaque
-// white feather), a page hidden, frozen or left for the back/forward cache draws nothing and
-// shows its feathers again (hidden_check.mjs).
+// given back, in the Worker too, the picture moving on, and one left lost said, with a failure
+// of plume's said over that; a canvas that fills the window at each size; a second visit
+// offline; on PLAIN_SITE_DIR (the site with a black sky and an opaque white feather), a page
+// hidden, frozen or left for the back/forward cache draws nothing and shows its feathers again
+// (hidden_check.mjs).
 //   node engine_check.mjs chromium|firefox|webkit SITE_DIR PLAIN_SITE_DIR WORK_DIR PLUME_COMPARE
 //     [MINIBROWSER]
 import { LIVE, openEngine, waitFor, canvasShot } from './engines.mjs';
@@ -163,8 +164,14 @@ async function moves(engine) {
   return spawnSync(compare, [`${work}/before.png`, `${work}/after.png`]).status === 1;
 }
 
+// An uncaught failure of plume's own code: a call of the page's that it lacks, made by `how`.
+/** @param {string} how */
+const own = (how) => `(() => { ${how}(() => callPage({ call: 'planted', args: [] }));` +
+  ' return 0; })()';
+
 // A context lost and given back (Android takes a background tab's): the picture moves on, where
-// the program runs. The control, lost again and left so: the picture stands.
+// the program runs. The control, lost again and left so: the picture stands; and once the page
+// says so, a failure of plume's code is said over that.
 /** @param {Engine} engine @param {string} site @param {Results} results */
 async function lostAndRestored(engine, site, results) {
   const hooked = await host(site, { worker: HOOK });
@@ -181,6 +188,14 @@ async function lostAndRestored(engine, site, results) {
     const stands = lostAgain && !await moves(engine);
     results.push([`control: lost again (${lostAgain}) and not given back: the picture` +
       ` stands: ${stands}`, stands]);
+    // Left lost, the page says so; a failure of plume's code is then said all the same.
+    const lostSaid = lostAgain && await waitFor(engine, `${TEXT}.includes('not given it back')`,
+      FAILED_MS);
+    if (lostSaid) await engine.evaluate(own('setTimeout'));
+    const failed = lostSaid &&
+      await waitFor(engine, `${TEXT}.includes('not a function')`, FAILED_MS);
+    results.push([`plume's code, an error while the lost context is said (${lostSaid}): ` +
+      `"${(await engine.evaluate(TEXT)).replace(/\s+/g, ' ')}"`, failed]);
   } finally {
     hooked.server.close();
   }
@@ -194,9 +209,6 @@ async function uncaught(engine, base, results) {
   const MESSAGE = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
   const foreign = "(() => { setTimeout(() => { throw new Error('planted'); });" +
     " setTimeout(() => { Promise.reject(new Error('planted')); }); return 0; })()";
-  /** @param {string} how */
-  const own = (how) => `(() => { ${how}(() => callPage({ call: 'planted', args: [] }));` +
-    ' return 0; })()';
   let running = false, shown = false;
   /** @type {Array<[string, string, boolean]>} */
   const plants = [['control: a script put into the page', foreign, false],
