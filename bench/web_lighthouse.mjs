@@ -22,6 +22,7 @@ const CATEGORIES = ['performance', 'accessibility', 'best-practices', 'seo'];
 const FIGURES = ['first-contentful-paint', 'largest-contentful-paint', 'total-blocking-time',
   'speed-index', 'cumulative-layout-shift', 'interactive'];
 
+/** @param {string[]} argv */
 function options(argv) {
   /** @type {{ runs: number, site: string | null }} */
   const chosen = { runs: 3, site: null };
@@ -34,8 +35,8 @@ function options(argv) {
     console.error('usage: node bench/web_lighthouse.mjs [--runs N] [SITE_DIR]');
     process.exit(2);
   }
-  chosen.site ??= fileURLToPath(new URL('../build-web', import.meta.url));
-  return chosen;
+  return { ...chosen,
+    site: chosen.site ?? fileURLToPath(new URL('../build-web', import.meta.url)) };
 }
 
 // The pinned Lighthouse, installed from its lockfile once per lockfile.
@@ -55,10 +56,13 @@ async function lighthouseModules() {
     copyFileSync(lock, stamp);
   }
   const require = createRequire(CLIENT);
+  /** @param {string} name */
   const load = (name) => import(pathToFileURL(require.resolve(name)).href);
   return { lighthouse: (await load('lighthouse')).default, launcher: await load('chrome-launcher') };
 }
 
+// Lighthouse's own types are not installed for the checker: its modules and results are `any`.
+/** @param {{ lighthouse: any, launcher: any }} modules @param {string} url */
 async function run({ lighthouse, launcher }, url) {
   const chrome = await launcher.launch({ chromePath: '/usr/bin/chromium',
     chromeFlags: CHROMIUM_FLAGS });
@@ -72,6 +76,7 @@ async function run({ lighthouse, launcher }, url) {
   }
 }
 
+/** @param {any} lhr @param {number} index */
 function report(lhr, index) {
   const scores = CATEGORIES.map((name) => `${name} ${lhr.categories[name].score.toFixed(2)}`);
   console.log(`run ${index + 1}: ${scores.join(', ')}`);
@@ -96,6 +101,7 @@ function report(lhr, index) {
 const { runs, site } = options(process.argv.slice(2));
 const modules = await lighthouseModules();
 const served = await serve(site);
+/** @type {number[]} */
 const performance = [];
 try {
   for (let i = 0; i < runs; ++i) performance.push(report(await run(modules, served.base), i));

@@ -18,10 +18,12 @@ import { fileURLToPath } from 'node:url';
 
 // [name, megabits, round trip ms, CPU slowdown] or no emulation; the third is Lighthouse's
 // phone (its slow 4G, 1.6 Mbit/s and 150 ms, and a CPU four times slower), applied here.
+/** @type {Array<[string, [number, number, number] | null]>} */
 const LINKS = [['10 Mbit/s, 40 ms', [10, 40, 1]], ['no emulation', null],
   ['1.6 Mbit/s, 150 ms, CPU 4x slower', [1.6384, 150, 4]]];
 const DRAW_TIMEOUT_MS = 60000;
 
+/** @param {string[]} argv */
 function options(argv) {
   /** @type {{ runs: number, sites: string[] }} */
   const chosen = { runs: 5, sites: [] };
@@ -41,6 +43,7 @@ function options(argv) {
 
 // One first visit: milliseconds from navigation to the still and to the first frame, the
 // longest task over 50 ms before it (0 for none), and the bytes sent by then.
+/** @param {string} site @param {[number, number, number] | null} emulated */
 async function visit(site, emulated) {
   const served = await serve(site);
   const browser = await openBrowser();
@@ -55,6 +58,7 @@ async function visit(site, emulated) {
     const ms = await page.evaluate(FIRST_FRAME);
     // The browser reports paints and tasks a little after the fact.
     await page.waitForTimeout(1000);
+    /** @type {{ long: { start: number, ms: number }[], paints: { id: string, ms: number }[] }} */
     const { long, paints } = await page.evaluate('plumeTasks');
     const still = paints.find(({ id }) => id === 'still')?.ms ?? NaN;
     const task = Math.max(0, ...long.filter(({ start }) => start < ms).map((task) => task.ms));
@@ -65,9 +69,12 @@ async function visit(site, emulated) {
   }
 }
 
+/** @param {number[]} values */
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 
 const { runs, sites } = options(process.argv.slice(2));
+/** @typedef {{ ms: number, still: number, task: number, bytes: number }} Visit */
+/** @type {Map<string, Visit[]>} */
 const results = new Map();
 for (let i = 0; i < runs; ++i) {
   for (const site of sites) {
@@ -78,12 +85,13 @@ for (let i = 0; i < runs; ++i) {
         ` ${result.bytes} bytes`);
       const key = `${site} (${link})`;
       if (!results.has(key)) results.set(key, []);
-      results.get(key).push(result);
+      results.get(key)?.push(result);
     }
   }
 }
 console.log('summary (median of each):');
 for (const [key, list] of results) {
+  /** @param {'ms' | 'still' | 'task'} field */
   const times = (field) => `${median(list.map((r) => r[field])).toFixed(0)} ms` +
     ` (runs: ${list.map((r) => r[field].toFixed(0)).join(', ')})`;
   console.log(`${key}: still ${times('still')}, first frame ${times('ms')}, longest task` +

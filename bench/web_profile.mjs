@@ -27,12 +27,14 @@ const WATCH = () => {
   /** @type {{ animationFrames: number, calls: Record<string, number> }} */
   const watch = { animationFrames: 0, calls: {} };
   Object.assign(self, { plumeWatch: watch });
-  for (const name of ['clear', 'drawArrays', 'drawElements', 'bufferData', 'bufferSubData']) {
-    const call = WebGLRenderingContext.prototype[name];
-    WebGLRenderingContext.prototype[name] = function (...args) {
+  const proto = WebGLRenderingContext.prototype;
+  for (const name of /** @type {const} */ (['clear', 'drawArrays', 'drawElements', 'bufferData',
+    'bufferSubData'])) {
+    const call = /** @type {Function} */ (proto[name]);
+    Object.assign(proto, { [name](/** @type {unknown[]} */ ...args) {
       watch.calls[name] = (watch.calls[name] || 0) + 1;
       return call.apply(this, args);
-    };
+    } });
   }
   requestAnimationFrame(function frame() {
     watch.animationFrames++;
@@ -42,6 +44,7 @@ const WATCH = () => {
 const STATE = '({now: performance.now(), animationFrames: plumeWatch.animationFrames,' +
   ' calls: {...plumeWatch.calls}})';
 
+/** @param {string[]} argv */
 function options(argv) {
   /** @type {{ seconds: number, runs: number, sites: string[], onPage: boolean }} */
   const chosen = { seconds: 10, runs: 1, sites: [], onPage: false };
@@ -64,8 +67,14 @@ function options(argv) {
 
 // CPU seconds of Chromium's processes by type: the one whose command line names `profile`,
 // and its descendants.
+/** @param {string} profile */
 function cpuSeconds(profile) {
-  const parents = {}, kinds = {}, seconds = {};
+  /** @type {Record<string, string>} */
+  const parents = {};
+  /** @type {Record<string, string>} */
+  const kinds = {};
+  /** @type {Record<string, number>} */
+  const seconds = {};
   /** @type {string | null} */
   let root = null;
   for (const entry of readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
@@ -83,6 +92,7 @@ function cpuSeconds(profile) {
       if (/** @type {NodeJS.ErrnoException} */ (error).code !== 'ENOENT') throw error;
     }
   }
+  /** @type {Record<string, number>} */
   const totals = {};
   for (const pid of Object.keys(seconds)) {
     let ancestor = pid;
@@ -95,10 +105,15 @@ function cpuSeconds(profile) {
 }
 
 // Milliseconds of the sampled main thread by kind of code, from a DevTools CPU profile.
+/**
+ * @param {{ nodes: Array<{ id: number, callFrame: { functionName: string, url: string } }>,
+ *   samples?: number[], timeDeltas?: number[] }} profile  as the DevTools protocol gives it
+ */
 function selfTimes(profile) {
   const frames = new Map(profile.nodes.map((node) => [node.id, node.callFrame]));
+  /** @type {Record<string, number>} */
   const totals = {};
-  profile.samples.forEach((sample, i) => {
+  profile.samples?.forEach((sample, i) => {
     const { functionName: name, url } = /** @type {{ functionName: string, url: string }} */
       (frames.get(sample));
     let kind = url || 'native: WebGL and other browser calls';
@@ -107,11 +122,12 @@ function selfTimes(profile) {
       kind = 'plume.wasm: the program and its GL layer';
     }
     else if (url.endsWith('plume.js')) kind = 'plume.js: GLUT, WebGL bindings and glue';
-    totals[kind] = (totals[kind] || 0) + (profile.timeDeltas[i + 1] || 0) / 1000;
+    totals[kind] = (totals[kind] || 0) + (profile.timeDeltas?.[i + 1] || 0) / 1000;
   });
   return totals;
 }
 
+/** @param {string} site @param {number} seconds @param {boolean} onPage */
 async function measure(site, seconds, onPage) {
   const { server, base } = await serve(site);
   const browser = await openBrowser();
@@ -139,12 +155,15 @@ async function measure(site, seconds, onPage) {
   }
 }
 
+/** @param {string} site @param {Awaited<ReturnType<typeof measure>>} run */
 function report(site, run) {
   const { before, after, cpuBefore, cpuAfter, threads } = run;
   const elapsed = (after.now - before.now) / 1000;
+  /** @param {string} name */
   const count = (name) => (after.calls[name] || 0) - (before.calls[name] || 0);
   const frames = Math.max(count('clear'), 1);
   const rate = count('clear') / elapsed;
+  /** @param {number} n */
   const perFrame = (n) => (n / frames).toFixed(2);
   const offered = (after.animationFrames - before.animationFrames) / elapsed;
   const draws = count('drawArrays') + count('drawElements');
@@ -166,6 +185,7 @@ function report(site, run) {
 }
 
 // What a host serves: the site's files and their bytes, the page's packed files among them.
+/** @param {string} site */
 function sizes(site) {
   const files = readdirSync(site, { recursive: true }).filter((name) =>
     statSync(`${site}/${name}`).isFile());

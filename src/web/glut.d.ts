@@ -10,9 +10,8 @@ declare function mergeInto(library: object, functions: object): void;
 // The window: the page's canvas, or the OffscreenCanvas that a Worker was given; glut.js only
 // sizes it, and hands it to the WebGL library.
 interface GlutCanvas { width: number; height: number }
-// The module's object, which the page or the program's Worker made.
-declare var Module: { canvas: GlutCanvas; ctx?: WebGLRenderingContext;
-  showFrames?: (shown: boolean) => void };
+// The module's object, which the page or the program's Worker made (messages.js's PlumeModule).
+declare var Module: PlumeModule<GlutCanvas>;
 // True once the program has aborted.
 declare var ABORT: boolean;
 // Runs a callback of the program's, keeping the runtime's own bookkeeping.

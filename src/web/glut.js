@@ -17,7 +17,8 @@ mergeInto(LibraryManager.library, {
   // may, so a hidden page asks for none and draws none. The frame it wanted stays wanted, and
   // is drawn once the page is shown; the clock takes that gap as a pause.
   $PlumeGlut__postset: "Module['showFrames'] = PlumeGlut.show;",
-  $PlumeGlut: /** @type {typeof PlumeGlut} */ ({
+  /** @type {typeof PlumeGlut} */
+  $PlumeGlut: {
     displayMode: 0,
     display: 0,
     idle: 0,
@@ -58,7 +59,7 @@ mergeInto(LibraryManager.library, {
       callUserCallback(PlumeGlut.frame);
       if (!ABORT && (PlumeGlut.idle || PlumeGlut.redisplay)) PlumeGlut.schedule();
     },
-  }),
+  },
 
   // Emscripten's own GLUT lists its state and the page's helpers among each call's needs: these
   // calls need none of them. The arguments are the C call's: pointers and function pointers

@@ -71,8 +71,10 @@ int main(int argc, char** argv) {
     drawFramesUntil(timeMs, stepMs);
     // Shown as a live frame is: the swap sends what the layer still holds.
     glutSwapBuffers();
-    // The toolkit here runs its idle callback on a timer from the moment it is registered; with
-    // no callbacks left, nothing draws over the frame.
+    // The page's GLUT asked for an animation frame when the idle callback was registered; on each
+    // it runs the idle callback, then the display callback if a redisplay is due, and asks for the
+    // next while there is an idle callback or a redisplay due. With both callbacks gone, that
+    // frame runs nothing and asks for no other: nothing draws over this one.
     glutIdleFunc(nullptr);
     glutDisplayFunc(nullptr);
     markFrameReady();

@@ -30,10 +30,13 @@ const COLOUR = '#000000';
 const PACKED = /\.[0-9a-f]{12}\.([a-z]+\.gzip|webp)$/;
 const work = mkdtempSync(join(tmpdir(), 'plume-pack-'));
 
+/** @param {Buffer | string} bytes */
 const hash = (bytes) => createHash('sha256').update(bytes).digest('hex');
+/** @param {string} name @param {Buffer} bytes @param {string} ext */
 const hashedName = (name, bytes, ext) => `${name}.${hash(bytes).slice(0, 12)}.${ext}`;
 
 // Each byte less the byte `stride` before it, which the page's Worker adds back.
+/** @param {Buffer} bytes @param {number} stride */
 function predicted(bytes, stride) {
   const out = Buffer.alloc(bytes.length);
   for (let i = 0; i < bytes.length; ++i) out[i] = bytes[i] - (i >= stride ? bytes[i - stride] : 0);
@@ -42,6 +45,7 @@ function predicted(bytes, stride) {
 
 // Gzips `file` (an image predicted first) into the site as NAME.HASH.EXT.gzip; the page learns
 // its names, its packed and unpacked sizes, its hash and the prediction's stride.
+/** @param {string} file */
 async function pack(file, image = false) {
   const bytes = readFileSync(file);
   const stride = image ? bytes[TARGA_BITS_OFFSET] / 8 : 0;
@@ -57,6 +61,7 @@ async function pack(file, image = false) {
 }
 
 // A Windows icon file holding PNG images, which every current browser reads.
+/** @param {Array<{ size: number, bytes: Buffer }>} pngs */
 function favicon(pngs) {
   const header = Buffer.alloc(6 + 16 * pngs.length);
   header.writeUInt16LE(1, 2);
@@ -115,7 +120,9 @@ writeFileSync(join(siteDir, 'manifest.webmanifest'), manifest());
 // round trips before the first download starts. Their lines of comment stay here, the
 // checker's types and directives among them; page.js and program.js are one script, which
 // page.js's 'use strict' covers.
+/** @param {string} name */
 const source = (name) => readFileSync(join(pageDir, name), 'utf8');
+/** @param {string} name */
 const code = (name) => source(name).replace(/^[ \t]*\/\*(?:[^*]|\*(?!\/))*\*\/[ \t]*\n/gm, '')
   .split('\n').filter((line) => !/^\s*\/\//.test(line)).join('\n');
 const page = source('index.html')
@@ -124,6 +131,7 @@ const page = source('index.html')
   .replace('@PLUME_UNPACK_SCRIPT@', () => code('unpack.js'));
 // A list of files is written in as a string literal of its JSON, which the script parses: its
 // placeholder is a string, so that each script is JavaScript as it stands.
+/** @param {unknown} value */
 const literal = (value) => JSON.stringify(JSON.stringify(value));
 const shell = ['./', still];
 const packed = [files.script, files.wasm, ...images].map(({ url }) => url);

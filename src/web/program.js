@@ -24,14 +24,23 @@ const nextFrame = () => new Promise((done) => requestAnimationFrame(done));
  */
 const tell = (message, transfer = []) => unpacker?.postMessage(message, transfer);
 
-// The first failure alone is said: what stopping the other downloads throws says nothing.
+// Whether plume has stopped: a failure was said and the Worker ended. The program's own messages
+// do not count, as the one for a lost context is taken back when the browser gives it back.
+let stopped = false;
+
+// Said over whatever stands, the program's messages included; the first alone, as what stopping
+// the other downloads throws says nothing.
 /** @param {string} text */
-function failed(text) {
-  if (document.documentElement.dataset.frame === 'failed') return;
+function halt(text) {
+  if (stopped) return;
+  stopped = true;
   clearInterval(stallWatch);
   unpacker?.terminate();
-  showMessage(`${text} Reload the page to try again.`);
+  showMessage(text);
 }
+
+/** @param {string} text */
+const failed = (text) => halt(`${text} Reload the page to try again.`);
 
 // Where an error was thrown: its stack's top frame, as V8 writes it ("    at f (address:1:2)")
 // or as SpiderMonkey and JavaScriptCore do ("f@address:1:2").
@@ -120,8 +129,13 @@ const page = {
     document.title = text;
     element('caption').textContent = text;
   },
-  showMessage,
-  hideMessage,
+  // Neither over a failure that stopped plume, nor taking it back.
+  showMessage(text) {
+    if (!stopped) showMessage(text);
+  },
+  hideMessage() {
+    if (!stopped) hideMessage();
+  },
   // Not over a failure: a frame drawn after it is no frame to take.
   frameReady() {
     if (document.documentElement.dataset.frame === 'failed') return;
@@ -197,6 +211,12 @@ function unpack() {
       if (images.length === FILES.images.length) made.images.settle(images);
       break;
     case 'kept': made.kept.settle(); break;
+    default: {
+      // A kind left unhandled above fails the type check here; at run time, a message that is
+      // not plume's (a browser driver's) is none of the page's business.
+      // eslint-disable-next-line no-unused-vars -- for the checker alone
+      /** @type {never} */ const unhandled = data;
+    }
     }
   };
   // A Worker started from a blob: address resolves addresses against that, not the page.
@@ -238,10 +258,8 @@ function drawOnPage(made) {
   const webgl = new Promise((settle) => setTimeout(() => settle(hasWebGL())));
   webgl.then((has) => {
     if (has) return;
-    unpacker?.terminate();
-    clearInterval(stallWatch);
-    showMessage('plume draws with WebGL, and this browser has it turned off or lacks it. ' +
-                'Turn on hardware acceleration or WebGL, or try another browser.');
+    halt('plume draws with WebGL, and this browser has it turned off or lacks it. ' +
+         'Turn on hardware acceleration or WebGL, or try another browser.');
   });
   Module.instantiateWasm = (imports, receive) => {
     Promise.all([made.module, webgl]).then(([module, has]) => {

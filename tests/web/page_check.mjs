@@ -15,15 +15,15 @@ const LIVE = "!document.documentElement.dataset.frame && document.title.includes
 // Counts the frames (clears) and draws made where it runs: on the page before its own scripts,
 // or in the program's Worker.
 const COUNT_DRAWS = () => {
-  /** @type {Record<string, number>} */
   const counts = { clear: 0, drawArrays: 0, drawElements: 0 };
   Object.assign(self, { plumeCounts: counts });
-  for (const name of Object.keys(counts)) {
-    const call = WebGLRenderingContext.prototype[name];
-    WebGLRenderingContext.prototype[name] = function (...args) {
+  const proto = WebGLRenderingContext.prototype;
+  for (const name of /** @type {Array<keyof typeof counts>} */ (Object.keys(counts))) {
+    const call = /** @type {Function} */ (proto[name]);
+    Object.assign(proto, { [name](/** @type {unknown[]} */ ...args) {
       counts[name]++;
       return call.apply(this, args);
-    };
+    } });
   }
 };
 // In the program's realm, page or Worker.
@@ -42,6 +42,7 @@ const CAPTURE_FRAMES = () => {
   let pending = false;
   /** @type {number | null} */
   let first = null;
+  /** @param {HTMLElement} element */
   const box = (element) => [element.offsetLeft, element.offsetTop, element.offsetWidth,
     element.offsetHeight].join();
   proto.drawElements = function (...args) {
@@ -55,7 +56,8 @@ const CAPTURE_FRAMES = () => {
         const pixels = new Uint8Array(width * height * 4);
         this.readPixels(0, 0, width, height, this.RGBA, this.UNSIGNED_BYTE, pixels);
         const still = /** @type {HTMLElement} */ (document.getElementById('still'));
-        plumeFrames.push({ width, height, pixels, canvas: box(this.canvas), still: box(still),
+        const canvas = /** @type {HTMLCanvasElement} */ (this.canvas);
+        plumeFrames.push({ width, height, pixels, canvas: box(canvas), still: box(still),
           stillShown: !still.hidden });
         pending = false;
       });
@@ -91,6 +93,7 @@ const MAX_STILL_LEVELS = 3;
 const MIN_CONTROL_LEVELS = 12;
 
 // plume-compare's status: 0 the same frame, 1 another.
+/** @param {Page} page @param {string} frame */
 async function compared(page, frame) {
   writeFileSync(`${work}/shot.png`, await frameShot(page));
   const result = spawnSync(compare, [`${work}/shot.png`, `${work}/${frame}.png`],
@@ -99,12 +102,14 @@ async function compared(page, frame) {
   return result.status;
 }
 
+/** @param {Page} page @param {string} query @param {string} condition */
 async function visit(page, query, condition, ms = 30000) {
   await page.goto(base + query);
   return waitFor(page, condition, ms);
 }
 
 // Lost, the picture goes (the control); given back, the held frame is drawn again.
+/** @param {Page} page @param {string} where @param {Results} results */
 async function loseAndRestore(page, where, results) {
   const realm = await programRealm(page);
   // A lost context offers no extensions: the one that lost it restores it.
@@ -123,6 +128,7 @@ async function loseAndRestore(page, where, results) {
 // Drawn in the page's Worker, as this browser does by default, and on the page, as where a
 // Worker cannot draw. On the page, a lost context takes the frame away; a Worker's canvas keeps
 // showing its last frame while its context is lost, so it is lost and restored on the page only.
+/** @param {Browser} browser @param {Results} results */
 async function pinnedFrames(browser, results) {
   for (const where of ['in the Worker', 'on the page']) {
     const page = await browser.context.newPage();
@@ -142,6 +148,7 @@ async function pinnedFrames(browser, results) {
 // In windows of several aspects, the still stands in the canvas's box, and shows what the
 // first live frame shows; it goes once that frame is up. The program runs on the page here,
 // where each frame is read back as it is drawn.
+/** @param {Browser} browser @param {Results} results */
 async function stillAndFirstFrame(browser, results) {
   for (const [width, height] of [[800, 600], [1000, 400], [360, 640], [1200, 400]]) {
     const page = await browser.context.newPage();
@@ -169,6 +176,7 @@ async function stillAndFirstFrame(browser, results) {
 }
 
 // Whether the picture moves: plume-compare on two shots a second apart.
+/** @param {Page} page */
 async function movesInASecond(page) {
   writeFileSync(`${work}/before.png`, await frameShot(page));
   await page.waitForTimeout(1000);
@@ -178,6 +186,7 @@ async function movesInASecond(page) {
 
 // A browser may take a background tab's contexts (Android does): given back, the Worker's
 // frames go on and its picture moves. The control, left lost: no draws, a picture that stands.
+/** @param {Page} page @param {Realm} realm @param {Results} results */
 async function workerLosesAndRestores(page, realm, results) {
   const draws = `(plumeCounts.drawArrays + plumeCounts.drawElements)`;
   await realm.evaluate(`self.plumeLose = ${LOSE}; plumeLose.loseContext()`);
@@ -202,6 +211,7 @@ async function workerLosesAndRestores(page, realm, results) {
 // Live, the program draws in the page's Worker and the page draws nothing; the control keeps it
 // on the page, which then makes every draw. A lost context not given back says so on the page;
 // in the Worker, one given back draws on.
+/** @param {Browser} browser @param {Results} results */
 async function whereItDraws(browser, results) {
   for (const where of ['in the Worker', 'on the page']) {
     const page = await browser.context.newPage();
@@ -231,6 +241,7 @@ async function whereItDraws(browser, results) {
   }
 }
 
+/** @param {Browser} browser @param {Results} results */
 async function narrowScreen(browser, results) {
   const page = await browser.context.newPage();
   await page.setViewportSize({ width: 360, height: 640 });
@@ -244,6 +255,7 @@ async function narrowScreen(browser, results) {
 
 // A pinned request for more than a million frames is refused at once, in words (the pinned
 // frames above are the control: they are drawn).
+/** @param {Browser} browser @param {Results} results */
 async function boundedPins(browser, results) {
   const page = await browser.context.newPage();
   const query = '?time=10000000&step-ms=1';
@@ -254,6 +266,7 @@ async function boundedPins(browser, results) {
 }
 
 const { server, base } = await serve(site);
+/** @type {Results} */
 const results = [];
 const browser = await openBrowser();
 try {

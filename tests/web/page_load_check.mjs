@@ -13,6 +13,7 @@ const [site] = process.argv.slice(2);
 const DATA_DIR = fileURLToPath(new URL('../../data/', import.meta.url));
 const MAX_WIRE_BYTES = 600000;
 // Each image's SHA-256 as the program's file system holds it, where the program runs.
+/** @param {string[]} names */
 const READ_BACK = (names) => `Promise.all(${JSON.stringify(names)}.map((name) =>
   crypto.subtle.digest('SHA-256', Module.FS.readFile(name)).then((digest) => [name,
   Array.from(new Uint8Array(digest), (byte) => byte.toString(16).padStart(2, '0')).join('')])))`;
@@ -26,6 +27,7 @@ const PROGRESS = "(l => [l.hidden, Number(l.getAttribute('aria-valuenow'))," +
 const ICON_SIZES = [16, 32, 48, 64, 128, 256];
 
 // Each check in a browser of its own, so that no cache or service worker carries over.
+/** @param {(context: BrowserContext, page: Page) => Promise<void>} job */
 async function inBrowser(job) {
   const browser = await openBrowser();
   try {
@@ -37,6 +39,7 @@ async function inBrowser(job) {
 }
 
 // The first visit whole: the page, its files, and what the service worker keeps afterwards.
+/** @param {Served} served @param {Results} results */
 async function firstVisit(served, results) {
   await inBrowser(async (context, page) => {
     await emulateLink(context, page);
@@ -44,6 +47,7 @@ async function firstVisit(served, results) {
     await page.goto(served.base);
     const live = await waitFor(page, LIVE, 30000);
     const first = await page.evaluate(FIRST_FRAME);
+    /** @type {Array<{ id: string, ms: number }>} */
     const paints = await page.evaluate('plumeTasks.paints');
     const kept = await waitFor(page, WORKER_READY, 20000);
     const bytes = served.wireBytes();
@@ -52,6 +56,7 @@ async function firstVisit(served, results) {
     console.log(`  largest paints: ${paints.map(({ id, ms }) => `${id} at ${Math.round(ms)} ms`)
       .join(', ')}`);
     const names = await page.evaluate('FILES.images.map(({ name }) => name)');
+    /** @type {Array<[string, string]>} */
     const read = live ? await (await programRealm(page)).evaluate(READ_BACK(names)) : [];
     const tga = readdirSync(DATA_DIR).filter((name) => name.endsWith('.tga')).sort();
     for (const name of tga) {
@@ -67,9 +72,11 @@ async function firstVisit(served, results) {
 }
 
 // The manifest and every icon a browser may ask for, /favicon.ico among them.
+/** @param {Served} served @param {Results} results */
 async function icons(served, results) {
   await inBrowser(async (context, page) => {
     await page.goto(served.base + '?time=0');
+    /** @type {{ [key: string]: string } & { icons: Array<{ sizes: string, src: string }> }} */
     const manifest = await (await page.request.get(served.base + 'manifest.webmanifest')).json();
     const sizes = manifest.icons.map((icon) => icon.sizes).join(' ');
     results.push([`manifest: ${manifest.name}, ${manifest.display}, background` +
@@ -92,6 +99,7 @@ async function icons(served, results) {
 }
 
 // On a slow link the page says how much has arrived, rising, and clears the figure once it runs.
+/** @param {Served} served @param {Results} results */
 async function progress(served, results) {
   await inBrowser(async (context, page) => {
     await emulateLink(context, page, 2);
@@ -116,6 +124,7 @@ async function progress(served, results) {
 }
 
 // The packed file as served, changed by `change` (its bytes, in place).
+/** @param {(body: Buffer) => Buffer} change @returns {(route: Route) => Promise<void>} */
 const altered = (change) => async (route) => {
   const response = await route.fetch();
   const body = await response.body();
@@ -123,14 +132,16 @@ const altered = (change) => async (route) => {
 };
 // The other packed files held back a while, so that they are still arriving when one fails;
 // by then the page may have stopped them itself, and the answer has nowhere to go.
+/** @param {Route} route */
 const heldBack = (route) => setTimeout(() => route.continue().catch(() => {}), 1500);
 const PICTURE = "[!document.getElementById('still').hidden, !document.getElementById('canvas')" +
   `.hidden, ${FIRST_FRAME} !== null]`;
 
 // A file the server refuses, refuses while the others are arriving, sends cut short or with
 // bytes changed, one whose connection fails; each said in words, with no picture shown.
+/** @param {Served} served @param {Results} results */
 async function failures(served, results) {
-  /** @typedef {(route: import('../../tools/browser/browser.mjs').Route) => unknown} Answer */
+  /** @typedef {(route: Route) => unknown} Answer */
   /** @type {Array<[string, string, Answer, RegExp, Answer?]>} */
   const cases = [
     ['sky_up.tga answered 404', 'sky_up.*.gzip',
@@ -164,6 +175,7 @@ async function failures(served, results) {
       // Long enough for the other downloads to end or be stopped, which must not change it.
       await page.waitForTimeout(others ? 2500 : 500);
       const text = await page.evaluate(MESSAGE);
+      /** @type {boolean[]} */
       const shown = await page.evaluate(PICTURE);
       results.push([`${name}: "${text}"; still, canvas, drawn: ${shown}`,
         expected.test(text) && shown.every((seen) => !seen)]);
@@ -180,6 +192,7 @@ async function failures(served, results) {
 }
 
 const served = await serve(site);
+/** @type {Results} */
 const results = [];
 try {
   await firstVisit(served, results);

@@ -23,12 +23,20 @@ const SHOWN = "(c => ({ css: [c.clientWidth, c.clientHeight], ratio: devicePixel
 const DRAWN_WITH = '({ buffer: [Module.canvas.width, Module.canvas.height],' +
   ' viewport: plumeDrawn.viewport, projection: plumeDrawn.projection })';
 const NEXT_FRAME = 'new Promise(done => requestAnimationFrame(() => requestAnimationFrame(done)))';
+/**
+ * The canvas's CSS size and pixel ratio, its drawing buffer, and the viewport and projection the
+ * program drew with.
+ * @typedef {{ css: number[], ratio: number, buffer: number[], viewport: number[] | null,
+ *   projection: number[] | null }} State
+ */
 
 // Whether the canvas, the viewport and the projection fit the window now; `state` says what
 // was seen. The buffer is the CSS size times the pixel ratio, scaled down past the cap.
+/** @param {State} state */
 function fits(state) {
   const [cssWidth, cssHeight] = state.css, [width, height] = state.buffer;
   const scale = Math.min(state.ratio, Math.sqrt(MAX_BUFFER_PIXELS / (cssWidth * cssHeight)));
+  /** @param {number} a @param {number} b @param {number} slack */
   const near = (a, b, slack) => Math.abs(a - b) <= slack;
   const p = state.projection || [];
   return near(width, cssWidth * scale, 1) && near(height, cssHeight * scale, 1) &&
@@ -37,6 +45,7 @@ function fits(state) {
     near(p[5], FOCAL, TOLERANCE) && near(p[0] * width / height, FOCAL, TOLERANCE);
 }
 
+/** @param {State} state */
 function describe(state) {
   const p = state.projection || [];
   return `CSS ${state.css.join('x')} at ${state.ratio}: buffer ${state.buffer.join('x')},` +
@@ -46,9 +55,11 @@ function describe(state) {
 
 // The state once it fits, or as it is after SETTLE_MS: a program in a Worker can take a few
 // of the page's frames to draw at a new size.
+/** @param {Page} page @returns {Promise<State>} */
 async function settled(page) {
   const realm = await programRealm(page);
   const deadline = Date.now() + SETTLE_MS;
+  /** @type {State} */
   let state;
   do {
     await page.evaluate(NEXT_FRAME);
@@ -59,9 +70,11 @@ async function settled(page) {
 
 // Window sizes and pixel ratios, the last two past the cap: a phone at a ratio of 3 too. The
 // program is watched from now on, where it runs; the first size is a new one, which it sets.
+/** @param {Page} page @param {Results} results */
 async function followsWindow(page, results) {
   await (await programRealm(page)).evaluate(WATCH_DRAWS);
   const cdp = await page.context().newCDPSession(page);
+  /** @type {Array<[number, number, number, boolean?]>} */
   const windows = [[1000, 400, 1], [800, 600, 1], [700, 500, 2], [1600, 1000, 2],
     [390, 844, 3, true]];
   for (const [width, height, deviceScaleFactor, mobile = false] of windows) {
@@ -76,11 +89,12 @@ async function followsWindow(page, results) {
 
 // The control enters full screen and leaves it again; the canvas fits either way. A click that
 // could not be made says why.
+/** @param {Page} page @param {Results} results */
 async function fullScreen(page, results) {
   const button = page.locator('#fullscreen');
   const visible = await button.isVisible();
   const click = () => button.click({ timeout: 5000 }).then(() => '',
-    (error) => ` (not clicked: ${error.message.split('\n')[0]})`);
+    (/** @type {Error} */ error) => ` (not clicked: ${error.message.split('\n')[0]})`);
   const notEntered = await click();
   const entered = await waitFor(page, 'document.fullscreenElement !== null', 5000);
   const inside = await settled(page);
@@ -101,6 +115,7 @@ const TOUCH = "['canvas', 'still'].map((id) => getComputedStyle(document.getElem
 // On a phone (here emulated at a ratio of 3): the canvas and the still take every touch for
 // themselves, the page does not scroll, and the viewport covers a notched screen. (Headless
 // Chromium synthesizes no pinch or swipe that a page could be seen to follow.)
+/** @param {Page} page @param {Results} results */
 async function touch(page, results) {
   const [canvas, still, overflow, viewport] = await page.evaluate(TOUCH);
   results.push([`phone: touch-action ${canvas} (canvas), ${still} (still); page overflow` +
@@ -115,6 +130,7 @@ const NOTCH = { top: 47, right: 12, bottom: 34, left: 10 };
 
 // A notched phone's safe areas: the control and the lines keep clear of them, and sit at the
 // window's edge where there are none.
+/** @param {Page} page @param {Results} results */
 async function safeAreas(page, results) {
   const cdp = await page.context().newCDPSession(page);
   const plain = await page.evaluate(EDGES);
@@ -130,6 +146,7 @@ async function safeAreas(page, results) {
 }
 
 // An iPhone's browsers have no Fullscreen API: the control stays hidden.
+/** @param {Browser} browser @param {string} base @param {Results} results */
 async function noFullscreen(browser, base, results) {
   const page = await browser.context.newPage();
   await page.addInitScript(() => {
@@ -153,6 +170,7 @@ const WORKERS = 'navigator.serviceWorker.getRegistration().then((r) => [r.active
 // id): the next visit shows it, its worker replaces the old one and keeps that build alone,
 // and with the network off a reload opens and runs that build. The control: a browser that
 // never visited cannot open the page offline.
+/** @param {string} base @param {Results} results */
 async function offline(base, results) {
   const browser = await openBrowser();
   try {
@@ -171,6 +189,7 @@ async function offline(base, results) {
   }
 }
 
+/** @param {Browser} browser @param {string} base @param {Results} results */
 async function offlineIn(browser, base, results) {
   const page = await browser.context.newPage();
   await page.goto(base);
@@ -192,7 +211,7 @@ async function offlineIn(browser, base, results) {
   first && kept]);
   await browser.context.setOffline(true);
   const reloaded = await page.reload().then(() => '',
-    (error) => `, not reloaded: ${error.message.split('\n')[0]}`);
+    (/** @type {Error} */ error) => `, not reloaded: ${error.message.split('\n')[0]}`);
   const live = await waitFor(page, LIVE, 30000);
   const shown = live ? await page.evaluate(BUILD) : 'none';
   results.push([`offline reload: build ${shown}, ${await page.title()}${reloaded}`,
@@ -203,6 +222,7 @@ async function offlineIn(browser, base, results) {
 const copy = mkdtempSync(join(tmpdir(), 'plume-site-'));
 cpSync(site, copy, { recursive: true });
 const { server, base } = await serve(copy);
+/** @type {Results} */
 const results = [];
 const browser = await openBrowser();
 try {

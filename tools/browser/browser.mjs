@@ -8,14 +8,13 @@ import { mkdtempSync, readFile, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { extname, join, normalize } from 'node:path';
 
-/** @typedef {import('playwright-core').Route} Route a request that a check answers itself */
-
 // Headless as root, with no GPU, network or updates of its own; SwiftShader draws WebGL.
 export const CHROMIUM_FLAGS = [
   '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
   '--enable-unsafe-swiftshader',
 ];
+/** @type {Record<string, string>} */
 const TYPES = {
   '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
   '.png': 'image/png', '.ico': 'image/x-icon', '.webmanifest': 'application/manifest+json',
@@ -24,8 +23,12 @@ const TYPES = {
 // Serves `directory` on a loopback port as a static host does, compressing nothing; resolves
 // to the server, its base address, the answers given ({ path, status }) and `wireBytes()`,
 // all that its connections have sent, headers included.
-export function serve(directory) {
-  const answers = [], sockets = new Set();
+/** @param {string} directory */
+export async function serve(directory) {
+  /** @type {Array<{ path: string, status: number }>} */
+  const answers = [];
+  /** @type {Set<import('node:net').Socket>} */
+  const sockets = new Set();
   const server = createServer((request, response) => {
     const path = normalize(decodeURIComponent(new URL(request.url ?? '/', 'http://x').pathname));
     const file = join(directory, path.endsWith('/') ? path + 'index.html' : path);
@@ -43,15 +46,15 @@ export function serve(directory) {
   });
   server.on('connection', (socket) => sockets.add(socket));
   const wireBytes = () => [...sockets].reduce((sum, socket) => sum + socket.bytesWritten, 0);
-  return new Promise((ready) => server.listen(0, '127.0.0.1', () => {
-    const { port } = /** @type {import('node:net').AddressInfo} */ (server.address());
-    ready({ server, answers, wireBytes, base: `http://127.0.0.1:${port}/` });
-  }));
+  await new Promise((ready) => server.listen(0, '127.0.0.1', () => ready(null)));
+  const { port } = /** @type {import('node:net').AddressInfo} */ (server.address());
+  return { server, answers, wireBytes, base: `http://127.0.0.1:${port}/` };
 }
 
 // The emulated link of the load checks and the bench: 10 Mbit/s each way, 40 ms round trips,
 // no cache; `megabits` slower for a longer look at the loading page, `latency` (ms) longer and
 // `cpuSlowdown` for Lighthouse's phone.
+/** @param {BrowserContext} context @param {Page} page */
 export async function emulateLink(context, page, megabits = 10, latency = 40, cpuSlowdown = 1) {
   const cdp = await context.newCDPSession(page);
   await cdp.send('Network.enable');
@@ -77,6 +80,7 @@ export const FIRST_FRAME =
 
 // Where the program runs: the page's Worker where it draws there, else the page. Either answers
 // `evaluate`, and has the module as `Module`, its context as `Module.ctx`.
+/** @param {Page} page @returns {Promise<Realm>} */
 export async function programRealm(page) {
   const inWorker = await page.evaluate("document.getElementById('canvas').dataset.drawnIn") ===
     'worker';
@@ -91,14 +95,16 @@ const GONE = /Execution context was destroyed|[Ff]rame was detached|detached fra
 // `expression` (a string) evaluated in `realm` (a page, a Worker, or anything with such an
 // `evaluate`), or `whileGone` where the realm went away mid-question; any other error fails,
 // saying the expression and the error.
+/** @param {Realm} realm @param {string} expression @param {unknown} whileGone */
 export function answer(realm, expression, whileGone) {
-  return realm.evaluate(expression).catch((error) => {
+  return realm.evaluate(expression).catch((/** @type {Error} */ error) => {
     if (GONE.test(error.message)) return whileGone;
     throw new Error(`${expression}: ${error.message}`);
   });
 }
 
 // True once `expression` holds in `realm` (a page or a Worker), false after `ms`.
+/** @param {Realm} realm @param {string} expression @param {number} ms */
 export async function pollFor(realm, expression, ms) {
   const deadline = Date.now() + ms;
   do {
@@ -155,6 +161,7 @@ export const WATCH_TASKS = () => {
 };
 
 // Prints each [name, ok] and the tally; the process's status says whether all passed.
+/** @param {Results} results @param {string} label */
 export function finish(results, label) {
   for (const [name, ok] of results) console.log(`${ok ? 'ok  ' : 'FAIL'}  ${name}`);
   const passed = results.filter(([, ok]) => ok).length;
@@ -164,6 +171,7 @@ export function finish(results, label) {
 
 // Chromium with a profile of its own, which goes when the browser is closed: `close()` waits
 // for Chromium to end, then removes the profile, retrying while its last children still write.
+/** @param {string[]} [extraFlags] */
 export async function openBrowser(extraFlags = []) {
   const profile = mkdtempSync(join(tmpdir(), 'plume-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
@@ -179,12 +187,14 @@ export async function openBrowser(extraFlags = []) {
 }
 
 // The page's first 640x480 CSS pixels, where the canvas sits, as PNG bytes.
+/** @param {Page} page */
 export function frameShot(page) {
   return page.screenshot({ clip: { x: 0, y: 0, width: 640, height: 480 }, scale: 'css' });
 }
 
 // True once `condition` (page script) holds, false after `ms`; Playwright asks again in each
 // new document, and an error of the condition's own fails with the condition and the error.
+/** @param {Page} page @param {string} condition @param {number} ms */
 export function waitFor(page, condition, ms) {
   return page.waitForFunction(condition, null, { timeout: ms, polling: 50 }).then(() => true,
     (error) => {

@@ -2,10 +2,11 @@
 // frames against plume-snapshot's in WORK_DIR (SECONDS-STEP.png), judged by plume-compare, with a
 // control that must fail; the live caption; progress on a slow link and a refused file said in
 // words; an uncaught failure of plume's code said, and a put-in script's not; a lost context
-// given back, in the Worker too, the picture moving on; a canvas that fills the window at each
-// size; a second visit offline; on PLAIN_SITE_DIR (the site with a black sky and an opaque
-// white feather), a page hidden, frozen or left for the back/forward cache draws nothing and
-// shows its feathers again (hidden_check.mjs).
+// given back, in the Worker too, the picture moving on, and one left lost said, with a failure
+// of plume's said over that; a canvas that fills the window at each size; a second visit
+// offline; on PLAIN_SITE_DIR (the site with a black sky and an opaque white feather), a page
+// hidden, frozen or left for the back/forward cache draws nothing and shows its feathers again
+// (hidden_check.mjs).
 //   node engine_check.mjs chromium|firefox|webkit SITE_DIR PLAIN_SITE_DIR WORK_DIR PLUME_COMPARE
 //     [MINIBROWSER]
 import { LIVE, openEngine, waitFor, canvasShot } from './engines.mjs';
@@ -13,6 +14,7 @@ import { host } from './host.mjs';
 import { hiddenChecks } from './hidden_check.mjs';
 import { answer, finish } from '../../../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
+/** @typedef {import('./engines.mjs').Engine} Engine */
 
 const [name, site, plainSite, work, compare, miniBrowser] = process.argv.slice(2);
 const READY = "document.documentElement.dataset.frame === 'ready'";
@@ -46,6 +48,7 @@ const FORGET = 'navigator.serviceWorker.getRegistrations().then((all) => Promise
   'names.map((n) => caches.delete(n))))]))';
 
 // plume-compare's status (0 the same frame, 1 another), what it said, and the shot's size.
+/** @param {Engine} engine @param {string} frame */
 async function compared(engine, frame) {
   const size = await canvasShot(engine, `${work}/shot.png`);
   const result = spawnSync(compare, [`${work}/shot.png`, `${work}/${frame}.png`],
@@ -53,6 +56,7 @@ async function compared(engine, frame) {
   return [result.status, `${size} against ${frame}: ${result.stdout.trim()}`];
 }
 
+/** @param {Engine} engine @param {string} base @param {Results} results */
 async function pinnedFrames(engine, base, results) {
   const frames = [['?time=10&step-ms=100', '10-100'], ['?time=2&step-ms=16', '2-16']];
   for (const [query, frame] of frames) {
@@ -65,6 +69,7 @@ async function pinnedFrames(engine, base, results) {
 }
 
 // Live, the canvas follows each viewport size (and pixel ratio, where the engine can set one).
+/** @param {Engine} engine @param {string} base @param {Results} results */
 async function liveAndFilling(engine, base, results) {
   const started = Date.now();
   const live = await engine.goto(base) && await waitFor(engine, LIVE, LIVE_MS);
@@ -87,9 +92,11 @@ async function liveAndFilling(engine, base, results) {
 }
 
 // On a slow link the page counts up what has arrived, and says no more once it runs.
+/** @param {Engine} engine @param {string} site @param {Results} results */
 async function progress(engine, site, results) {
   const slow = await host(site, { bytesPerSecond: SLOW_LINK_BYTES_PER_SECOND });
   try {
+    /** @type {number[]} */
     const seen = [];
     await engine.goto(slow.base);
     const deadline = Date.now() + PINNED_MS;
@@ -111,6 +118,7 @@ async function progress(engine, site, results) {
   }
 }
 
+/** @param {Engine} engine @param {string} site @param {Results} results */
 async function refused(engine, site, results) {
   const refusing = await host(site, { refuse: /^\/sky_up\./ });
   try {
@@ -148,6 +156,7 @@ const ASK_CONTEXT = `((word) => ${CANVAS}.dataset.drawnIn === 'page' ?
   }))`;
 
 // Whether the canvas's picture moves: plume-compare on two shots a second apart.
+/** @param {Engine} engine */
 async function moves(engine) {
   await canvasShot(engine, `${work}/before.png`);
   await new Promise((done) => setTimeout(done, 1000));
@@ -155,8 +164,15 @@ async function moves(engine) {
   return spawnSync(compare, [`${work}/before.png`, `${work}/after.png`]).status === 1;
 }
 
+// An uncaught failure of plume's own code: a call of the page's that it lacks, made by `how`.
+/** @param {string} how */
+const own = (how) => `(() => { ${how}(() => callPage({ call: 'planted', args: [] }));` +
+  ' return 0; })()';
+
 // A context lost and given back (Android takes a background tab's): the picture moves on, where
-// the program runs. The control, lost again and left so: the picture stands.
+// the program runs. The control, lost again and left so: the picture stands; and once the page
+// says so, a failure of plume's code is said over that.
+/** @param {Engine} engine @param {string} site @param {Results} results */
 async function lostAndRestored(engine, site, results) {
   const hooked = await host(site, { worker: HOOK });
   try {
@@ -172,6 +188,14 @@ async function lostAndRestored(engine, site, results) {
     const stands = lostAgain && !await moves(engine);
     results.push([`control: lost again (${lostAgain}) and not given back: the picture` +
       ` stands: ${stands}`, stands]);
+    // Left lost, the page says so; a failure of plume's code is then said all the same.
+    const lostSaid = lostAgain && await waitFor(engine, `${TEXT}.includes('not given it back')`,
+      FAILED_MS);
+    if (lostSaid) await engine.evaluate(own('setTimeout'));
+    const failed = lostSaid &&
+      await waitFor(engine, `${TEXT}.includes('not a function')`, FAILED_MS);
+    results.push([`plume's code, an error while the lost context is said (${lostSaid}): ` +
+      `"${(await engine.evaluate(TEXT)).replace(/\s+/g, ' ')}"`, failed]);
   } finally {
     hooked.server.close();
   }
@@ -180,16 +204,17 @@ async function lostAndRestored(engine, site, results) {
 // Failures nothing caught, where the page sees them: one of plume's own code (a call of the
 // page's that it lacks) is said in place of the picture, an error and a rejection of a script
 // put into the page (the controls: no message) are not. Each engine writes its stacks its way.
+/** @param {Engine} engine @param {string} base @param {Results} results */
 async function uncaught(engine, base, results) {
   const MESSAGE = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
   const foreign = "(() => { setTimeout(() => { throw new Error('planted'); });" +
     " setTimeout(() => { Promise.reject(new Error('planted')); }); return 0; })()";
-  const own = (how) => `(() => { ${how}(() => callPage({ call: 'planted', args: [] }));` +
-    ' return 0; })()';
   let running = false, shown = false;
-  for (const [name, plant, said] of [['control: a script put into the page', foreign, false],
+  /** @type {Array<[string, string, boolean]>} */
+  const plants = [['control: a script put into the page', foreign, false],
     ["plume's code, an error", own('setTimeout'), true],
-    ["plume's code, a rejection", own('Promise.resolve().then'), true]]) {
+    ["plume's code, a rejection", own('Promise.resolve().then'), true]];
+  for (const [name, plant, said] of plants) {
     // A page that shows no message takes the next plant; a message stays, the first said.
     running = running && !shown || await engine.goto(base) && await waitFor(engine, LIVE, LIVE_MS);
     await engine.evaluate(plant);
@@ -203,6 +228,7 @@ async function uncaught(engine, base, results) {
 // Once run, the page comes back offline, from what its service worker keeps: the browser's
 // network off where the engine's automation can do that, else the host gone. The control: with
 // that forgotten, the page does not open.
+/** @param {Engine} engine @param {string} site @param {Results} results */
 async function offline(engine, site, results) {
   const visited = await host(site);
   try {
@@ -224,7 +250,10 @@ async function offline(engine, site, results) {
     // what stopped the question is said.
     let why = '';
     const opened = await engine.goto(visited.base) && await engine.evaluate(`${CANVAS} !== null`)
-      .catch((error) => { why = ` (not asked: ${error.message.split('\n')[0]})`; return false; });
+      .catch((/** @type {Error} */ error) => {
+        why = ` (not asked: ${error.message.split('\n')[0]})`;
+        return false;
+      });
     results.push([`control: nothing kept, ${how}, the page opens: ${opened}${why}`, !opened]);
     if (!engine.setOffline) console.log(`note: ${name}'s automation cannot take the network away`);
   } finally {
@@ -235,6 +264,7 @@ async function offline(engine, site, results) {
 
 const served = await host(site);
 const plain = await host(plainSite);
+/** @type {Results} */
 const results = [];
 const engine = await openEngine(name, miniBrowser);
 try {

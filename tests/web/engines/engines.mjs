@@ -2,27 +2,34 @@
 // Puppeteer over the DevTools protocol, Firefox ESR through Puppeteer over WebDriver BiDi (no
 // driver of its own), and WebKitGTK's MiniBrowser through WebKitWebDriver (W3C WebDriver over
 // HTTP, a client of its own here). Each opens a fresh profile (Chromium headless, the others in a
-// window on the current display) with an 800x600 CSS pixel viewport at a pixel ratio of 1:
-//   goto(url)                  navigates; true once the page has loaded, false if it failed
-//   evaluate(expression)       the value of a page expression, a promise's awaited
-//   screenshot()               the viewport as PNG bytes, in device pixels
-//   resize(width, height, ratio)  the viewport's CSS size; a ratio other than 1 only where
-//                              `scales` is true (Chromium's is checked by page_window_check.mjs)
-//   setOffline(offline)        the browser's network off or on; null in WebKit, as W3C
-//                              WebDriver has no such command
-//   beforeScripts(source)      a function's source, run first in each new document from now on,
-//                              until the function it resolves to is called; null in WebKit,
-//                              whose W3C WebDriver has no such command
-//   hide(), show()             the page hidden and shown again as each engine's automation can
-//                              make it: another tab brought to the front and closed again, or
-//                              in WebKit the window minimised and restored (Chromium through
-//                              Playwright never hides a page: it emulates focus on every page,
-//                              each in a window of its own)
-//   back()                     history's previous page, restored from the back/forward cache
-//                              where the engine keeps it there
-//   setFrozen(frozen)          the page frozen or resumed as a browser freezes a hidden page, in
-//                              Chromium (its DevTools protocol); null elsewhere
-//   close()                    ends the browser and its driver, removing the profile
+// window on the current display) with an 800x600 CSS pixel viewport at a pixel ratio of 1.
+/**
+ * @typedef {object} Engine
+ * @property {(url: string) => Promise<boolean>} goto  navigates; true once the page has loaded,
+ *   false if it failed
+ * @property {(expression: string) => Promise<any>} evaluate  the value of a page expression, a
+ *   promise's awaited
+ * @property {() => Promise<Buffer>} screenshot  the viewport as PNG bytes, in device pixels
+ * @property {(width: number, height: number, ratio?: number) => Promise<void>} resize  the
+ *   viewport's CSS size; a ratio other than 1 only where `scales` is true (Chromium's is checked
+ *   by page_window_check.mjs)
+ * @property {boolean} scales
+ * @property {((offline: boolean) => Promise<void>) | null} setOffline  the browser's network off
+ *   or on; null in WebKit, as W3C WebDriver has no such command
+ * @property {((source: string) => Promise<() => Promise<void>>) | null} beforeScripts  a
+ *   function's source, run first in each new document from now on, until the function it
+ *   resolves to is called; null in WebKit, whose W3C WebDriver has no such command
+ * @property {() => Promise<void>} hide  the page hidden as each engine's automation can make it:
+ *   another tab brought to the front, or in WebKit the window minimised (Chromium through
+ *   Playwright never hides a page: it emulates focus on every page, each in a window of its own)
+ * @property {() => Promise<unknown>} show  the page shown again: that tab closed, or the window
+ *   restored
+ * @property {() => Promise<unknown>} back  history's previous page, restored from the
+ *   back/forward cache where the engine keeps it there
+ * @property {((frozen: boolean) => Promise<void>) | null} setFrozen  the page frozen or resumed as
+ *   a browser freezes a hidden page, in Chromium (its DevTools protocol); null elsewhere
+ * @property {() => Promise<void>} close  ends the browser and its driver, removing the profile
+ */
 import { CHROMIUM_FLAGS, answer } from '../../../tools/browser/browser.mjs';
 import puppeteer from 'puppeteer-core';
 import { spawn, spawnSync } from 'node:child_process';
@@ -39,6 +46,7 @@ const START_MS = 90000;
 const POLL_MS = 50;
 
 // Chromium and Firefox alike, through Puppeteer, on a page of the browser's first tab.
+/** @param {import('puppeteer-core').Browser} browser @returns {Promise<Engine>} */
 async function puppeteerEngine(browser, { scales = true, setFrozen = false } = {}) {
   const page = (await browser.pages())[0] ?? await browser.newPage();
   await page.setViewport(VIEWPORT);
@@ -75,6 +83,7 @@ async function puppeteerEngine(browser, { scales = true, setFrozen = false } = {
 }
 
 // Headless, as tools/browser runs it, with a profile of its own that goes with the browser.
+/** @returns {Promise<Engine>} */
 async function chromium() {
   const profile = mkdtempSync(join(tmpdir(), 'plume-chromium-'));
   const browser = await puppeteer.launch({
@@ -90,6 +99,7 @@ async function chromium() {
 
 // Headless Firefox on software GL offers no WebGL; a window on the X server does, once WebGL is
 // forced on past Firefox's list of blocked drivers.
+/** @returns {Promise<Engine>} */
 async function firefox() {
   const browser = await puppeteer.launch({
     browser: 'firefox', protocol: 'webDriverBiDi', executablePath: FIREFOX, headless: false,
@@ -100,6 +110,7 @@ async function firefox() {
 }
 
 // A loopback port no one listens on now, for the driver.
+/** @returns {Promise<number>} */
 function freePort() {
   return new Promise((done, failed) => {
     const probe = createServer().once('error', failed);
@@ -111,6 +122,7 @@ function freePort() {
 }
 
 // W3C WebDriver's answer to one command: its value, or an error saying which command failed.
+/** @param {string} base @param {string} method @param {string} path @param {object} [body] */
 async function command(base, method, path, body) {
   const response = await fetch(base + path, {
     method, headers: { 'Content-Type': 'application/json' },
@@ -124,6 +136,7 @@ async function command(base, method, path, body) {
 }
 
 // The driver answers its status once it listens.
+/** @param {string} base @param {import('node:child_process').ChildProcess} driver */
 async function driverReady(base, driver) {
   const deadline = Date.now() + START_MS;
   while (driver.exitCode === null && Date.now() < deadline) {
@@ -133,10 +146,12 @@ async function driverReady(base, driver) {
   throw new Error(`WebKitWebDriver did not answer within ${START_MS / 1000} s`);
 }
 
+/** @param {string} [miniBrowser] @returns {Promise<Engine>} */
 async function webkit(miniBrowser) {
   const base = `http://127.0.0.1:${await freePort()}`;
   const driver = spawn('WebKitWebDriver', [`--port=${base.split(':').pop()}`], { stdio: 'ignore' });
   const ended = new Promise((done) => driver.once('exit', done));
+  /** @type {string} */
   let session;
   try {
     await driverReady(base, driver);
@@ -147,10 +162,13 @@ async function webkit(miniBrowser) {
     driver.kill();
     throw error;
   }
+  /** @param {string} method @param {string} path @param {object} [body] */
   const call = (method, path, body) => command(base, method, `/session/${session}${path}`, body);
+  /** @param {string} expression */
   const evaluate = (expression) => call('POST', '/execute/sync',
     { script: `return (${expression});`, args: [] });
   // The window's size counts MiniBrowser's toolbar: what lies outside the viewport is added.
+  /** @param {number} width @param {number} height */
   const resize = async (width, height) => {
     const [x, y] = await evaluate('[outerWidth - innerWidth, outerHeight - innerHeight]');
     await call('POST', '/window/rect', { width: width + x, height: height + y });
@@ -185,8 +203,11 @@ async function webkit(miniBrowser) {
 }
 
 // ENGINE is chromium, firefox or webkit; `miniBrowser` the path of WebKitGTK's MiniBrowser.
+/** @param {string} name @param {string} [miniBrowser] @returns {Promise<Engine>} */
 export function openEngine(name, miniBrowser) {
-  const open = { chromium, firefox, webkit }[name];
+  /** @type {Record<string, (miniBrowser?: string) => Promise<Engine>>} */
+  const engines = { chromium, firefox, webkit };
+  const open = engines[name];
   if (!open) throw new Error(`no engine ${name}: chromium, firefox or webkit`);
   return open(miniBrowser);
 }
@@ -196,6 +217,7 @@ export const LIVE = "document.title.includes('FPS:')";
 
 // True once `condition` (a page expression) holds, false after `ms`; a page still navigating,
 // which cannot answer, counts as not yet, and an error of the condition's own fails at once.
+/** @param {Realm} engine @param {string} condition @param {number} ms */
 export async function waitFor(engine, condition, ms) {
   const deadline = Date.now() + ms;
   do {
@@ -206,6 +228,7 @@ export async function waitFor(engine, condition, ms) {
 }
 
 // The canvas's box, cut from the viewport's screenshot into `file` (PNG); its size in pixels.
+/** @param {Engine} engine @param {string} file */
 export async function canvasShot(engine, file) {
   const box = await engine.evaluate("(b => [b.width, b.height, b.left, b.top]" +
     ".map((v) => Math.round(v * devicePixelRatio)))" +

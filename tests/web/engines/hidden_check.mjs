@@ -9,6 +9,8 @@ import { LIVE, openEngine, waitFor, canvasShot } from './engines.mjs';
 import { countFrames, deafenPage, watchPage, watchWorker } from './frame_watch.mjs';
 import { answer } from '../../../tools/browser/browser.mjs';
 import { spawnSync } from 'node:child_process';
+/** @typedef {import('./engines.mjs').Engine} Engine */
+/** @typedef {Array<[event: string, state: string, ms: number]>} Heard */
 
 const LIVE_MS = 60000;
 // Hidden once for long enough that a scene which took the gap as a step would have blown away,
@@ -32,10 +34,12 @@ const SHOTS = 5;
 const SHOT_MS = 400;
 const HIDING_MS = 5000;
 
+/** @param {number} ms */
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // The share of the canvas that is feather, the mean of SHOTS shots SHOT_MS apart: one feather
 // tumbling close to the eye can cover a tenth of the canvas for a moment.
+/** @param {Engine} engine @param {string} file */
 async function featherShare(engine, file) {
   let sum = 0;
   for (let shot = 0; shot < SHOTS; ++shot) {
@@ -51,6 +55,7 @@ async function featherShare(engine, file) {
 }
 
 // The page live at `url`, watched; its feather share.
+/** @param {Engine} engine @param {string} url @param {boolean} deafen @param {string} file */
 async function opened(engine, url, deafen, file) {
   if (!(await engine.goto(url) && await waitFor(engine, LIVE, LIVE_MS))) return null;
   await engine.evaluate(`(${watchPage})(${countFrames}, ${JSON.stringify(EVENTS)}, ${deafen})`);
@@ -60,32 +65,46 @@ async function opened(engine, url, deafen, file) {
 
 // What the page heard and drew: the times of the first `from` event and the next `to` after it
 // (the first hidden and visible visibilitychange by default), and the frames begun between.
+/** @param {Engine} engine */
 async function heardAndDrawn(engine) {
+  /** @type {[Heard, number[], string, string]} */
   const [heard, stamps, drawnIn, message] = await engine.evaluate('plumeWatch.frames().then(' +
     "(stamps) => [plumeWatch.heard, stamps, document.getElementById('canvas').dataset.drawnIn," +
     " document.getElementById('message').hidden ? '' : document.getElementById('message')" +
     '.textContent])');
+  /** @param {string} type @param {string} [state] @param {number} [after] */
   const at = (type, state, after = 0) =>
     heard.find(([t, s, ms]) => t === type && (!state || s === state) && ms > after)?.[2];
+  /** @param {number} from @param {number} to */
   const between = (from, to) => stamps.filter((ms) => ms > from + SETTLE_MS && ms < to).length;
   return { heard, at, between, drawnIn, message };
 }
 
 // Hidden once the page says so: an engine can take a moment to hide it.
+/** @param {Engine} engine */
 async function hide(engine) {
   await engine.hide();
   await waitFor(engine, "document.visibilityState === 'hidden'", HIDING_MS);
 }
 
+/** @param {Heard} heard */
 const said = (heard) => heard.map(([type, state]) => `${type}:${state}`).join(' ');
 
 // The feathers still on screen after `what`: at least MIN_SHARE_KEPT of their share before.
+/**
+ * @param {string} what @param {number} before @param {number} after
+ * @returns {[string, boolean]}
+ */
 const kept = (what, before, after) => [`${what}: ${after.toFixed(4)} of the canvas,` +
   ` ${before.toFixed(4)} before`, after >= MIN_SHARE_KEPT * before && before > 0];
 
 // Hidden HIDDEN_MS: no frame drawn, counted over its first COUNTED_MS and all of it; the feathers
 // on screen after. The control, the page deaf to its hiding, must draw hundreds where the engine
 // goes on giving it frames, and is only reported where the engine stops them itself.
+/**
+ * @param {Engine} engine @param {string} url @param {string} work @param {string} path
+ * @param {Results} results @param {'checked' | 'reported'} control
+ */
 async function hidden(engine, url, work, path, results, control, hiddenMs = HIDDEN_MS) {
   const before = await opened(engine, url, false, `${work}/before.png`);
   if (before === null) return results.push([`${path}: hidden: the page never ran`, false]);
@@ -111,6 +130,10 @@ async function hidden(engine, url, work, path, results, control, hiddenMs = HIDD
 }
 
 // The control: the page as it was, deaf to its hiding, hidden COUNTED_MS.
+/**
+ * @param {Engine} engine @param {string} url @param {string} work @param {string} path
+ * @param {Results} results @param {'checked' | 'reported'} control
+ */
 async function deafControl(engine, url, work, path, results, control) {
   const hearing = await engine.beforeScripts?.(`(${deafenPage})(${JSON.stringify(EVENTS)})`);
   const ran = await opened(engine, url, !hearing, `${work}/control.png`);
@@ -132,13 +155,17 @@ async function deafControl(engine, url, work, path, results, control) {
 }
 
 // Frozen FROZEN_MS behind another tab, as a browser freezes a hidden page, then resumed.
+/**
+ * @param {Engine} engine @param {string} url @param {string} work @param {string} path
+ * @param {Results} results
+ */
 async function frozen(engine, url, work, path, results) {
   const before = await opened(engine, url, false, `${work}/before.png`);
   if (before === null) return results.push([`${path}: frozen: the page never ran`, false]);
   await hide(engine);
-  await engine.setFrozen(true);
+  await engine.setFrozen?.(true);
   await sleep(FROZEN_MS);
-  await engine.setFrozen(false);
+  await engine.setFrozen?.(false);
   await engine.show();
   await sleep(SHOWN_MS);
   const after = await featherShare(engine, `${work}/after.png`);
@@ -154,6 +181,10 @@ async function frozen(engine, url, work, path, results) {
 // Left for another page AWAY_MS and restored from the back/forward cache: the watch set before
 // leaving is still there only if the very page came back. Where it was loaded afresh instead,
 // the engine says why where it can (Chromium's notRestoredReasons).
+/**
+ * @param {Engine} engine @param {string} url @param {string} work @param {string} path
+ * @param {Results} results
+ */
 async function restored(engine, url, work, path, results) {
   const before = await opened(engine, url, false, `${work}/before.png`);
   if (before === null) return results.push([`${path}: bfcache: the page never ran`, false]);
@@ -173,13 +204,14 @@ async function restored(engine, url, work, path, results) {
   const leftAt = at('pagehide');
   const backAt = leftAt === undefined ? undefined : at('visibilitychange', 'visible', leftAt);
   const drawn = leftAt !== undefined && backAt !== undefined ? between(leftAt, backAt) : -1;
-  results.push([`${path}: bfcache: away ${backAt - leftAt} ms (${said(heard)}): ${drawn} frames` +
-    ' drawn', drawn === 0]);
+  results.push([`${path}: bfcache: away ${Number(backAt) - Number(leftAt)} ms (${said(heard)}):` +
+    ` ${drawn} frames drawn`, drawn === 0]);
   results.push(kept(`${path}: feathers after the bfcache`, before, after));
   await coveredControl(engine, after, work, results);
 }
 
 // The share's control: the same measure of the canvas with its feathers covered over must fail.
+/** @param {Engine} engine @param {number} before @param {string} work @param {Results} results */
 async function coveredControl(engine, before, work, results) {
   await engine.evaluate("document.body.insertAdjacentHTML('beforeend', '<div style=\"position:" +
     "fixed;inset:0;background:#000;z-index:9\"></div>')");
@@ -193,6 +225,10 @@ async function coveredControl(engine, before, work, results) {
 // Firefox forced by a script that takes away transferControlToOffscreen). The back/forward cache comes
 // last, on the engine's own path: after a page restored from it, Firefox's and Chromium's
 // automation lose track of the page's later navigations.
+/**
+ * @param {Engine} engine @param {string} name @param {string} base @param {string} work
+ * @param {Results} results
+ */
 export async function hiddenChecks(engine, name, base, work, results) {
   const started = Date.now();
   if (engine.beforeScripts) await engine.beforeScripts(`(${watchWorker})(${countFrames})`);
@@ -205,8 +241,8 @@ export async function hiddenChecks(engine, name, base, work, results) {
   if (engine.beforeScripts) {
     const onPage = await openEngine(name);
     try {
-      await onPage.beforeScripts(`(${watchWorker})(${countFrames})`);
-      await onPage.beforeScripts(`Reflect.deleteProperty(HTMLCanvasElement.prototype,
+      await onPage.beforeScripts?.(`(${watchWorker})(${countFrames})`);
+      await onPage.beforeScripts?.(`Reflect.deleteProperty(HTMLCanvasElement.prototype,
         'transferControlToOffscreen')`);
       await hidden(onPage, base, work, 'page', results, 'reported', COUNTED_MS);
     } catch (error) {

@@ -30,6 +30,7 @@ export async function host(directory, { refuse, bytesPerSecond = 0, worker } = {
   served.server.removeAllListeners('request');
   let linkFreeAt = 0;
   // Each piece goes once the link has carried it, after the pieces of every answer before it.
+  /** @param {import('node:http').ServerResponse} response */
   const paced = (response) => {
     const end = response.end.bind(response);
     response.end = (data) => {
@@ -46,11 +47,12 @@ export async function host(directory, { refuse, bytesPerSecond = 0, worker } = {
         }, linkFreeAt - Date.now());
       };
       send();
+      return response;
     };
   };
   served.server.on('request', (request, response) => {
     if (refuse && refuse.test(new URL(request.url ?? '/', 'http://x').pathname)) {
-      served.answers.push({ path: request.url, status: 404 });
+      served.answers.push({ path: request.url ?? '/', status: 404 });
       response.writeHead(404).end();
       return;
     }
@@ -60,9 +62,9 @@ export async function host(directory, { refuse, bytesPerSecond = 0, worker } = {
     }
     handler(request, response);
   });
-  served.down = () => new Promise((done) => {
+  const down = () => new Promise((done) => {
     served.server.close(done);
     served.server.closeAllConnections();
   });
-  return served;
+  return { ...served, down };
 }
