@@ -82,7 +82,7 @@ without_glx() {
 # The window handed over goes, its owner ended, while the hack draws into it.
 window_destroyed() {
     open_test_window 640 480 || return 2
-    (sleep "$DRAW_SECONDS" && kill "$window_pid") &
+    (sleep "$DRAW_SECONDS" && stop_process "$window_pid") &
     XSCREENSAVER_WINDOW=$test_window fails_saying $((DRAW_SECONDS * 1000 + END_MS)) \
         "window $test_window" "$saver"
 }
