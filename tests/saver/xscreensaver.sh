@@ -5,10 +5,11 @@
 
 DAEMON_SECONDS=10 # for the daemon to answer xscreensaver-command
 
-# The command words that run a command as the daemon's user, with the check's HOME: as root the
-# daemon blanks the screen but starts no hack, so there it runs as nobody.
+# The command words that run a command as the daemon's user, in the check's folder with its HOME:
+# as root the daemon blanks the screen but starts no hack, so there it runs as nobody, who may
+# not reach the checkout (a private folder) nor so the working directory CTest gives within it.
 daemon_user() {
-    daemon_as=(env HOME="$work/home")
+    daemon_as=(env -C "$work" HOME="$work/home")
     [ "$(id -u)" -ne 0 ] || daemon_as=(setpriv --reuid=nobody --regid=nogroup --clear-groups
         "${daemon_as[@]}")
 }
@@ -24,11 +25,12 @@ daemon_home() {
     [ "$(id -u)" -ne 0 ] || chown -R nobody:nogroup "$work/home"
 }
 
-# hack_pid: the process of this build's hack that a daemon on this display started, if one runs.
+# hack_pid: the process of this build's hack (its copy in the check's folder, byte for byte the
+# build's) that a daemon on this display started, if one runs.
 hack_pid() {
     local pid
     for pid in $(pgrep -x plume); do
-        [ "$(readlink -f "/proc/$pid/exe")" = "$saver" ] &&
+        [ "$(readlink -f "/proc/$pid/exe")" = "$hack_copy" ] && cmp -s "/proc/$pid/exe" "$saver" &&
             tr '\0' '\n' <"/proc/$pid/environ" | grep -qE "^DISPLAY=$DISPLAY(\.0)?$" &&
             tr '\0' '\n' <"/proc/$pid/environ" | grep -q '^XSCREENSAVER_WINDOW=' &&
             echo "$pid" && return
@@ -42,6 +44,8 @@ xscreensaver_shows() {
     local daemon hack seconds activated status=0 shot="$work/screen-$RANDOM.png"
     daemon_home "$1"
     daemon_user
+    "${daemon_as[@]}" test -x "$hack_copy" ||
+        { fail_setup "the daemon's user cannot run $hack_copy (is TMPDIR private?)"; return; }
     # A simple command, so that $! is the daemon's own process (setpriv and env exec it).
     "${daemon_as[@]}" xscreensaver -no-splash >"$work/xscreensaver.log" 2>&1 &
     daemon=$!
@@ -79,14 +83,22 @@ xscreensaver_shows() {
     return "$status"
 }
 
+# The hack and its images laid out as installed in the check's folder, readable by all: the
+# daemon's user runs the copy, which finds its images from where it is (../../share/plume).
+install_hack_copy() {
+    mkdir -p "$work/libexec/xscreensaver" "$work/share/plume"
+    cp "$saver" "$work/libexec/xscreensaver/plume"
+    cp "$PLUME_ROOT"/data/*.tga "$work/share/plume/"
+    chmod -R a+rX "$work/libexec" "$work/share"
+    hack_copy=$(readlink -f "$work/libexec/xscreensaver/plume")
+}
+
 xscreensaver_checks() {
-    mkdir -p "$work/bin"
-    # Named as installed, as the one line in ~/.xscreensaver names it.
-    ln -s "$saver" "$work/bin/plume"
+    install_hack_copy
     check "xscreensaver-command -activate with 'GL: plume --root' only: the scene on the screen" \
-        xscreensaver_shows "GL: $work/bin/plume --root"
+        xscreensaver_shows "GL: $hack_copy --root"
     check "control: a programs list naming a missing program: the screen is judged another" \
-        expect_status 1 xscreensaver_shows "GL: $work/bin/plume-missing --root"
+        expect_status 1 xscreensaver_shows "GL: $hack_copy-missing --root"
     check "control: a programs list naming a hack that draws nothing: the same" \
         expect_status 1 xscreensaver_shows "GL: sleep 60"
 }
