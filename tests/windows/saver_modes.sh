@@ -7,18 +7,30 @@ PREVIEW_SIZE=320x240 # tests/windows/preview_parent.cpp's window
 # The settings box, once OK is pressed: Wine takes a window it manages down by waiting up to 2 s
 # for the window manager, of which the checks' X server has none.
 BOX_END_MS=3000
+# Wine on Xvfb reports no refresh rate (0), so the saver takes its default of 60 Hz; a caption's
+# rate is the mean of each frame's own (1 / its gap), which runs above 60 where the gaps vary as a
+# loaded machine makes them: measured 57-61 paced, and 180-201 with the pacing taken out.
+MAX_RATE_HZ=75
+SAMPLE_SECONDS=3
+# A preview nobody sees takes less than this share of a processor (measured 0-1%); one that is
+# seen draws, and takes more (measured 19-24% at 60 Hz): the control.
+UNSEEN_PERCENT=5
 
 # start_parent: tests/windows/preview_parent.cpp's window; its handle in $parent_handle, its
-# process in $parent_pid and its X window in $parent_window.
+# process in $parent_pid, its X window in $parent_window, and its input (parent_says) open.
 start_parent() {
-    (exec wine "$windows_tools/preview-parent.exe" >"$work/parent.out" 2>/dev/null) &
+    rm -f "$work/parent.in"
+    mkfifo "$work/parent.in"
+    (exec wine "$windows_tools/preview-parent.exe" <"$work/parent.in" >"$work/parent.out" \
+        2>/dev/null) &
     parent_pid=$!
     positive_pid "$parent_pid" || return 1
+    exec {parent_input}>"$work/parent.in"
     for _ in $(seq $((START_SECONDS * 10))); do
         [ ! -s "$work/parent.out" ] || break
         sleep 0.1
     done
-    parent_handle=$(tr -d '\r\n' <"$work/parent.out")
+    parent_handle=$(head -n 1 "$work/parent.out" | tr -d '\r\n')
     sleep 1
     parent_window=$(xwininfo -root -children | awk '/"preview parent"/ { print $1; exit }')
     if [ -z "$parent_handle" ] || [ -z "$parent_window" ]; then
@@ -27,7 +39,13 @@ start_parent() {
     fi
 }
 
+# parent_says COMMAND: one of the parent's commands (minimise, hide, show, caption).
+parent_says() {
+    kill -0 "$parent_pid" 2>/dev/null && echo "$1" >&"$parent_input"
+}
+
 stop_parent() {
+    [ -z "${parent_input:-}" ] || exec {parent_input}>&-
     positive_pid "$parent_pid" || return 0
     "$tools/plume-close-window" "$parent_pid" >/dev/null 2>&1 || true
     kill "$parent_pid" 2>/dev/null || true
@@ -42,9 +60,11 @@ preview_surface() {
 }
 
 preview() {
+    mkdir -p "$SHOTS"
     start_parent || { stop_parent; return 1; }
     import -window "$parent_window" "$SHOTS/parent-alone.png"
-    ! sky "$SHOTS/parent-alone.png" || { echo "control: the parent alone passed as the sky"; return 1; }
+    ! sky "$SHOTS/parent-alone.png" ||
+        { echo "control: the parent alone passed as the sky"; stop_parent; return 1; }
     start_saver "$(saver_folder yes)" /p "$parent_handle"
     local surface='' status=0
     for _ in $(seq $((START_SECONDS * 5))); do
@@ -59,6 +79,7 @@ preview() {
     elif ! import -window "$surface" "$SHOTS/preview.png" || ! sky "$SHOTS/preview.png"; then
         status=1
     fi
+    preview_shares || status=1
     # The control of the ending: with its parent there, the preview goes on, deaf to input.
     xdotool mousemove 260 220 click 1 key space
     positive_pid "$saver_pid" && positive_pid "$parent_pid" || return 1
@@ -75,6 +96,40 @@ preview() {
     fi
     stop_saver
     stop_parent
+    return "$status"
+}
+
+# cpu_share PID SECONDS: the share of one processor, in percent, that PID took over SECONDS.
+cpu_share() {
+    local before after
+    before=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
+    sleep "$2"
+    after=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
+    echo $(((after - before) * 100 / ($(getconf CLK_TCK) * $2)))
+}
+
+# The preview while its parent is shown, minimised, hidden, then shown again: seen, its frames
+# at most the display's rate by its caption (the clock's mean over 100 frames), and a share of a
+# processor over UNSEEN_PERCENT, which is the control of the others: unseen, under it.
+preview_shares() {
+    local state share rate status=0
+    for state in show minimise hide; do
+        parent_says "$state" || return 1
+        sleep 1
+        share=$(cpu_share "$saver_pid" "$SAMPLE_SECONDS")
+        if [ "$state" = show ]; then
+            parent_says caption
+            sleep 0.5
+            rate=$(tail -n 1 "$work/parent.out" | sed -n 's/.*FPS:\([0-9]*\).*/\1/p')
+            echo "parent told to show: ${share}% of a processor, ${rate:-no} frames a second"
+            [ "$share" -ge "$UNSEEN_PERCENT" ] && [ -n "$rate" ] && [ "$rate" -le "$MAX_RATE_HZ" ] ||
+                status=1
+        else
+            echo "parent told to $state: ${share}% of a processor"
+            [ "$share" -lt "$UNSEEN_PERCENT" ] || status=1
+        fi
+    done
+    parent_says show
     return "$status"
 }
 
