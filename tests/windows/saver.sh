@@ -65,6 +65,36 @@ wait_for_screen() {
     return 1
 }
 
+# extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
+# it picks itself, named in $extra_display; its pid joins $extra_servers, which
+# stop_extra_servers ends, last first, once Wine's programs have ended.
+extra_servers=()
+extra_server() {
+    local ready number=''
+    ready=$(mktemp -p "$work")
+    "$@" -displayfd 3 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    positive_pid "$!" || return 1
+    extra_servers=("$!" "${extra_servers[@]}")
+    for _ in $(seq $((START_SECONDS * 10))); do
+        [ "$(tail -c 1 "$ready" | wc -l)" -eq 0 ] || { number=$(cat "$ready"); break; }
+        sleep 0.1
+    done
+    [ -n "$number" ] || { echo "$1 did not start"; return 1; }
+    # shellcheck disable=SC2034 # read by the checks that start the server
+    extra_display=":$number"
+}
+
+stop_extra_servers() {
+    local pid
+    wineserver -w 2>/dev/null || true
+    for pid in "${extra_servers[@]}"; do
+        positive_pid "$pid" || continue
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    extra_servers=()
+}
+
 # ends_within MS PID: true if process PID (a child of this shell) ends within MS milliseconds,
 # with status 0; what it saw in $verdict.
 ends_within() {

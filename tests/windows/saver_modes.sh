@@ -176,19 +176,33 @@ settings() {
     return "$status"
 }
 
-# Each must end with 2 and the usage line; the last rows, which Windows may pass, are the
-# controls and must not.
+# Each row: the status, the arguments, the display (the check's; none; or noglx, an X server
+# without GLX) and what the saver's debug line says it could not do. A bad command line ends with
+# 2 and the usage line, and says nothing to a debugger (the control of the lines); each failure
+# ends with its own status and line; the last rows, which Windows may pass, end with 0.
 arguments() {
-    local folder arguments status expected failed=0
+    local folder arguments status expected where display says said failed=0
     folder=$(saver_folder no)
-    while IFS='|' read -r expected arguments; do
+    trap stop_extra_servers EXIT
+    extra_server Xvfb -screen 0 640x480x24 -extension GLX || return 1
+    while IFS='|' read -r expected arguments where says; do
         status=0
+        case "$where" in
+        none) display= ;;
+        noglx) display=$extra_display ;;
+        *) display=$DISPLAY ;;
+        esac
         # shellcheck disable=SC2086 # the row's words are the arguments
-        (cd "$work/elsewhere" && exec timeout 30 wine "$folder/Plume.scr" $arguments \
-            >"$work/saver.log" 2>&1) || status=$?
-        echo "'$arguments': status $status$(grep -q usage "$work/saver.log" && echo ", usage line")"
+        (cd "$work/elsewhere" && DISPLAY=$display WINEDEBUG=warn+seh exec timeout 30 \
+            wine "$folder/Plume.scr" $arguments >"$work/saver.log" 2>&1) || status=$?
+        # Wine 8 logs OutputDebugStringW's line as an exception's, on its seh channel.
+        said=$(sed -n 's/.*OutputDebugString.*"\(Plume.scr: .*\)\\n"$/\1/p' "$work/saver.log")
+        echo "'$arguments'${where:+ ($where)}: status $status$(grep -q usage "$work/saver.log" &&
+            echo ", usage line")${said:+, debug line: $said}"
         [ "$status" -eq "$expected" ] || failed=1
         [ "$expected" -ne 2 ] || grep -q '^usage: Plume.scr' "$work/saver.log" || failed=1
+        [[ "$said" == "${says:+Plume.scr: could not $says (}"* ]] || failed=1
+        [ -n "$says" ] || [ -z "$said" ] || failed=1
     done <<'EOF'
 2|/x
 2|s
@@ -205,7 +219,9 @@ arguments() {
 2|/c::5
 2|/c: 5
 2|--c
-2|/p 999999999
+3|/p 999999999||find the window /p names
+5|/s|none|create its window
+6|/s|noglx|choose a GL pixel format
 0|/a 5
 0|-A:77
 EOF
