@@ -176,6 +176,72 @@ settings() {
     return "$status"
 }
 
+# manifest_awareness FILE: "DPI_AWARENESS|DPI_AWARE", what FILE's application manifest (resource
+# 1 of type 24) declares; "|" for none, which Windows scales as a program of 96 DPI.
+manifest_awareness() {
+    local manifest
+    manifest=$(wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n')
+    echo "$(sed -n 's/.*<dpiAwareness [^>]*>\([^<]*\)<.*/\1/p' <<<"$manifest")|$(
+        sed -n 's/.*<dpiAware [^>]*>\([^<]*\)<.*/\1/p' <<<"$manifest")"
+}
+
+# box_size: the settings box's size, which Windows lays out at the screen's DPI.
+box_size() {
+    local box=''
+    start_saver "$(saver_folder no)" /c
+    for _ in $(seq $((START_SECONDS * 5))); do
+        box=$(xwininfo -root -children | awk '/"Plume": \("plume.scr"/ { print $1; exit }')
+        [ -z "$box" ] || break
+        sleep 0.2
+    done
+    sleep 1
+    [ -z "$box" ] || window_state "$box" | cut -d ' ' -f 1
+    stop_saver
+}
+
+# log_pixels [DPI]: the prefix's screen DPI, as winecfg sets it; without DPI, Wine's own (96).
+log_pixels() {
+    if [ -n "${1:-}" ]; then
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f
+    else
+        wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f
+    fi >/dev/null 2>&1
+    # Read as a process starts; the desktop's process keeps its own until the server ends.
+    wineserver -w
+}
+
+# The manifest declares per-monitor awareness (v2, then the older forms), which plume.exe's lack
+# and a copy with the declaration renamed must fail; at 144 DPI the saver's window covers the
+# screen in its own pixels. Wine 8 scales no program (each reports itself per-monitor aware, and
+# the copy's window covers the screen too), so the settings box is the control that the prefix's
+# DPI took: larger at 144 than at 96.
+saver_dpi() {
+    local copy="$work/renamed/Plume.scr" file awareness box_96 box_144 window status=0
+    mkdir -p "${copy%/*}"
+    sed 's/dpiAware/dpiAwarX/g' "$windows_tools/Plume.scr" >"$copy"
+    for file in "$windows_tools/Plume.scr" "$windows_tools/plume.exe" "$copy"; do
+        awareness=$(manifest_awareness "$file")
+        echo "${file##*/build-windows/}: the manifest's awareness '$awareness'"
+        [ "$file" = "$windows_tools/Plume.scr" ] || [ "$awareness" = "|" ] || status=1
+    done
+    [ "$(manifest_awareness "$windows_tools/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ] ||
+        status=1
+    # Wine's default first, should an earlier run have been stopped at 144.
+    log_pixels
+    box_96=$(box_size)
+    log_pixels 144
+    box_144=$(box_size)
+    start_saver "$(saver_folder no)" /s
+    window=$(wait_for_screen) || status=1
+    echo "at 144 DPI, /s: ${window:+$(window_state "$window") at +0+0}"
+    stop_saver
+    log_pixels
+    echo "the settings box at 96 DPI ${box_96:-not seen}, at 144 DPI ${box_144:-not seen}"
+    [ -n "$box_96" ] && [ -n "$box_144" ] && [ "${box_144%x*}" -gt "${box_96%x*}" ] &&
+        [ "${box_144#*x}" -gt "${box_96#*x}" ] || status=1
+    return "$status"
+}
+
 # Each row: the status, the arguments, the display (the check's; none; or noglx, an X server
 # without GLX) and what the saver's debug line says it could not do. A bad command line ends with
 # 2 and the usage line, and says nothing to a debugger (the control of the lines); each failure
