@@ -2,8 +2,7 @@
 // /c:, and ends when it is closed. It lingers then, so that a saver that ends has ended for its
 // parent window, not for the parent's process. Never active, so that Wine leaves it to X alone:
 // it waits 2 s for a window manager to take a window it manages down.
-// Each line on its input is a command: `minimise`, `hide` or `show` the window (as a user would
-// Display settings), or `caption`, which prints its child's window text (the saver's frame rate).
+// Its input's lines are commands: minimise, hide, show, or caption (prints its child's text).
 #include <windows.h>
 
 #include <cstdint>
@@ -30,8 +29,7 @@ LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The input's commands, by their first letter, to the window's thread. Read from the handle,
-// not through the C runtime, whose lock on stdin would hold up the exit.
+// Each command's first letter to the window; read past the C runtime, whose lock would stop exit.
 DWORD WINAPI readCommands(void* window) {
     char byte = '\n';
     bool lineStart = true;

@@ -68,22 +68,20 @@ wait_for_screen() {
 }
 
 # extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
-# it picks itself, named in $extra_display; its pid joins $extra_servers, which
-# stop_extra_servers ends, last first, once Wine's programs have ended.
+# it picks itself, named in $extra_display; stop_extra_servers ends them, last first, once
+# Wine's programs have ended.
 extra_servers=()
 extra_server() {
-    local ready number=''
-    ready=$(mktemp -p "$work")
+    local ready="$work/display-$RANDOM"
     "$@" -displayfd 3 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
-    positive_pid "$!" || return 1
-    extra_servers=("$!" "${extra_servers[@]}")
+    positive_pid "$!" && extra_servers=("$!" "${extra_servers[@]}") || return 1
     for _ in $(seq $((START_SECONDS * 10))); do
-        [ "$(tail -c 1 "$ready" | wc -l)" -eq 0 ] || { number=$(cat "$ready"); break; }
+        # shellcheck disable=SC2034 # read by the checks that start the server
+        [ "$(tail -c 1 "$ready" | wc -l)" -eq 0 ] || { extra_display=":$(cat "$ready")"; return 0; }
         sleep 0.1
     done
-    [ -n "$number" ] || { echo "$1 did not start"; return 1; }
-    # shellcheck disable=SC2034 # read by the checks that start the server
-    extra_display=":$number"
+    echo "$1 did not start"
+    return 1
 }
 
 stop_extra_servers() {
@@ -162,13 +160,10 @@ saver() {
     echo "control: without its images, the empty screen before it: neither judged the sky"
 }
 
-# /s on two monitors side by side (Xephyr's two screens joined by Xinerama, inside an Xvfb of its
-# own), which Wine reports at 0,0 and 1280,0: one window over both, each half of it judged the
-# scene as plume-snapshot draws it at 1280x1024 (tests/saver/judge.sh, the hack's judge, its
-# frames' age counted from the window's showing, a little before the clock starts). The halves
-# measured 0.8-3.5% (the saver's few frames a second on Xephyr move the feathers in steps of
-# their own), the control, one view over the whole window (plume-snapshot's frame at 2560x1024
-# cut in two), 19-48%: the limit is 10% here, not the hack's 15%.
+# /s on Xephyr's two screens side by side (in an Xvfb of its own), which Wine reports at 0,0 and
+# 1280,0: each half of its window judged the scene at 1280x1024 by the hack's judge
+# (tests/saver/judge.sh), aged from the window's showing. The halves measured 0.8-3.5%, the
+# control, one view over both (a 2560x1024 frame cut in two), 19-48%: the limit is 10% here.
 saver_monitors() {
     local build=$tools SCENE_LIMIT_PERCENT=10 window shown seconds half status=0
     trap stop_extra_servers EXIT

@@ -7,14 +7,11 @@ PREVIEW_SIZE=320x240 # tests/windows/preview_parent.cpp's window
 # The settings box, once OK is pressed: Wine takes a window it manages down by waiting up to 2 s
 # for the window manager, of which the checks' X server has none.
 BOX_END_MS=3000
-# Wine on Xvfb reports no refresh rate (0), so the saver takes its default of 60 Hz; a caption's
-# rate is the mean of each frame's own (1 / its gap), which runs above 60 where the gaps vary as a
-# loaded machine makes them: measured 57-61 paced, and 180-201 with the pacing taken out.
+# Wine on Xvfb reports no refresh rate, so the saver takes 60 Hz; the caption's mean of each
+# frame's own rate runs above it as gaps vary: measured 57-64, and 180-201 with no pacing.
 MAX_RATE_HZ=75
 SAMPLE_SECONDS=3
-# A preview nobody sees takes less than this share of a processor (measured 0-1%); one that is
-# seen draws, and takes more (measured 19-24% at 60 Hz): the control.
-UNSEEN_PERCENT=5
+UNSEEN_PERCENT=5 # of a processor: measured 0% unseen, 14-24% seen (the control)
 
 # start_parent: tests/windows/preview_parent.cpp's window; its handle in $parent_handle, its
 # process in $parent_pid, its X window in $parent_window, and its input (parent_says) open.
@@ -101,16 +98,15 @@ preview() {
 
 # cpu_share PID SECONDS: the share of one processor, in percent, that PID took over SECONDS.
 cpu_share() {
-    local before after
+    local before
     before=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
     sleep "$2"
-    after=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
-    echo $(((after - before) * 100 / ($(getconf CLK_TCK) * $2)))
+    sed 's/^.*) //' "/proc/$1/stat" | awk -v before="$before" -v ticks="$(getconf CLK_TCK)" \
+        -v seconds="$2" '{ printf "%d\n", ($12 + $13 - before) * 100 / (ticks * seconds) }'
 }
 
-# The preview while its parent is shown, minimised, hidden, then shown again: seen, its frames
-# at most the display's rate by its caption (the clock's mean over 100 frames), and a share of a
-# processor over UNSEEN_PERCENT, which is the control of the others: unseen, under it.
+# The preview with its parent shown: at most the display's rate by its caption, and over
+# UNSEEN_PERCENT of a processor, the control of the parent minimised, then hidden: under it.
 preview_shares() {
     local state share rate status=0
     for state in show minimise hide; do
@@ -133,19 +129,24 @@ preview_shares() {
     return "$status"
 }
 
-# settings_box OWNER ARGUMENTS...: Plume.scr's box; true if it is shown, owned by OWNER's X
-# window (or by none), goes on until OK, and ends with 0 within END_MS of it.
-settings_box() {
-    local owner=$1 box='' transient status=0
-    shift
+# start_box ARGUMENTS...: Plume.scr's settings box started; its X window in $box, once shown.
+start_box() {
+    box=''
     start_saver "$(saver_folder no)" "$@"
     for _ in $(seq $((START_SECONDS * 5))); do
         box=$(xwininfo -root -children | awk '/"Plume": \("plume.scr"/ { print $1; exit }')
-        [ -z "$box" ] || break
+        [ -z "$box" ] || { sleep 1; return 0; }
         sleep 0.2
     done
-    [ -n "$box" ] || { echo "$*: no box"; stop_saver; return 1; }
-    sleep 1
+    return 1
+}
+
+# settings_box OWNER ARGUMENTS...: Plume.scr's box; true if it is shown, owned by OWNER's X
+# window (or by none), goes on until OK, and ends with 0 within END_MS of it.
+settings_box() {
+    local owner=$1 box transient status=0
+    shift
+    start_box "$@" || { echo "$*: no box"; stop_saver; return 1; }
     local shot=${1:-none}
     import -window "$box" "$SHOTS/settings-${shot//[^a-zA-Z0-9]/_}.png"
     transient=$(xprop -id "$box" WM_TRANSIENT_FOR | sed -n 's/.*# //p')
@@ -176,26 +177,19 @@ settings() {
     return "$status"
 }
 
-# manifest_awareness FILE: "DPI_AWARENESS|DPI_AWARE", what FILE's application manifest (resource
-# 1 of type 24) declares; "|" for none, which Windows scales as a program of 96 DPI.
+# manifest_awareness FILE: "DPI_AWARENESS|DPI_AWARE" as FILE's application manifest (resource 1
+# of type 24) declares them; "|" for none, which Windows scales as a program of 96 DPI.
 manifest_awareness() {
-    local manifest
-    manifest=$(wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n')
-    echo "$(sed -n 's/.*<dpiAwareness [^>]*>\([^<]*\)<.*/\1/p' <<<"$manifest")|$(
-        sed -n 's/.*<dpiAware [^>]*>\([^<]*\)<.*/\1/p' <<<"$manifest")"
+    local awareness
+    awareness=$(wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n' |
+        sed -n 's/.*<dpiAware [^>]*>\([^<]*\)<.*<dpiAwareness [^>]*>\([^<]*\)<.*/\2|\1/p')
+    echo "${awareness:-|}"
 }
 
 # box_size: the settings box's size, which Windows lays out at the screen's DPI.
 box_size() {
-    local box=''
-    start_saver "$(saver_folder no)" /c
-    for _ in $(seq $((START_SECONDS * 5))); do
-        box=$(xwininfo -root -children | awk '/"Plume": \("plume.scr"/ { print $1; exit }')
-        [ -z "$box" ] || break
-        sleep 0.2
-    done
-    sleep 1
-    [ -z "$box" ] || window_state "$box" | cut -d ' ' -f 1
+    local box
+    ! start_box /c || window_state "$box" | cut -d ' ' -f 1
     stop_saver
 }
 
@@ -210,22 +204,22 @@ log_pixels() {
     wineserver -w
 }
 
-# The manifest declares per-monitor awareness (v2, then the older forms), which plume.exe's lack
-# and a copy with the declaration renamed must fail; at 144 DPI the saver's window covers the
-# screen in its own pixels. Wine 8 scales no program (each reports itself per-monitor aware, and
-# the copy's window covers the screen too), so the settings box is the control that the prefix's
-# DPI took: larger at 144 than at 96.
+# The manifest declares per-monitor awareness (v2, then the older forms), where plume.exe and a
+# copy with the declarations renamed (the controls) declare none; at 144 DPI the window covers
+# the screen in its pixels. Wine 8 scales no program (the copy's window covers it too), so the
+# settings box, larger at 144 than at 96, is the control that the prefix's DPI took.
 saver_dpi() {
-    local copy="$work/renamed/Plume.scr" file awareness box_96 box_144 window status=0
-    mkdir -p "${copy%/*}"
+    local copy="$work/Plume-renamed.scr" file expected awareness box_96 box_144 window status=0
     sed 's/dpiAware/dpiAwarX/g' "$windows_tools/Plume.scr" >"$copy"
-    for file in "$windows_tools/Plume.scr" "$windows_tools/plume.exe" "$copy"; do
+    while IFS=: read -r file expected; do
         awareness=$(manifest_awareness "$file")
-        echo "${file##*/build-windows/}: the manifest's awareness '$awareness'"
-        [ "$file" = "$windows_tools/Plume.scr" ] || [ "$awareness" = "|" ] || status=1
-    done
-    [ "$(manifest_awareness "$windows_tools/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ] ||
-        status=1
+        echo "${file##*/}: the manifest's awareness '$awareness'"
+        [ "$awareness" = "$expected" ] || status=1
+    done <<EOF
+$windows_tools/Plume.scr:PerMonitorV2, PerMonitor|true/pm
+$windows_tools/plume.exe:|
+$copy:|
+EOF
     # Wine's default first, should an earlier run have been stopped at 144.
     log_pixels
     box_96=$(box_size)
@@ -242,10 +236,10 @@ saver_dpi() {
     return "$status"
 }
 
-# Each row: the status, the arguments, the display (the check's; none; or noglx, an X server
-# without GLX) and what the saver's debug line says it could not do. A bad command line ends with
-# 2 and the usage line, and says nothing to a debugger (the control of the lines); each failure
-# ends with its own status and line; the last rows, which Windows may pass, end with 0.
+# Rows: the status, the arguments, the display (the check's; none; noglx, an Xvfb without GLX),
+# what the debug line says could not be done. A bad command line ends with 2 and the usage line
+# and says nothing to a debugger (the lines' control); each failure ends with its own status and
+# line; the last rows, which Windows may pass, end with 0.
 arguments() {
     local folder arguments status expected where display says said failed=0
     folder=$(saver_folder no)
@@ -265,10 +259,12 @@ arguments() {
         said=$(sed -n 's/.*OutputDebugString.*"\(Plume.scr: .*\)\\n"$/\1/p' "$work/saver.log")
         echo "'$arguments'${where:+ ($where)}: status $status$(grep -q usage "$work/saver.log" &&
             echo ", usage line")${said:+, debug line: $said}"
-        [ "$status" -eq "$expected" ] || failed=1
-        [ "$expected" -ne 2 ] || grep -q '^usage: Plume.scr' "$work/saver.log" || failed=1
-        [[ "$said" == "${says:+Plume.scr: could not $says (}"* ]] || failed=1
-        [ -n "$says" ] || [ -z "$said" ] || failed=1
+        if [ "$status" -ne "$expected" ] || [[ "$said" != "${says:+Plume.scr: could not $says (}"* ]] ||
+            { [ -z "$says" ] && [ -n "$said" ]; } ||
+            { [ "$expected" -eq 2 ] && ! grep -q '^usage: Plume.scr' "$work/saver.log"; }; then
+            failed=1
+            echo "  expected: status $expected${says:+, a line that it could not $says}"
+        fi
     done <<'EOF'
 2|/x
 2|s
