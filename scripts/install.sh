@@ -24,9 +24,9 @@ ARM64_PACKAGES="cmake make dpkg-dev crossbuild-essential-arm64 qemu-user freeglu
     libxi-dev:arm64 libxxf86vm-dev:arm64"
 # The Windows build: MinGW-w64 (64-bit only), what unpacks Debian's source packages, and
 # icotool for the program's icon; its test runs the programs under Wine, and xdotool plays the
-# user at the screen saver.
+# user at the screen saver; Xephyr gives Wine two monitors.
 WINDOWS_PACKAGES="cmake make dpkg-dev g++-mingw-w64-x86-64 icoutils"
-WINE_PACKAGES="wine wine64 xvfb xauth x11-utils xdotool"
+WINE_PACKAGES="wine wine64 xvfb xauth x11-utils xdotool xserver-xephyr"
 # The downloads and their checks: the Windows installer (makensis), the Debian package's
 # dependencies and lint, its menu entry and metadata, the Windows program's resources.
 PACKAGE_PACKAGES="nsis dpkg-dev lintian desktop-file-utils appstream icoutils binutils"

@@ -2,18 +2,45 @@
 // /c:, and ends when it is closed. It lingers then, so that a saver that ends has ended for its
 // parent window, not for the parent's process. Never active, so that Wine leaves it to X alone:
 // it waits 2 s for a window manager to take a window it manages down.
+// Its input's lines are commands: minimise, hide, show, or caption (prints its child's text).
 #include <windows.h>
 
 #include <cstdint>
 #include <cstdio>
 
 constexpr int LINGER_MS = 5000;
+constexpr UINT COMMAND_MESSAGE = WM_APP;
+constexpr int CAPTION_CHARACTERS = 256;
 
 LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
     }
+    if (message == COMMAND_MESSAGE && wParam == 'c') {
+        char caption[CAPTION_CHARACTERS] = "";
+        GetWindowTextA(GetWindow(window, GW_CHILD), caption, CAPTION_CHARACTERS);
+        std::printf("%s\n", caption);
+        std::fflush(stdout);
+    } else if (message == COMMAND_MESSAGE) {
+        ShowWindow(window, wParam == 'm'   ? SW_SHOWMINNOACTIVE
+                           : wParam == 'h' ? SW_HIDE
+                                           : SW_SHOWNOACTIVATE);
+    }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Each command's first letter to the window; read past the C runtime, whose lock would stop exit.
+DWORD WINAPI readCommands(void* window) {
+    char byte = '\n';
+    bool lineStart = true;
+    DWORD count = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr) && count == 1) {
+        if (lineStart) {
+            PostMessageW(static_cast<HWND>(window), COMMAND_MESSAGE, static_cast<WPARAM>(byte), 0);
+        }
+        lineStart = byte == '\n';
+    }
+    return 0;
 }
 
 int main() {
@@ -30,6 +57,7 @@ int main() {
     std::printf("%llu\n",
                 static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(parent)));
     std::fflush(stdout);
+    CloseHandle(CreateThread(nullptr, 0, readCommands, parent, 0, nullptr));
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         DispatchMessageW(&message);

@@ -4,6 +4,8 @@
 # asserts.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work, $tools and $windows_tools: tests/windows/run's
+# shellcheck source=../saver/judge.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../saver/judge.sh"
 
 SCREEN_SIZE=1280x1024 # start_x_server's screen
 # A picture shows the sky, not white faces (0.999 without images) nor nothing (black), when its
@@ -63,6 +65,34 @@ wait_for_screen() {
     done
     echo "no window over the screen (last seen: ${window:-none} ${geometry:-})" >&2
     return 1
+}
+
+# extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
+# it picks itself, named in $extra_display; stop_extra_servers ends them, last first, once
+# Wine's programs have ended.
+extra_servers=()
+extra_server() {
+    local ready="$work/display-$RANDOM"
+    "$@" -displayfd 3 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    positive_pid "$!" && extra_servers=("$!" "${extra_servers[@]}") || return 1
+    for _ in $(seq $((START_SECONDS * 10))); do
+        # shellcheck disable=SC2034 # read by the checks that start the server
+        [ "$(tail -c 1 "$ready" | wc -l)" -eq 0 ] || { extra_display=":$(cat "$ready")"; return 0; }
+        sleep 0.1
+    done
+    echo "$1 did not start"
+    return 1
+}
+
+stop_extra_servers() {
+    local pid
+    wineserver -w 2>/dev/null || true
+    for pid in "${extra_servers[@]}"; do
+        positive_pid "$pid" || continue
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    extra_servers=()
 }
 
 # ends_within MS PID: true if process PID (a child of this shell) ends within MS milliseconds,
@@ -128,6 +158,40 @@ saver() {
     ! sky "$SHOTS/saver-without-images.png" ||
         { echo "control: the saver without its images passed as the sky"; return 1; }
     echo "control: without its images, the empty screen before it: neither judged the sky"
+}
+
+# /s on Xephyr's two screens side by side (in an Xvfb of its own), which Wine reports at 0,0 and
+# 1280,0: each half of its window judged the scene at 1280x1024 by the hack's judge
+# (tests/saver/judge.sh), aged from the window's showing. The halves measured 0.8-3.5%, the
+# control, one view over both (a 2560x1024 frame cut in two), 19-48%: the limit is 10% here. A
+# loaded machine may start the saver's clock seconds after its window shows: 4 s more looked back.
+saver_monitors() {
+    local build=$tools SCENE_LIMIT_PERCENT=10 LATE_SECONDS=4 window shown seconds half status=0
+    trap stop_extra_servers EXIT
+    extra_server Xvfb -screen 0 2600x1100x24 || return 1
+    DISPLAY=$extra_display extra_server Xephyr +xinerama -screen 1280x1024 -screen 1280x1024 \
+        -extension RANDR || return 1
+    export DISPLAY=$extra_display
+    start_saver "$(saver_folder yes)" /s
+    window=$(SCREEN_SIZE=2560x1024 wait_for_screen) || { stop_saver; return 1; }
+    shown=$(date +%s.%N)
+    echo "window $window: 2560x1024 at +0+0"
+    sleep 2
+    seconds=$(plus "$(date +%s.%N)" "-$shown")
+    import -window root "PNG24:$SHOTS/monitors.png"
+    stop_saver
+    "$tools/plume-snapshot" --data "$PLUME_ROOT/data" --time "$(plus "$seconds" -0.5)" \
+        --step-ms 16 --size 2560x1024 --out "$work/spanning.png" >/dev/null || return 1
+    for half in 0 1; do
+        convert "$SHOTS/monitors.png" -crop "1280x1024+$((half * 1280))+0" +repage \
+            "PNG24:$SHOTS/monitor-$half.png"
+        shows_scene "$SHOTS/monitor-$half.png" "$seconds" || status=1
+        convert "$work/spanning.png" -crop "1280x1024+$((half * 1280))+0" +repage \
+            "PNG24:$work/spanning-$half.png"
+        # The control's own time is known: no later start to look back for.
+        ! LATE_SECONDS=0 shows_scene "$work/spanning-$half.png" "$seconds" || status=1
+    done
+    return "$status"
 }
 
 # One row of the input table: INPUT (xdotool's words), and whether it ends the saver.

@@ -9,10 +9,17 @@ enum class ScrMode {
     Preview,  // /p HWND: inside the Display settings' little monitor
     Settings, // /c, /c:HWND or nothing at all: a box saying there is nothing to set
     Ignored,  // /a HWND: Windows 95's password change, which no later Windows asks for
-    Refused,  // anything else: exit status SCR_USAGE_STATUS, and no window
+    Refused,  // anything else: exit status SCR_USAGE_STATUS, the usage line, and no window
 };
 
 constexpr int SCR_USAGE_STATUS = 2;
+// The exit statuses of the saver's failures, one each, so that a status alone says which step
+// failed; each also says so in one line to a debugger (OutputDebugStringW).
+constexpr int SCR_NO_PARENT_STATUS = 3;    // /p's handle names no window
+constexpr int SCR_WINDOW_CLASS_STATUS = 4; // RegisterClassW
+constexpr int SCR_WINDOW_STATUS = 5;       // CreateWindowExW (under Wine: no display)
+constexpr int SCR_PIXEL_FORMAT_STATUS = 6; // ChoosePixelFormat, SetPixelFormat (no GL visual)
+constexpr int SCR_GL_CONTEXT_STATUS = 7;   // wglCreateContext, wglMakeCurrent
 
 struct ScrCommand {
     ScrMode mode;

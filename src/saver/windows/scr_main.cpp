@@ -30,14 +30,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     switch (command.mode) {
     case ScrMode::Saver:
         return runSaver(instance);
-    case ScrMode::Preview: {
-        // A handle that names no window is as bad an argument as one that is not a number.
-        const int status = runPreview(instance, reinterpret_cast<HWND>(command.window));
-        if (status != SCR_USAGE_STATUS) {
-            return status;
-        }
-        break;
-    }
+    case ScrMode::Preview:
+        return runPreview(instance, reinterpret_cast<HWND>(command.window));
     case ScrMode::Settings:
         showSettings(instance, command.window);
         return 0;

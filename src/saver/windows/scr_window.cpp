@@ -7,6 +7,11 @@
 #include "saver/saver_loop.h"
 #include "saver/windows/scr_command_line.h"
 #include "saver/windows/scr_images.h"
+#include "saver/windows/scr_monitors.h"
+
+#include <mmsystem.h>
+
+#include <cwchar>
 
 namespace {
 
@@ -15,6 +20,10 @@ const wchar_t WINDOW_CLASS[] = L"PlumeScreenSaver";
 constexpr WORD ICON_RESOURCE = 1;
 constexpr BYTE COLOUR_BITS = 24;
 constexpr BYTE DEPTH_BITS = 24;
+// The finest timer Windows offers: the frames' waits of a few milliseconds would otherwise be
+// rounded up to its default tick of 15.6 ms, a frame rate of 32 on a display of 60.
+constexpr UINT TIMER_RESOLUTION_MS = 1;
+constexpr int FAILURE_CHARACTERS = 160;
 
 HWND g_window = nullptr;
 HDC g_deviceContext = nullptr;
@@ -26,6 +35,9 @@ POINT g_pointerStart{};
 HWND g_parent = nullptr;
 // What the saver ends with: the quit message's.
 int g_exitStatus = 0;
+// /s: a view for each monitor under the window; none for one monitor, or for a preview.
+FrameView g_views[MAX_MONITOR_VIEWS];
+SaverHost g_host{};
 
 // The caption the clock writes every 100 frames goes into the window's own text, which nobody
 // sees on a popup or a child, but which says the frames go on.
@@ -74,6 +86,14 @@ void stopGl() {
     }
 }
 
+// /s: the window over every monitor, and a view for each; again whenever they change.
+void coverScreens() {
+    const RECT screen = virtualScreen();
+    SetWindowPos(g_window, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
+                 screen.bottom - screen.top, SWP_NOACTIVATE);
+    g_host.viewCount = monitorViews(g_window, g_views);
+}
+
 LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // The process ends at once, and its window with it: destroying the window first would hide
     // it first, and a hidden full-screen window waits on the desktop (under Wine without a
@@ -98,6 +118,11 @@ LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_SIZE:
         if (g_renderContext != nullptr) {
             reshape(LOWORD(lParam), HIWORD(lParam));
+        }
+        return 0;
+    case WM_DISPLAYCHANGE:
+        if (g_fullScreen) {
+            coverScreens();
         }
         return 0;
     case WM_ERASEBKGND:
@@ -126,7 +151,8 @@ bool registerClass(HINSTANCE instance) {
     return RegisterClassW(&windowClass) != 0;
 }
 
-bool startGl() {
+// GL on the window's own device context; 0, or the failure's status.
+int startGl() {
     g_deviceContext = GetDC(g_window);
     PIXELFORMATDESCRIPTOR format{};
     format.nSize = sizeof format;
@@ -137,11 +163,21 @@ bool startGl() {
     format.cDepthBits = DEPTH_BITS;
     format.iLayerType = PFD_MAIN_PLANE;
     const int chosen = ChoosePixelFormat(g_deviceContext, &format);
-    if (chosen == 0 || !SetPixelFormat(g_deviceContext, chosen, &format)) {
-        return false;
+    if (chosen == 0) {
+        return reportFailure(SCR_PIXEL_FORMAT_STATUS, L"choose a GL pixel format",
+                             L"ChoosePixelFormat");
+    }
+    if (!SetPixelFormat(g_deviceContext, chosen, &format)) {
+        return reportFailure(SCR_PIXEL_FORMAT_STATUS, L"set its pixel format", L"SetPixelFormat");
     }
     g_renderContext = wglCreateContext(g_deviceContext);
-    return g_renderContext != nullptr && wglMakeCurrent(g_deviceContext, g_renderContext);
+    if (g_renderContext == nullptr) {
+        return reportFailure(SCR_GL_CONTEXT_STATUS, L"create a GL context", L"wglCreateContext");
+    }
+    return wglMakeCurrent(g_deviceContext, g_renderContext)
+               ? 0
+               : reportFailure(SCR_GL_CONTEXT_STATUS, L"make its GL context current",
+                               L"wglMakeCurrent");
 }
 
 // The scene at the window's size, its frames at the display's pace: a saver runs for hours.
@@ -190,27 +226,37 @@ void swapFrame() {
     SwapBuffers(g_deviceContext);
 }
 
+// The frames, paced to the display: a swap that waits for no refresh (Wine on a server without
+// one, or a driver told to ignore the swap interval) returns at once.
 int runFrames() {
-    runSaverFrames(
-        {handleMessages, drawable, waitForMessages, swapFrame, DEFAULT_REFRESH_HZ, nullptr, 0});
+    g_host = {handleMessages, drawable, waitForMessages, swapFrame, displayRefreshHz(), g_views, 0};
+    if (g_fullScreen) {
+        coverScreens();
+    }
+    timeBeginPeriod(TIMER_RESOLUTION_MS);
+    runSaverFrames(g_host);
+    timeEndPeriod(TIMER_RESOLUTION_MS);
     return g_exitStatus;
 }
 
-// The window made, GL on it and the scene started, then its frames; status 1 if any step fails.
+// The window made, GL on it and the scene started, then its frames; a failure's status if any
+// step fails.
 int run(HINSTANCE instance, DWORD exStyle, DWORD style, RECT area, HWND parent) {
     if (!registerClass(instance)) {
-        return 1;
+        return reportFailure(SCR_WINDOW_CLASS_STATUS, L"register its window class",
+                             L"RegisterClassW");
     }
     g_window = CreateWindowExW(exStyle, WINDOW_CLASS, nullptr, style, area.left, area.top,
                                area.right - area.left, area.bottom - area.top, parent, nullptr,
                                instance, nullptr);
     if (g_window == nullptr) {
-        return 1;
+        return reportFailure(SCR_WINDOW_STATUS, L"create its window", L"CreateWindowExW");
     }
     SetWindowTextA(g_window, WINDOW_CAPTION);
-    if (!startGl()) {
+    const int status = startGl();
+    if (status != 0) {
         DestroyWindow(g_window);
-        return 1;
+        return status;
     }
     startDrawing();
     return runFrames();
@@ -218,20 +264,26 @@ int run(HINSTANCE instance, DWORD exStyle, DWORD style, RECT area, HWND parent) 
 
 } // namespace
 
+int reportFailure(int status, const wchar_t* what, const wchar_t* call) {
+    const DWORD error = GetLastError();
+    wchar_t line[FAILURE_CHARACTERS];
+    std::swprintf(line, FAILURE_CHARACTERS,
+                  L"Plume.scr: could not %ls (%ls, error %lu); exit status %d\n", what, call, error,
+                  status);
+    OutputDebugStringW(line);
+    return status;
+}
+
 int runSaver(HINSTANCE instance) {
     g_fullScreen = true;
     GetCursorPos(&g_pointerStart);
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const RECT screen{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                      top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     return run(instance, WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-               screen, nullptr);
+               virtualScreen(), nullptr);
 }
 
 int runPreview(HINSTANCE instance, HWND parent) {
     if (!IsWindow(parent)) {
-        return SCR_USAGE_STATUS;
+        return reportFailure(SCR_NO_PARENT_STATUS, L"find the window /p names", L"IsWindow");
     }
     g_parent = parent;
     RECT client{};
