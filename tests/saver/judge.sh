@@ -1,5 +1,6 @@
-# Sourced by tests/saver/run: a grab of the hack's window, and the judge of whether it shows
-# plume's scene, against this tree's plume-snapshot and plume-compare.
+# Sourced by tests/saver/run and tests/windows/saver.sh: a grab of a saver's window, the judge of
+# whether it shows plume's scene, against this tree's plume-snapshot and plume-compare, the
+# measure of a saver's processor share, and X servers beside the check's own.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work and $build are run's
 
@@ -60,4 +61,42 @@ plus() {
 within_limit() {
     [ -n "$1" ] && awk -v share="${1##* }" -v limit="$SCENE_LIMIT_PERCENT" \
         'BEGIN { exit !(share < limit) }'
+}
+
+# cpu_share PID SECONDS: the share of one processor, in percent, that PID took over SECONDS.
+cpu_share() {
+    local before
+    before=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
+    sleep "$2"
+    sed 's/^.*) //' "/proc/$1/stat" | awk -v before="$before" -v ticks="$(getconf CLK_TCK)" \
+        -v seconds="$2" '{ printf "%d\n", ($12 + $13 - before) * 100 / (ticks * seconds) }'
+}
+
+EXTRA_SERVER_SECONDS=30
+# extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
+# it picks itself, named in $extra_display; stop_extra_servers ends them, last first, once
+# Wine's programs have ended.
+extra_servers=()
+extra_server() {
+    local ready="$work/display-$RANDOM"
+    "$@" -displayfd 3 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    positive_pid "$!" && extra_servers=("$!" "${extra_servers[@]}") || return 1
+    for _ in $(seq $((EXTRA_SERVER_SECONDS * 10))); do
+        # shellcheck disable=SC2034 # read by the checks that start the server
+        [ "$(tail -c 1 "$ready" | wc -l)" -eq 0 ] || { extra_display=":$(cat "$ready")"; return 0; }
+        sleep 0.1
+    done
+    echo "$1 did not start"
+    return 1
+}
+
+stop_extra_servers() {
+    local pid
+    [ -z "${WINEPREFIX:-}" ] || wineserver -w 2>/dev/null || true
+    for pid in "${extra_servers[@]}"; do
+        positive_pid "$pid" || continue
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    extra_servers=()
 }

@@ -67,34 +67,6 @@ wait_for_screen() {
     return 1
 }
 
-# extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
-# it picks itself, named in $extra_display; stop_extra_servers ends them, last first, once
-# Wine's programs have ended.
-extra_servers=()
-extra_server() {
-    local ready="$work/display-$RANDOM"
-    "$@" -displayfd 3 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
-    positive_pid "$!" && extra_servers=("$!" "${extra_servers[@]}") || return 1
-    for _ in $(seq $((START_SECONDS * 10))); do
-        # shellcheck disable=SC2034 # read by the checks that start the server
-        [ "$(tail -c 1 "$ready" | wc -l)" -eq 0 ] || { extra_display=":$(cat "$ready")"; return 0; }
-        sleep 0.1
-    done
-    echo "$1 did not start"
-    return 1
-}
-
-stop_extra_servers() {
-    local pid
-    wineserver -w 2>/dev/null || true
-    for pid in "${extra_servers[@]}"; do
-        positive_pid "$pid" || continue
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    extra_servers=()
-}
-
 # ends_within MS PID: true if process PID (a child of this shell) ends within MS milliseconds,
 # with status 0; what it saw in $verdict.
 ends_within() {

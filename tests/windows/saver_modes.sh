@@ -96,15 +96,6 @@ preview() {
     return "$status"
 }
 
-# cpu_share PID SECONDS: the share of one processor, in percent, that PID took over SECONDS.
-cpu_share() {
-    local before
-    before=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
-    sleep "$2"
-    sed 's/^.*) //' "/proc/$1/stat" | awk -v before="$before" -v ticks="$(getconf CLK_TCK)" \
-        -v seconds="$2" '{ printf "%d\n", ($12 + $13 - before) * 100 / (ticks * seconds) }'
-}
-
 # The preview with its parent shown: at most the display's rate by its caption, and over
 # UNSEEN_PERCENT of a processor, the control of the parent minimised, then hidden: under it.
 preview_shares() {
