@@ -3,7 +3,7 @@
 // what went wrong, and offers full screen. The build writes it into index.html, followed by
 // program.js, which runs the program and takes these names from here:
 /* exported FILES, BUILD, pinned, canvas, still, element, arrived, stallWatch, showMessage,
-   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown */
+   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown, thrownAt, ours */
 // Written in when the site is packed: each file's name, packed name and size, unpacked size,
 // SHA-256 and, for an image, the stride of its byte prediction.
 const FILES = /** @type {PackedFiles} */ (JSON.parse('@PLUME_FILES@'));
@@ -141,4 +141,23 @@ function later() {
   /** @type {Promise<T>} */
   const promise = new Promise((resolve) => { settle = resolve; });
   return Object.assign(promise, { settle });
+}
+
+// Where an error was thrown: its stack's top frame, as V8 writes it ("    at f (address:1:2)")
+// or as SpiderMonkey and JavaScriptCore do ("f@address:1:2").
+/** @param {unknown} error */
+function thrownAt(error) {
+  const lines = (error instanceof Error && error.stack || '').split('\n');
+  return lines.find((line) => /^\s+at /.test(line)) ?? lines.find((line) => line.includes('@')) ??
+    '';
+}
+
+// Whether an address, or a stack's frame, is one of plume's scripts: page.js and program.js,
+// inline in the page, or the module's script, named by its sourceURL. A failure of another
+// script (a browser extension's, another site's) is not plume's, and leaves the page as it is.
+/** @param {string} [where] */
+function ours(where = '') {
+  const script = FILES.script.name.replaceAll('.', '\\.');
+  return where.includes(location.origin + location.pathname) ||
+    new RegExp(`(^|[ (@])${script}(:|$)`).test(where);
 }

@@ -4,7 +4,7 @@
 // with what the Worker made. Either way it answers what the program asks of the page and fits
 // the canvas to the window. The build writes it into index.html after page.js, whose are these:
 /* global FILES, BUILD, pinned, canvas, still, element, arrived, stallWatch, showMessage,
-   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown */
+   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown, thrownAt, ours */
 const CACHE = `plume-${BUILD}`;
 // Software WebGL slows with pixels: past 1920x1080's worth the drawing buffer is scaled down,
 // its aspect kept. That also keeps it within iOS's canvas limit at any pixel ratio.
@@ -41,25 +41,6 @@ function halt(text) {
 
 /** @param {string} text */
 const failed = (text) => halt(`${text} Reload the page to try again.`);
-
-// Where an error was thrown: its stack's top frame, as V8 writes it ("    at f (address:1:2)")
-// or as SpiderMonkey and JavaScriptCore do ("f@address:1:2").
-/** @param {unknown} error */
-function thrownAt(error) {
-  const lines = (error instanceof Error && error.stack || '').split('\n');
-  return lines.find((line) => /^\s+at /.test(line)) ?? lines.find((line) => line.includes('@')) ??
-    '';
-}
-
-// Whether an address, or a stack's frame, is one of plume's scripts: page.js and program.js,
-// inline in the page, or the module's script, named by its sourceURL. A failure of another
-// script (a browser extension's, another site's) is not plume's, and leaves the page as it is.
-/** @param {string} [where] */
-function ours(where = '') {
-  const script = FILES.script.name.replaceAll('.', '\\.');
-  return where.includes(location.origin + location.pathname) ||
-    new RegExp(`(^|[ (@])${script}(:|$)`).test(where);
-}
 
 // An error of plume's own that nothing caught stops the program, and the page says so, rather
 // than leave the still or the last frame up as if all were well. Where it was thrown is the

@@ -2,6 +2,7 @@
 # one line that says why.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work, $saver, $window_pid, $test_window and the limits are run's
+END_MS=1000 # the longest a signal or a failure may take to end the hack
 
 # ends_on SIGNAL COMMAND...: COMMAND, sent SIGNAL after DRAW_SECONDS, must end with status 0
 # within END_MS.

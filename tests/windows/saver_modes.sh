@@ -38,7 +38,7 @@ start_parent() {
 
 # parent_says COMMAND: one of the parent's commands (minimise, hide, show, caption).
 parent_says() {
-    kill -0 "$parent_pid" 2>/dev/null && echo "$1" >&"$parent_input"
+    positive_pid "$parent_pid" && kill -0 "$parent_pid" 2>/dev/null && echo "$1" >&"$parent_input"
 }
 
 stop_parent() {
