@@ -35,17 +35,6 @@ TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
     }
 }
 
-TEST(Camera, PitchRollAndDollyFollowTheClock) {
-    // {t, pitch, roll, dolly}, worked out by hand.
-    for (const auto& c :
-         {std::array{0.0, -25.0, 0.0, 10.0}, std::array{2.0, 0.70679958, 15.852340, 9.2106099},
-          std::array{10.0, -3.6310060, 43.823143, -4.1614684}}) {
-        EXPECT_NEAR(cameraPitchAt(c[0]), c[1], 1e-5) << c[0];
-        EXPECT_NEAR(cameraRollAt(c[0]), c[2], 1e-5) << c[0];
-        EXPECT_NEAR(cameraDollyAt(c[0]), c[3], 1e-5) << c[0];
-    }
-}
-
 TEST(Camera, YawTurnsAtItsSpeedAndStaysWithinATurn) {
     // {start, seconds, expected}: across 360, and across several turns in one step.
     for (const auto& c : {std::array{0.0f, 1.0f, 15.0f}, std::array{359.99f, 0.002f, 0.02f},

@@ -17,16 +17,6 @@ struct ClipFrame {
     int endMs = 0; // when the next frame takes over
 };
 
-RgbImage withoutAlpha(const uint8_t* rgba, const WebPAnimInfo& info) {
-    RgbImage image{static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height), {}};
-    for (std::size_t i = 0; i < std::size_t{info.canvas_width} * info.canvas_height * 4; ++i) {
-        if (i % 4 != 3) {
-            image.pixels.push_back(rgba[i]);
-        }
-    }
-    return image;
-}
-
 // Every frame of an animated WebP file as the decoder composes it; none for a file it refuses.
 std::vector<ClipFrame> readClip(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
@@ -39,22 +29,24 @@ std::vector<ClipFrame> readClip(const std::string& path) {
     int endMs = 0;
     while (decoder != nullptr && WebPAnimDecoderGetInfo(decoder, &info) != 0 &&
            WebPAnimDecoderGetNext(decoder, &rgba, &endMs) != 0) {
-        frames.push_back({withoutAlpha(rgba, info), endMs});
+        RgbImage image{
+            static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height), {}};
+        for (std::size_t i = 0; i < std::size_t{info.canvas_width} * info.canvas_height * 4; ++i) {
+            if (i % 4 != 3) {
+                image.pixels.push_back(rgba[i]);
+            }
+        }
+        frames.push_back({image, endMs});
     }
     WebPAnimDecoderDelete(decoder);
     return frames;
 }
 
-int runTool(const std::string& tool, const std::string& arguments) {
-    const std::string command = tool + " --data " + PLUME_DATA_DIR + " --size 160x120" + arguments;
-    return std::system(command.c_str());
-}
-
-RgbImage snapshotAt(const TempDir& out, const std::string& timeAndStep) {
-    EXPECT_EQ(runTool(PLUME_SNAPSHOT_EXE, timeAndStep + " --out " + out.file("frame.png")), 0);
-    RgbImage image;
-    EXPECT_TRUE(readPng(out.file("frame.png"), image));
-    return image;
+// plume-clip's status at 160 x 120 with `arguments`.
+int runClip(const std::string& arguments) {
+    return std::system(
+        (std::string(PLUME_CLIP_EXE) + " --data " + PLUME_DATA_DIR + " --size 160x120" + arguments)
+            .c_str());
 }
 
 } // namespace
@@ -90,24 +82,23 @@ TEST(Clip, FramesFallOnThePinnedClocksSteps) {
 TEST(Clip, EachFrameIsTheSnapshotAtItsTime) {
     TempDir out;
     const std::string clip = out.file("clip.webp");
-    ASSERT_EQ(runTool(PLUME_CLIP_EXE, " --start 1 --length 0.75 --fps 4 --step-ms 50 "
-                                      "--quality lossless --out " +
-                                          clip),
-              0);
+    ASSERT_EQ(
+        runClip(" --start 1 --length 0.75 --fps 4 --step-ms 50 --quality lossless --out " + clip),
+        0);
     const std::vector<ClipFrame> frames = readClip(clip);
     ASSERT_EQ(frames.size(), 3u);
     const char* const times[] = {"1", "1.25", "1.5"};
+    const std::string at = " --size 160x120 --step-ms 50 --time ";
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(frames[k].endMs, 250 * (k + 1));
-        const ImageDifference difference = compareImages(
-            frames[k].image, snapshotAt(out, std::string(" --step-ms 50 --time ") + times[k]));
+        const ImageDifference difference =
+            compareImages(frames[k].image, snapshotFrame(out, at + times[k]));
         EXPECT_EQ(difference.meanLevels, 0.0) << times[k] << " s: lossless, on one renderer";
     }
     // A control: the frame one step late must be judged another.
-    EXPECT_FALSE(
-        sameFrame(compareImages(frames[1].image, snapshotAt(out, " --step-ms 50 --time 1.3"))));
+    EXPECT_FALSE(sameFrame(compareImages(frames[1].image, snapshotFrame(out, at + "1.3"))));
 }
 
 TEST(Clip, AFileItCannotWriteFailsTheTool) {
-    EXPECT_NE(runTool(PLUME_CLIP_EXE, " --length 0.04 --out /nonexistent/clip.webp"), 0);
+    EXPECT_NE(runClip(" --length 0.04 --out /nonexistent/clip.webp"), 0);
 }

@@ -49,10 +49,9 @@ TEST(FeatherPass, WindDriftAndSpinFollowTheirFormulas) {
     for (const auto& w : {std::array{0.0f, 0.0f, 0.25f, 0.5f, 0.0f},
                           std::array{3.14159265f, 0.0f, -0.20225425f, 0.59549150f, 1.8362189f}}) {
         const Wind wind = windAt(w[0]);
-        EXPECT_NEAR(wind.x, w[1], 1e-6);
-        EXPECT_NEAR(wind.y, w[2], 1e-6);
-        EXPECT_NEAR(wind.z, w[3], 1e-6);
-        EXPECT_NEAR(wind.gust, w[4], 1e-6);
+        const float got[] = {wind.x, wind.y, wind.z, wind.gust};
+        for (int k = 0; k < 4; ++k)
+            EXPECT_NEAR(got[k], w[k + 1], 1e-6) << "t " << w[0] << ", x y z gust: " << k;
     }
     // {angle, wind x, gust, speed}. At 135 degrees s = -1, and the wind's factor s + 1 vanishes
     // whatever the wind; at 0 degrees the gust pushes at (s + 1) * gust * wind.
@@ -73,9 +72,9 @@ TEST(FeatherPass, WindDriftAndSpinFollowTheirFormulas) {
         isolateFeatherZero({0.0f, 0.0f, 0.0f}, {359.9f, 0.1f, 10.0f});
         featherSpin[0] = {75.0f, -75.0f, 5.0f};
         advanceFeather(0, {0.0f, 0.0f, 0.0f, 0.0f}, a[0]);
-        EXPECT_NEAR(featherAngle[0].x, a[1], 1e-3) << a[0];
-        EXPECT_NEAR(featherAngle[0].y, a[2], 1e-3) << a[0];
-        EXPECT_NEAR(featherAngle[0].z, a[3], 1e-3) << a[0];
+        const float got[] = {featherAngle[0].x, featherAngle[0].y, featherAngle[0].z};
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(got[k], a[k + 1], 1e-3) << a[0] << " s, x y z: " << k;
     }
 }
 

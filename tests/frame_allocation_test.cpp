@@ -33,9 +33,7 @@ void operator delete(void* memory, std::size_t) noexcept {
 }
 
 TEST(FramePath, AllocatesNothingOnTheHeap) {
-    ensureGlWindow();
-    useManualClock();
-    startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
+    startTestScene(WINDOW_WIDTH, PLUME_DATA_DIR);
     const auto runFrames = [](int first, int count) {
         for (int frame = first; frame < first + count; ++frame) {
             setManualClockMs(frame * 7);

@@ -1,8 +1,14 @@
 #include "gl_test_support.h"
 
+#include "app/camera.h"
 #include "app/frame.h"
 #include "app/glut_window.h"
+#include "app/pinned_frame.h"
+#include "scene/feathers.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <filesystem>
 
 void ensureGlWindow() {
@@ -25,4 +31,23 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+void startTestScene(int width, const std::string& dataDirectory, float yaw) {
+    ensureGlWindow();
+    randomState = RANDOM_START_STATE;
+    g_yaw = yaw;
+    useManualClock();
+    startScene(width, WINDOW_HEIGHT, dataDirectory);
+}
+
+RgbImage snapshotFrame(const TempDir& out, const std::string& arguments) {
+    const std::string path = out.file("frame.png");
+    std::filesystem::remove(path);
+    const std::string command = std::string(PLUME_SNAPSHOT_EXE) + " --data " + PLUME_DATA_DIR +
+                                arguments + " --out " + path;
+    EXPECT_EQ(std::system(command.c_str()), 0) << command; // 0: it ran and exited with 0
+    RgbImage image;
+    EXPECT_TRUE(readPng(path, image)) << path;
+    return image;
 }

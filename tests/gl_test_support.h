@@ -1,7 +1,10 @@
-// A real window and OpenGL context for tests, opened through the program's own window code.
+// A real window and OpenGL context for tests, opened through the program's own window code, and
+// what several tests share: a temporary folder, the scene started as the program starts it, and
+// plume-snapshot's frames.
 #pragma once
 
 #include "platform.h"
+#include "png_image.h"
 
 #include <string>
 
@@ -21,3 +24,11 @@ class TempDir {
   private:
     std::string path_;
 };
+
+// The scene started in the test window as the program starts it, `width` wide, from the
+// generator's first state, with the yaw at `yaw`, on the manual clock.
+void startTestScene(int width, const std::string& dataDirectory, float yaw = 0.0f);
+
+// plume-snapshot's frame of data/ with `arguments`, written into `out` and read back; a failed
+// run or an unreadable image fails the calling test.
+RgbImage snapshotFrame(const TempDir& out, const std::string& arguments);

@@ -1,6 +1,7 @@
 #include "app/camera.h"
 #include "app/frame.h"
 #include "app/pinned_frame.h"
+#include "feather_strip.h"
 #include "gl_test_support.h"
 #include "image_compare.h"
 #include "scene/feathers.h"
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -25,14 +25,10 @@ int brightness(const RgbImage& image, int x, int y) {
     return pixel(image, x, y)[0] + pixel(image, x, y)[1] + pixel(image, x, y)[2];
 }
 
-// The first frame of the scene, started as the program starts it on the manual clock, with the
-// yaw at `yaw`; `place` may move the feathers first, which are otherwise put out of view.
+// The first frame of the scene with the yaw at `yaw`; `place` may move the feathers first, which
+// are otherwise put out of view.
 RgbImage firstFrame(const std::string& dataDirectory, float yaw = 0.0f, void (*place)() = nullptr) {
-    ensureGlWindow();
-    randomState = RANDOM_START_STATE;
-    g_yaw = yaw;
-    useManualClock();
-    startScene(WINDOW_WIDTH, WINDOW_HEIGHT, dataDirectory);
+    startTestScene(WINDOW_WIDTH, dataDirectory, yaw);
     std::fill(featherPosition, featherPosition + FEATHER_COUNT, Vec3{1.0e5f, 1.0e5f, 1.0e5f});
     if (place != nullptr) {
         place();
@@ -87,26 +83,10 @@ int checkEdge(const RgbImage& image, const double p[3], const double q[3]) {
     return checked;
 }
 
-// A frame of plume-snapshot at the golden image's size.
-RgbImage snapshot(const TempDir& out, const std::string& arguments) {
-    const std::string path = out.file("frame.png");
-    std::filesystem::remove(path);
-    const std::string command = std::string(PLUME_SNAPSHOT_EXE) + " --data " + PLUME_DATA_DIR +
-                                arguments + " --size 320x240 --out " + path;
-    EXPECT_EQ(std::system(command.c_str()), 0) << command; // 0: it ran and exited with 0
-    RgbImage image;
-    EXPECT_TRUE(readPng(path, image)) << path;
-    return image;
-}
-
 // The frames 16 ms apart up to `timeMs`, in `count` views of the window (none: the window as
-// reshape left it at `width` x 480), started as the program starts; the window's pixels.
+// reshape left it at `width` x 480); the window's pixels.
 RgbImage framesInViews(int width, const FrameView* views, int count, std::int64_t timeMs) {
-    ensureGlWindow();
-    randomState = RANDOM_START_STATE;
-    g_yaw = 0.0f;
-    useManualClock();
-    startScene(width, WINDOW_HEIGHT, PLUME_DATA_DIR);
+    startTestScene(width, PLUME_DATA_DIR);
     for (std::int64_t ms = 0; ms <= timeMs; ms += 16) {
         setManualClockMs(ms);
         stepFrame(views, count);
@@ -175,15 +155,10 @@ TEST(Sky, UsesTheEdgeClampWhereTheVersionHasIt) {
 
 TEST(Picture, FeathersAreTintedAndHideThoseDrawnAfterThemBehind) {
     // Feather 0 green five units ahead, feather 1 red a unit behind it and drawn after, which the
-    // depth test hides (drawn first, it shows through the green one's clear texels). The frame
-    // moves the scene by the dolly after the pitch (yaw and roll 0), so they go back via
-    // Rx(-pitch).
+    // depth test hides (drawn first, it shows through the green one's clear texels).
     const RgbImage image = firstFrame(PLUME_DATA_DIR, 0.0f, [] {
-        const double pitch = cameraPitchAt(0.0) * M_PI / 180.0;
         for (int i : {0, 1}) {
-            const double eyeZ = -5.0 - i - cameraDollyAt(0.0);
-            featherPosition[i] = {0.0f, static_cast<float>(eyeZ * std::sin(pitch)),
-                                  static_cast<float>(eyeZ * std::cos(pitch))};
+            featherPosition[i] = aheadOfTheEye(5.0 + i);
             featherAngle[i] = {0.0f, 0.0f, 0.0f};
             featherScale[i] = 1.0f;
             featherBend[i] = 0.0f;
@@ -232,9 +207,11 @@ TEST(Snapshot, FrameMatchesTheGoldenImage) {
     RgbImage golden;
     ASSERT_TRUE(readPng(std::string(PLUME_TESTS_DIR) + "/golden/frame-10s.png", golden));
     TempDir out;
-    const ImageDifference difference = compareImages(snapshot(out, " --time 10"), golden);
+    const std::string size = " --size 320x240";
+    const ImageDifference difference =
+        compareImages(snapshotFrame(out, " --time 10" + size), golden);
     EXPECT_TRUE(sameFrame(difference))
         << difference.meanLevels << " levels on average, " << difference.shareOverLimit;
     // A control: the scene half a second later must fail the same comparison.
-    EXPECT_FALSE(sameFrame(compareImages(snapshot(out, " --time 10.5"), golden)));
+    EXPECT_FALSE(sameFrame(compareImages(snapshotFrame(out, " --time 10.5" + size), golden)));
 }

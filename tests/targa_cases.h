@@ -5,6 +5,7 @@
 #include "platform.h"
 
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -22,6 +23,13 @@ inline Bytes targa(int type, int width, int height, int depth, Bytes pixels,
     file.insert(file.end(), id.begin(), id.end());
     file.insert(file.end(), pixels.begin(), pixels.end());
     return file;
+}
+
+// Writes `bytes` to `path`, replacing what was there.
+inline void writeBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes with(Bytes file, std::size_t index, unsigned char value) {

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <sys/stat.h>
@@ -39,9 +38,7 @@ class TextureTest : public ::testing::Test {
     // Writes a read-only file.
     std::string write(const std::string& name, const Bytes& bytes) {
         const std::string path = dir.file(name + ".tga");
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
+        writeBytes(path, bytes);
         EXPECT_EQ(chmod(path.c_str(), 0444), 0);
         return path;
     }

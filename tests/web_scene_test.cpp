@@ -20,17 +20,15 @@ const GLubyte* glGetString(GLenum) {
     return reinterpret_cast<const GLubyte*>("OpenGL ES 2.0 (WebGL 1.0)");
 }
 
-// The first frame's camera (yaw, roll 0) turns feather 0 back by the pitch, and its place moves it
-// through Rx(-pitch) to five units ahead of the eye: its strip in eye coordinates.
+// Feather 0 five units ahead of the eye, turned back by the first frame's pitch: its strip in eye
+// coordinates.
 TEST(WebScene, FramesDrawInSevenDrawsUnreportedWithTheFeathersStrips) {
     startWebGl();
     useManualClock();
     testing::internal::CaptureStderr();
     startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
-    const double pitch = cameraPitchAt(0.0), eyeZ = -5.0 - cameraDollyAt(0.0);
-    featherPosition[0] = {0.0f, static_cast<float>(eyeZ * std::sin(pitch * M_PI / 180.0)),
-                          static_cast<float>(eyeZ * std::cos(pitch * M_PI / 180.0))};
-    featherAngle[0] = {static_cast<float>(-pitch), 0.0f, 0.0f};
+    featherPosition[0] = aheadOfTheEye(5.0);
+    featherAngle[0] = {-cameraPitchAt(0.0), 0.0f, 0.0f};
     featherScale[0] = 1.0f, featherBend[0] = 0.5f, featherColor[0] = {0.25f, 1.0f, 0.5f};
     for (const int ms : {0, 16, 1000}) {
         setManualClockMs(ms);

@@ -12,15 +12,13 @@
 #include "targa_cases.h"
 #include "texture/texture.h"
 
-#include <fstream>
+#include <cstring>
 
 namespace {
 
 // Through the program's own loader: `format` and `texels`, or for a refused file neither.
 bool loadsAs(const std::string& path, const Bytes& bytes, GLenum format, const Bytes& texels) {
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    writeBytes(path, bytes);
     Texture texture;
     texture.load(path.c_str());
     texture.bind();
