@@ -28,12 +28,8 @@ namespace {
 
 // Polls `done` every 20 ms until it holds or 20 s pass; true if it held.
 template <typename Condition> bool pollUntil(Condition done) {
-    for (int poll = 0; poll < 1000; ++poll) {
-        if (done()) {
-            return true;
-        }
+    for (int poll = 0; poll < 1000 && !done(); ++poll)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
     return done();
 }
 

@@ -20,20 +20,16 @@ struct MatrixStep {
 };
 
 // Applies the step to OpenGL's current matrix and returns the layer's matrix for it.
-Matrix4 appliedToBoth(const MatrixStep& step) {
-    switch (step.kind) {
+Matrix4 appliedToBoth(const MatrixStep& s) {
+    switch (s.kind) {
     case 't':
-        glTranslatef(step.a, step.b, step.c);
-        return translationMatrix(step.a, step.b, step.c);
+        return glTranslatef(s.a, s.b, s.c), translationMatrix(s.a, s.b, s.c);
     case 'r':
-        glRotatef(step.a, step.b, step.c, step.d);
-        return rotationMatrix(step.a, step.b, step.c, step.d);
+        return glRotatef(s.a, s.b, s.c, s.d), rotationMatrix(s.a, s.b, s.c, s.d);
     case 's':
-        glScalef(step.a, step.b, step.c);
-        return scalingMatrix(step.a, step.b, step.c);
+        return glScalef(s.a, s.b, s.c), scalingMatrix(s.a, s.b, s.c);
     default:
-        gluPerspective(step.a, step.b, step.c, step.d);
-        return perspectiveMatrix(step.a, step.b, step.c, step.d);
+        return gluPerspective(s.a, s.b, s.c, s.d), perspectiveMatrix(s.a, s.b, s.c, s.d);
     }
 }
 
@@ -97,36 +93,30 @@ struct Primitive {
     std::vector<GatheredVertex> corners;
 };
 
-RgbImage drawnImmediately(const std::vector<Primitive>& primitives) {
+// The primitives as OpenGL draws them, or as the layer's triangles; the window's pixels.
+RgbImage drawn(const std::vector<Primitive>& primitives, bool gathered) {
+    clearGathered();
     glClear(GL_COLOR_BUFFER_BIT);
     for (const Primitive& primitive : primitives) {
-        glBegin(primitive.shape == PrimitiveShape::Quads ? GL_QUADS : GL_TRIANGLE_STRIP);
-        for (const GatheredVertex& v : primitive.corners) {
-            glColor3f(v.r, v.g, v.b);
-            glVertex3f(v.x, v.y, v.z);
+        if (gathered) {
+            beginGathering();
+            for (const GatheredVertex& v : primitive.corners)
+                gatherVertex(v);
+            endGathering(primitive.shape);
+            continue;
         }
+        glBegin(primitive.shape == PrimitiveShape::Quads ? GL_QUADS : GL_TRIANGLE_STRIP);
+        for (const GatheredVertex& v : primitive.corners)
+            glColor3f(v.r, v.g, v.b), glVertex3f(v.x, v.y, v.z);
         glEnd();
     }
-    return readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
-}
-
-RgbImage drawnGathered(const std::vector<Primitive>& primitives) {
-    clearGathered();
-    for (const Primitive& primitive : primitives) {
-        beginGathering();
-        for (const GatheredVertex& v : primitive.corners) {
-            gatherVertex(v);
-        }
-        endGathering(primitive.shape);
+    if (gathered) {
+        glEnableClientState(GL_VERTEX_ARRAY), glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->x);
+        glColorPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->r);
+        glDrawElements(GL_TRIANGLES, gatheredIndexCount(), GL_UNSIGNED_SHORT, gatheredIndices());
+        glDisableClientState(GL_COLOR_ARRAY), glDisableClientState(GL_VERTEX_ARRAY);
     }
-    glClear(GL_COLOR_BUFFER_BIT);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->x);
-    glColorPointer(3, GL_FLOAT, sizeof(GatheredVertex), &gatheredVertices()->r);
-    glDrawElements(GL_TRIANGLES, gatheredIndexCount(), GL_UNSIGNED_SHORT, gatheredIndices());
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
     return readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
 }
 
@@ -143,14 +133,9 @@ TEST(WebLayerVertices, TrianglesDrawWhatThePrimitivesDraw) {
         {PrimitiveShape::Quads, {f, c, d, e, a, b, c, d}},
     };
     ensureGlWindow();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    const RgbImage immediate = drawnImmediately(primitives);
-    const RgbImage gathered = drawnGathered(primitives);
+    glMatrixMode(GL_PROJECTION), glLoadIdentity(), glMatrixMode(GL_MODELVIEW), glLoadIdentity();
+    glDisable(GL_DEPTH_TEST), glDisable(GL_TEXTURE_2D);
+    const RgbImage immediate = drawn(primitives, false), gathered = drawn(primitives, true);
     EXPECT_EQ(gatheredIndexCount(), (2 + 4 + 0 + 4) * 3); // triangles of each primitive
     std::size_t differing = 0;
     for (std::size_t i = 0; i < immediate.pixels.size(); ++i) {
