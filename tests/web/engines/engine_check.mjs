@@ -184,8 +184,17 @@ async function lostAndRestored(engine, site, results) {
     const moved = back && await moves(engine);
     results.push([`drawn in the ${drawnIn}, lost (${lost}) and given back (${back}):` +
       ` the picture moves: ${moved}`, moved]);
-    const lostAgain = back && await engine.evaluate(`${ASK_CONTEXT}('lose')`);
-    const stands = lostAgain && !await moves(engine);
+    // The page says a context is lost after 5 s; on a loaded machine that may come between the
+    // two shots and hide the canvas, so such a try is given back and made again.
+    let lostAgain = false;
+    let stands = false;
+    for (let tries = 3; back && tries > 0; tries -= 1) {
+      lostAgain = await engine.evaluate(`${ASK_CONTEXT}('lose')`);
+      stands = lostAgain && !await moves(engine);
+      if (!lostAgain || !await engine.evaluate(`${CANVAS}.hidden`)) break;
+      if (await engine.evaluate(`${ASK_CONTEXT}('restore')`)) break;
+      await waitFor(engine, `!${CANVAS}.hidden`, FAILED_MS);
+    }
     results.push([`control: lost again (${lostAgain}) and not given back: the picture` +
       ` stands: ${stands}`, stands]);
     // Left lost, the page says so; a failure of plume's code is then said all the same.
