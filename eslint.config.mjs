@@ -1,4 +1,4 @@
-// ESLint over every JavaScript file of plume's (tests/lint/js/run, the CTest test lint.eslint):
+// ESLint over every JavaScript file of plume's (tests/lint/run eslint, the CTest test lint.eslint):
 // its recommended rules and a few more, each kind of file told where it runs and so what it may
 // name there. What a file takes from another script (page.js's names in program.js, the
 // module's `Module` in the Worker, Emscripten's names in glut.js) it declares itself, in a

@@ -81,10 +81,10 @@ ensure_architecture() {
 }
 
 # The npm registry's packages, each folder's pinned by its package.json and package-lock.json:
-# the JavaScript checkers (the repository's root), Playwright for the browser checks and the
-# page's benches (tools/browser/), Puppeteer for Firefox (tests/web/engines/). The scripts
+# the JavaScript checkers (the repository's root), Playwright for the page's benches
+# (tools/browser/), Puppeteer for the browser checks in every engine (tests/web/). The scripts
 # install them before any check runs, so that the checks themselves fetch nothing.
-NPM_CLIENTS=(. tools/browser tests/web/engines)
+NPM_CLIENTS=(. tools/browser tests/web)
 
 # ensure_npm_clients [FOLDER...]: installs the packages of each folder (relative to the
 # repository; all of NPM_CLIENTS by default) from its lockfile, once per lockfile, with Node and

@@ -1,8 +1,9 @@
-# Sourced by tests/saver/run and tests/windows/saver.sh: a grab of a saver's window, the judge of
-# whether it shows plume's scene, against this tree's plume-snapshot and plume-compare, the
-# measure of a saver's processor share, and X servers beside the check's own.
+# Sourced by tests/saver/run and tests/windows/saver.sh: what the savers' checks share. A grab of
+# a saver's window and the one judge of a picture, plume-compare against this tree's
+# plume-snapshot; the measure of a processor share; waits on an event with one outer limit, and
+# the ending of a process within a limit; X servers beside the check's own.
 # shellcheck shell=bash
-# shellcheck disable=SC2154 # $work and $build are run's
+# shellcheck disable=SC2154 # $work and $build are the sourcing check's
 
 # A frame of the hack against the nearest of plume-snapshot's frames 0.1 s apart: 1 to 3% of its
 # values more than plume-compare's 12 levels apart (0.05 s off, and the feathers' steps the
@@ -17,50 +18,46 @@ grab() {
     [ -z "${PLUME_SAVER_SHOTS:-}" ] || cp "$2" "$PLUME_SAVER_SHOTS/"
 }
 
-# nearest_frame SHOT SIZE FROM TO: "LEVELS TIME SHARE" of the plume-snapshot frame at SIZE, at
-# the times 0.1 s apart from FROM to TO, that SHOT is nearest.
-nearest_frame() {
-    local times time frame out
-    times=$(awk -v from="$3" -v to="$4" 'BEGIN { for (t = from; t <= to; t += 0.1) if (t > 0)
-        printf "%.1f\n", t }')
-    for time in $times; do
-        frame="$work/scene-$2-$time.png"
-        [ -e "$frame" ] || "$build/plume-snapshot" --data "$PLUME_ROOT/data" --time "$time" \
-            --step-ms 16 --size "$2" --out "$frame" >/dev/null
-        out=$("$build/plume-compare" "$1" "$frame" || true)
-        sed -n "s/^mean difference \([0-9.]*\) levels, \([0-9.]*\)%.*/\1 $time \2/p" <<<"$out"
-    done | sort -n -k 3 | head -n 1
+# within LIMIT A B: plume-compare's verdict that picture A is picture B within LIMIT: under LIMIT
+# percent of their values more than its 12 levels apart. The share it saw is left in $share;
+# status 2, $share empty, where it could not compare them (unreadable, or of other sizes).
+within() {
+    share=$("$build/plume-compare" "$2" "$3" | sed -n 's/.*levels, \([0-9.]*\)% of values.*/\1/p') ||
+        true
+    [ -n "$share" ] || return 2
+    [ "${share/./}" -lt "$(($1 * 1000))" ]
 }
 
 # shows_scene SHOT SECONDS: SHOT must be plume's scene at SHOT's size as plume-snapshot draws it
 # at one of the times 0.1 s apart in the 1.5 s before SECONDS (the hack's age when grabbed: its
-# clock starts once its images are read) or just after; within SCENE_LIMIT_PERCENT. A machine
+# clock starts once its images are read) or just after, within SCENE_LIMIT_PERCENT. A machine
 # loaded by other checks may start the hack slowly or pause its clock over a frame of more than a
 # second, so a frame not found there is looked for in the LATE_SECONDS before.
 shows_scene() {
-    local size best levels nearest share
+    local size time frame nearest='' least=''
     size=$(identify -format '%wx%h' "$1")
-    best=$(nearest_frame "$1" "$size" "$(plus "$2" -1.5)" "$(plus "$2" 0.25)")
-    if ! within_limit "$best"; then
-        best=$( (echo "$best"; nearest_frame "$1" "$size" "$(plus "$2" "-1.5 - $LATE_SECONDS")" \
-            "$(plus "$2" -1.6)") | grep . | sort -n -k 3 | head -n 1)
-    fi
-    [ -n "$best" ] || { echo "no frame to compare with $1 ($size)"; return 1; }
-    read -r levels nearest share <<<"$best"
-    echo "${1##*/} ($size) against plume-snapshot's nearest frame, at $nearest s: $share% of" \
-        "values more than 12 levels apart (limit $SCENE_LIMIT_PERCENT%), $levels levels on the mean"
-    within_limit "$best"
+    while read -r time; do
+        frame="$work/scene-$size-$time.png"
+        [ -e "$frame" ] || "$build/plume-snapshot" --data "$PLUME_ROOT/data" --time "$time" \
+            --step-ms 16 --size "$size" --out "$frame" >/dev/null
+        if within "$SCENE_LIMIT_PERCENT" "$1" "$frame"; then
+            echo "${1##*/} ($size) is plume-snapshot's frame at $time s: $share% of values more" \
+                "than 12 levels apart (limit $SCENE_LIMIT_PERCENT%)"
+            return 0
+        fi
+        [ -z "$share" ] || { [ -n "$least" ] && [ "${share/./}" -ge "${least/./}" ]; } ||
+            { least=$share nearest=$time; }
+    done < <(awk -v now="$2" -v late="$LATE_SECONDS" 'BEGIN {
+        for (t = now - 1.5; t <= now + 0.25; t += 0.1) if (t > 0) printf "%.1f\n", t
+        for (t = now - 1.5 - late; t <= now - 1.6; t += 0.1) if (t > 0) printf "%.1f\n", t }')
+    echo "${1##*/} ($size) is no plume-snapshot frame within $SCENE_LIMIT_PERCENT%; the nearest," \
+        "at ${nearest:-no} s, has ${least:-?}% of values more than 12 levels apart"
+    return 1
 }
 
 # plus SECONDS TERMS: SECONDS with TERMS added ("-1.5", "-1.5 - 2").
 plus() {
     awk "BEGIN { print $1 + $2 }"
-}
-
-# within_limit "LEVELS TIME SHARE": true if SHARE is under SCENE_LIMIT_PERCENT; false for nothing.
-within_limit() {
-    [ -n "$1" ] && awk -v share="${1##* }" -v limit="$SCENE_LIMIT_PERCENT" \
-        'BEGIN { exit !(share < limit) }'
 }
 
 # cpu_share PID SECONDS: the share of one processor, in percent, that PID took over SECONDS.
@@ -72,6 +69,50 @@ cpu_share() {
         -v seconds="$2" '{ printf "%d\n", ($12 + $13 - before) * 100 / (ticks * seconds) }'
 }
 
+# wait_until SECONDS COMMAND...: COMMAND, tried every 0.1 s until it succeeds; false, having
+# tried for SECONDS, where it never does.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.1
+    done
+}
+
+# gone PID: true once process PID has ended.
+gone() {
+    ! kill -0 "$1" 2>/dev/null
+}
+
+# ends_within MS PID [STATUS]: true if PID, a child of this shell, ends within MS milliseconds
+# from now with STATUS (0 unless given); what it saw in $verdict. One still running is left so.
+# shellcheck disable=SC2034 # $verdict is the caller's to report
+ends_within() {
+    local started took status=0
+    positive_pid "$2" || return 1
+    started=$(date +%s%3N)
+    while ! gone "$2" && [ $(($(date +%s%3N) - started)) -le "$1" ]; do
+        sleep 0.02
+    done
+    took=$(($(date +%s%3N) - started))
+    gone "$2" || { verdict="still running after $took ms"; return 1; }
+    wait "$2" || status=$?
+    verdict="ended with status $status within $took ms"
+    [ "$status" -eq "${3:-0}" ] && [ "$took" -le "$1" ]
+}
+
+# whole_line FILE: true once FILE holds a whole line, as a server writes its display's number.
+whole_line() {
+    [ "$(tail -c 1 "$1" | wc -l)" -eq 1 ]
+}
+
+stop_process() {
+    positive_pid "$1" || return 1
+    kill "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
+}
+
 EXTRA_SERVER_SECONDS=30
 # extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
 # it picks itself, named in $extra_display; stop_extra_servers ends them, last first, once
@@ -81,22 +122,16 @@ extra_server() {
     local ready="$work/display-$RANDOM"
     "$@" -displayfd 3 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     positive_pid "$!" && extra_servers=("$!" "${extra_servers[@]}") || return 1
-    for _ in $(seq $((EXTRA_SERVER_SECONDS * 10))); do
-        # shellcheck disable=SC2034 # read by the checks that start the server
-        [ "$(tail -c 1 "$ready" | wc -l)" -eq 0 ] || { extra_display=":$(cat "$ready")"; return 0; }
-        sleep 0.1
-    done
-    echo "$1 did not start"
-    return 1
+    wait_until "$EXTRA_SERVER_SECONDS" whole_line "$ready" || { echo "$1 did not start"; return 1; }
+    # shellcheck disable=SC2034 # read by the checks that start the server
+    extra_display=":$(cat "$ready")"
 }
 
 stop_extra_servers() {
     local pid
     [ -z "${WINEPREFIX:-}" ] || wineserver -w 2>/dev/null || true
     for pid in "${extra_servers[@]}"; do
-        positive_pid "$pid" || continue
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
+        stop_process "$pid" || true
     done
     extra_servers=()
 }

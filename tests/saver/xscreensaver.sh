@@ -50,19 +50,13 @@ xscreensaver_shows() {
     "${daemon_as[@]}" xscreensaver -no-splash >"$work/xscreensaver.log" 2>&1 &
     daemon=$!
     positive_pid "$daemon" || return 2
-    for _ in $(seq $((DAEMON_SECONDS * 10))); do
-        "${daemon_as[@]}" xscreensaver-command -version >/dev/null 2>&1 && break
-        sleep 0.1
-    done
+    wait_until "$DAEMON_SECONDS" "${daemon_as[@]}" xscreensaver-command -version >/dev/null 2>&1 || true
     "${daemon_as[@]}" xscreensaver-command -activate >/dev/null 2>&1 || echo "-activate failed"
     activated=$(date +%s.%N)
     sleep "$DRAW_SECONDS"
     hack=$(hack_pid)
-    if [ -n "$hack" ]; then
-        seconds=$(process_seconds "$hack")
-    else
-        seconds=$(awk -v a="$activated" -v n="$(date +%s.%N)" 'BEGIN { printf "%.2f", n - a }')
-    fi
+    seconds=$(plus "$(date +%s.%N)" "-$activated")
+    [ -z "$hack" ] || seconds=$(process_seconds "$hack")
     grab root "$shot"
     stop_process "$daemon"
     if [ -n "$hack" ]; then
@@ -73,12 +67,7 @@ xscreensaver_shows() {
         status=3
     fi
     # The daemon ends its hack with SIGTERM as it exits.
-    if [ -n "$hack" ] && positive_pid "$hack"; then
-        for _ in {1..50}; do
-            kill -0 "$hack" 2>/dev/null || break
-            sleep 0.1
-        done
-    fi
+    [ -z "$hack" ] || wait_until 5 gone "$hack" || true
     shows_scene "$shot" "$seconds" || status=1
     return "$status"
 }

@@ -232,7 +232,7 @@ EOF
 # and says nothing to a debugger (the lines' control); each failure ends with its own status and
 # line; the last rows, which Windows may pass, end with 0.
 arguments() {
-    local folder arguments status expected where display says said failed=0
+    local folder arguments status expected where display says said failed=0 served=unset
     folder=$(saver_folder no)
     trap stop_extra_servers EXIT
     extra_server Xvfb -screen 0 640x480x24 -extension GLX || return 1
@@ -243,6 +243,10 @@ arguments() {
         noglx) display=$extra_display ;;
         *) display=$DISPLAY ;;
         esac
+        # Wine's desktop lives as long as its wineserver, on the display it began on: a row on
+        # another display waits for that server to end, so that its own begins there.
+        [ "$display" = "$served" ] || wineserver -w
+        served=$display
         # shellcheck disable=SC2086 # the row's words are the arguments
         (cd "$work/elsewhere" && DISPLAY=$display WINEDEBUG=warn+seh exec timeout 30 \
             wine "$folder/Plume.scr" $arguments >"$work/saver.log" 2>&1) || status=$?

@@ -1,8 +1,8 @@
-// Debian's Chromium driven through Playwright, for the browser checks and the page's benches: a
-// static server for a built page, the browser with the flags a headless machine needs, pages of
-// it, and what they evaluate there. Playwright is pinned in this folder's package.json, which
+// Debian's Chromium driven through Playwright, for the page's benches: a static server for a
+// built page (which the browser checks serve too), the browser with the flags a headless machine
+// needs (the checks' Chromium has them too), pages of it, and what they evaluate there. Playwright is pinned in this folder's package.json, which
 // scripts/common.sh's ensure_npm_clients installs.
-import { chromium, errors } from 'playwright-core';
+import { chromium } from 'playwright-core';
 import { createServer } from 'node:http';
 import { mkdtempSync, readFile, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -87,60 +87,6 @@ export async function programRealm(page) {
   return inWorker ? page.workers()[0] : page;
 }
 
-// What Playwright (and Puppeteer, which words it alike) says when the page or Worker asked went
-// away mid-question, as a navigation replaces it or a frame is detached: the new document is
-// not ready to answer yet. Every other failure is the expression's own.
-const GONE = /Execution context was destroyed|[Ff]rame was detached|detached frame/;
-
-// `expression` (a string) evaluated in `realm` (a page, a Worker, or anything with such an
-// `evaluate`), or `whileGone` where the realm went away mid-question; any other error fails,
-// saying the expression and the error.
-/** @param {Realm} realm @param {string} expression @param {unknown} whileGone */
-export function answer(realm, expression, whileGone) {
-  return realm.evaluate(expression).catch((/** @type {Error} */ error) => {
-    if (GONE.test(error.message)) return whileGone;
-    throw new Error(`${expression}: ${error.message}`);
-  });
-}
-
-// True once `expression` holds in `realm` (a page or a Worker), false after `ms`.
-/** @param {Realm} realm @param {string} expression @param {number} ms */
-export async function pollFor(realm, expression, ms) {
-  const deadline = Date.now() + ms;
-  do {
-    if (await answer(realm, `Boolean(${expression})`, false)) return true;
-    await new Promise((done) => setTimeout(done, 50));
-  } while (Date.now() < deadline);
-  return false;
-}
-
-// Runs before the page's own scripts, or in the program's Worker once it runs: the time of the
-// first WebGL draw since navigation, and the last viewport and projection the program set.
-export const WATCH_DRAWS = () => {
-  /** @type {{ first: number | null, viewport: number[] | null, projection: number[] | null }} */
-  const drawn = { first: null, viewport: null, projection: null };
-  Object.assign(self, { plumeDrawn: drawn });
-  const proto = WebGLRenderingContext.prototype;
-  const { drawArrays, drawElements } = proto;
-  proto.drawArrays = function (...args) {
-    drawn.first ??= performance.now();
-    return drawArrays.apply(this, args);
-  };
-  proto.drawElements = function (...args) {
-    drawn.first ??= performance.now();
-    return drawElements.apply(this, args);
-  };
-  const viewport = proto.viewport, uniform = proto.uniformMatrix4fv;
-  proto.viewport = function (...args) {
-    drawn.viewport = args;
-    return viewport.apply(this, args);
-  };
-  proto.uniformMatrix4fv = function (location, transpose, value) {
-    drawn.projection = Array.from(value);
-    return uniform.call(this, location, transpose, value);
-  };
-};
-
 // Runs before the page's own scripts: the main thread's tasks over 50 ms ({ start, ms }) and
 // the largest paints ({ id, ms }) since navigation.
 export const WATCH_TASKS = () => {
@@ -160,15 +106,6 @@ export const WATCH_TASKS = () => {
   }).observe({ type: 'largest-contentful-paint', buffered: true });
 };
 
-// Prints each [name, ok] and the tally; the process's status says whether all passed.
-/** @param {Results} results @param {string} label */
-export function finish(results, label) {
-  for (const [name, ok] of results) console.log(`${ok ? 'ok  ' : 'FAIL'}  ${name}`);
-  const passed = results.filter(([, ok]) => ok).length;
-  console.log(`${label}: ${passed} passed, ${results.length - passed} failed`);
-  process.exit(passed < results.length ? 1 : 0);
-}
-
 // Chromium with a profile of its own, which goes when the browser is closed: `close()` waits
 // for Chromium to end, then removes the profile, retrying while its last children still write.
 /** @param {string[]} [extraFlags] */
@@ -184,21 +121,4 @@ export async function openBrowser(extraFlags = []) {
     rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
   };
   return { context, profile, close };
-}
-
-// The page's first 640x480 CSS pixels, where the canvas sits, as PNG bytes.
-/** @param {Page} page */
-export function frameShot(page) {
-  return page.screenshot({ clip: { x: 0, y: 0, width: 640, height: 480 }, scale: 'css' });
-}
-
-// True once `condition` (page script) holds, false after `ms`; Playwright asks again in each
-// new document, and an error of the condition's own fails with the condition and the error.
-/** @param {Page} page @param {string} condition @param {number} ms */
-export function waitFor(page, condition, ms) {
-  return page.waitForFunction(condition, null, { timeout: ms, polling: 50 }).then(() => true,
-    (error) => {
-      if (error instanceof errors.TimeoutError) return false;
-      throw new Error(`${condition}: ${error.message}`);
-    });
 }

@@ -14,6 +14,9 @@ namespace {
 constexpr double RESTORE_WAIT_MS = 5000.0;
 
 bool messageShown = false;
+// The wait of the latest loss. A restoration ends it, so that a later loss has its own full wait
+// rather than the rest of an earlier one's.
+long restoreWait = 0;
 
 void sayIfStillLost(void*) {
     if (contextIsLost()) {
@@ -40,11 +43,12 @@ EM_JS(void, watchContext, (), {
 
 extern "C" EMSCRIPTEN_KEEPALIVE void plumeContextLost() {
     loseContext();
-    emscripten_set_timeout(sayIfStillLost, RESTORE_WAIT_MS, nullptr);
+    restoreWait = emscripten_set_timeout(sayIfStillLost, RESTORE_WAIT_MS, nullptr);
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE void plumeContextRestored() {
     restoreContext();
+    emscripten_clear_timeout(restoreWait);
     if (messageShown) {
         hidePageMessage();
         messageShown = false;
