@@ -4,8 +4,5 @@
 execute_process(COMMAND ${NM} -u ${ARCHIVE} OUTPUT_VARIABLE undefined COMMAND_ERROR_IS_FATAL ANY)
 string(REGEX MATCHALL "[ \n](glut|X|glX|wgl)[A-Za-z0-9_]*" found "${undefined}")
 if(found)
-  list(REMOVE_DUPLICATES found)
-  string(REPLACE "\n" "" found "${found}")
   message(FATAL_ERROR "${ARCHIVE} needs window-system symbols:${found}")
 endif()
-message(STATUS "${ARCHIVE}: no GLUT, Xlib, GLX or WGL symbol needed")
