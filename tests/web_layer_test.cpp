@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -42,9 +43,8 @@ bool live(int sends = 0) {
 }
 
 void set(const std::string& name, const std::string& value) {
-    if (live()) {
+    if (live())
         webgl[name] = value;
-    }
 }
 
 std::string ofBound(unsigned what) {
@@ -96,16 +96,17 @@ void webglTexParameter(unsigned parameter, int value) {
     set(ofBound(parameter), words(value));
 }
 
+// The image is kept as the sum of its bytes and their FNV-1a hash, each row without its padding.
 void webglTexImage(unsigned format, int width, int height, int alignment,
                    const unsigned char* pixels) {
     const int row = width * (format == GL_RGB ? 3 : 4);
-    std::string kept = "pixels";
+    std::uint64_t hash = 14695981039346656037u;
     int sum = 0;
     for (int i = 0; pixels && i < row * height; ++i) {
         const int byte = pixels[i / row * ((row + alignment - 1) & -alignment) + i % row];
-        kept += " " + words(byte), sum += byte;
+        hash = (hash ^ static_cast<std::uint64_t>(byte)) * 1099511628211u, sum += byte;
     }
-    set(ofBound(GL_TEXTURE_2D), kept);
+    set(ofBound(GL_TEXTURE_2D), words("pixels", hash));
     set(ofBound(GL_TEXTURE_WIDTH), words(width, 'x', height, '#') + std::to_string(sum));
     set(ofBound(GL_GENERATE_MIPMAP), "no levels");
 }
@@ -133,23 +134,20 @@ void webglSetProjection(const float m[16]) {
 
 void webglUpload(int firstVertex, int vertexCount, int firstIndex, int indexCount,
                  const GatheredVertex* frameVertices, const unsigned short* frameIndices) {
-    if (live(1)) {
-        std::copy_n(frameVertices + firstVertex, vertexCount, &vertexBuffer[firstVertex]);
-        std::copy_n(frameIndices + firstIndex, indexCount, &indexBuffer[firstIndex]);
-    }
+    if (live(1))
+        std::copy_n(frameVertices + firstVertex, vertexCount, &vertexBuffer[firstVertex]),
+            std::copy_n(frameIndices + firstIndex, indexCount, &indexBuffer[firstIndex]);
 }
 
 void webglDrawTriangles(int firstIndex, int indexCount) {
-    if (live(1)) {
+    if (live(1))
         record(firstIndex, indexCount);
-    }
 }
 
 void webglClear(unsigned mask, const float c[4]) {
-    if (live()) {
-        summaries = {}, drawnVertices = {};
+    if (live())
+        summaries = {}, drawnVertices = {},
         shown = {words(mask, "to", c[0], c[1], c[2], c[3], "in", webgl["viewport"])};
-    }
 }
 
 void webglViewport(int x, int y, int width, int height) {
@@ -164,13 +162,9 @@ GLuint a, b; // 2 × 2 and 4 × 4
 void quad(float x, GLuint name = 0) {
     const float corners[] = {0, 0, 1, 0, 1, 1, 0, 1};
     (name ? glEnable : glDisable)(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glColor3f(x / 8, 0.5f, 1);
-    glBegin(GL_QUADS);
-    for (int i = 0; i < 8; i += 2) {
-        glTexCoord2f(corners[i], corners[i + 1]);
-        glVertex3f(x + corners[i], corners[i + 1], -1);
-    }
+    glBindTexture(GL_TEXTURE_2D, name), glColor3f(x / 8, 0.5f, 1), glBegin(GL_QUADS);
+    for (int i = 0; i < 8; i += 2)
+        glTexCoord2f(corners[i], corners[i + 1]), glVertex3f(x + corners[i], corners[i + 1], -1);
     glEnd();
 }
 
@@ -184,10 +178,9 @@ GLuint texture(int side, GLint minFilter = GL_LINEAR, bool levels = false) {
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
-    if (levels) {
+    if (levels)
         gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, side, side, GL_RGB, GL_UNSIGNED_BYTE,
                           bytes.data());
-    }
     return name;
 }
 
@@ -197,13 +190,11 @@ void setMagFilter(GLuint name, GLint filter) {
 }
 
 void drawFrame(const std::function<void()>& calls) {
-    glClearColor(0.25f, 0.5f, 0.75f, 1);
-    glViewport(0, 0, 640, 480);
+    glClearColor(0.25f, 0.5f, 0.75f, 1), glViewport(0, 0, 640, 480);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND), glDisable(GL_DEPTH_TEST), setMagFilter(a, GL_LINEAR);
     glMatrixMode(GL_PROJECTION), glLoadIdentity(), glMatrixMode(GL_MODELVIEW), glLoadIdentity();
-    calls();
-    glutSwapBuffers();
+    calls(), glutSwapBuffers();
 }
 
 // The frame's draws are as `draws` says; lost, the context is sent nothing to draw, and given
@@ -215,12 +206,10 @@ void expectDraws(const char* name, const std::vector<std::string>& draws,
     EXPECT_EQ(summaries, draws) << name;
     const std::vector<std::string> drawn = shown;
     for (const bool drawnWhileLost : {false, true}) {
-        lost = true, sentWhileLost = 0;
-        loseContext();
-        if (drawnWhileLost) {
+        lost = true, sentWhileLost = 0, loseContext();
+        if (drawnWhileLost)
             drawFrame(calls);
-            EXPECT_EQ(sentWhileLost, 0) << name;
-        }
+        EXPECT_EQ(sentWhileLost, 0) << name;
         lost = false, webgl = {{"viewport", "the canvas's"}};
         vertexBuffer.assign(MAX_FRAME_VERTICES, {}), indexBuffer.assign(MAX_FRAME_INDICES, 0);
         restoreContext();
