@@ -2,43 +2,26 @@
 #include "app/clock.h"
 #include "gl_test_support.h"
 
-#include <gtest/gtest.h>
-
 #include <limits>
-#include <string>
 #include <tuple>
 
 namespace {
 
 std::int64_t fakeTicks = 0;
-std::int64_t readFakeTicks() {
-    return fakeTicks;
-}
 constexpr std::int64_t START_TICKS = 123456789;
 
 class ClockTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ensureGlWindow(); // the caption goes to a real window
-        g_titleText[0] = '\0';
-        startAt(1000);
-    }
-    void TearDown() override {
-        useSteadyClock();
-        setMaxFrameStep(MAX_FRAME_STEP_MS);
-    }
-
+    // The caption goes to a real window.
+    void SetUp() override { ensureGlWindow(), g_titleText[0] = '\0', startAt(1000); }
+    void TearDown() override { useSteadyClock(), setMaxFrameStep(MAX_FRAME_STEP_MS); }
     static void startAt(std::int64_t frequency) {
-        fakeTicks = START_TICKS;
-        setCounter(readFakeTicks, frequency);
-        startClock();
+        fakeTicks = START_TICKS, setCounter([] { return fakeTicks; }, frequency), startClock();
     }
     // Runs the clock update for `frames` frames, each `milliseconds` after the last.
     static void frames(int count, std::int64_t milliseconds) {
-        for (int frame = 0; frame < count; ++frame) {
-            fakeTicks += milliseconds * (g_counterFrequency / 1000);
-            updateClock();
-        }
+        for (int frame = 0; frame < count; ++frame)
+            fakeTicks += milliseconds * (g_counterFrequency / 1000), updateClock();
     }
 };
 
@@ -59,9 +42,7 @@ TEST_F(ClockTest, TimeIsWholeMillisecondsTruncatedOnAnyCounter) {
           {3579545LL, 3579545LL * 7 + 3579, 7.0},
           {1000000000LL, days * 1000000 + 789000, days / 1000.0},
           {1000000000LL, (days + 1) * 1000000, (days + 1) / 1000.0}}) {
-        startAt(frequency);
-        fakeTicks = START_TICKS + ticks;
-        updateClock();
+        startAt(frequency), fakeTicks = START_TICKS + ticks, updateClock();
         EXPECT_EQ(g_time, time) << ticks << " ticks at " << frequency;
         EXPECT_EQ(g_deltaTime, time) << ticks << " ticks at " << frequency;
     }
@@ -102,8 +83,7 @@ TEST_F(ClockTest, AGapBeyondASecondIsASecondsStepAndThenAPause) {
                 {600000, 1.0, 1 / 600.0},
                 {-5000, 0.0, 0.0}};
     for (const auto& row : rows) {
-        startAt(1000);
-        frames(500, 20);
+        startAt(1000), frames(500, 20);
         const double before = g_time, sum = g_fpsSum;
         frames(1, row.gapMs);
         EXPECT_EQ(g_deltaTime, row.step) << "gap of " << row.gapMs << " ms";

@@ -3,17 +3,10 @@
 #include "feather_table.h"
 #include "gl_test_support.h"
 #include "scene/feather_pass.h"
-#include "scene/feathers.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 #include <fstream>
 #include <sstream>
-#include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 

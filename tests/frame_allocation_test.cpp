@@ -1,10 +1,6 @@
 #include "app/clock.h"
-#include "app/frame.h"
-#include "app/pinned_frame.h"
 #include "gl_test_support.h"
 #include "platform_glut.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>

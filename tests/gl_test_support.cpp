@@ -1,15 +1,8 @@
 #include "gl_test_support.h"
 
-#include "app/camera.h"
-#include "app/frame.h"
 #include "app/glut_window.h"
-#include "app/pinned_frame.h"
-#include "scene/feathers.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 void ensureGlWindow() {
     static bool opened = false;

@@ -1,12 +1,23 @@
 // A real window and OpenGL context for tests, opened through the program's own window code, and
-// what several tests share: a temporary folder, the scene started as the program starts it, and
-// plume-snapshot's frames.
+// what several tests share: a temporary folder, the scene started as the program starts it,
+// plume-snapshot's frames, and the headers most of them read.
 #pragma once
 
-#include "platform.h"
-#include "png_image.h"
+#include <gtest/gtest.h>
 
+#include "app/camera.h"
+#include "app/frame.h"
+#include "app/pinned_frame.h"
+#include "image_compare.h"
+#include "platform.h"
+#include "scene/feathers.h"
+#include "snapshot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 // Opens the test window, of the program's size, once per process and makes its context current.
 void ensureGlWindow();

@@ -1,19 +1,10 @@
-#include "app/camera.h"
-#include "app/frame.h"
-#include "app/pinned_frame.h"
 #include "feather_strip.h"
 #include "gl_test_support.h"
-#include "image_compare.h"
-#include "scene/feathers.h"
 #include "scene/scene_textures.h"
 #include "scene/skybox.h"
-#include "snapshot.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
-#include <filesystem>
+#include <array>
+#include <tuple>
 
 namespace {
 
@@ -30,9 +21,8 @@ int brightness(const RgbImage& image, int x, int y) {
 RgbImage firstFrame(const std::string& dataDirectory, float yaw = 0.0f, void (*place)() = nullptr) {
     startTestScene(WINDOW_WIDTH, dataDirectory, yaw);
     std::fill(featherPosition, featherPosition + FEATHER_COUNT, Vec3{1.0e5f, 1.0e5f, 1.0e5f});
-    if (place != nullptr) {
+    if (place != nullptr)
         place();
-    }
     drawFramesUntil(0, 16);
     return readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
 }
@@ -43,13 +33,9 @@ RgbImage firstFrame(const std::string& dataDirectory, float yaw = 0.0f, void (*p
 int checkEdge(const RgbImage& image, const double p[3], const double q[3]) {
     GLdouble modelview[16], projection[16];
     GLint viewport[4];
-    glPushMatrix();
-    glLoadIdentity();
-    rotateCamera(cameraPitchAt(0.0), 0.0f);
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
-    glPopMatrix();
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    glPushMatrix(), glLoadIdentity(), rotateCamera(cameraPitchAt(0.0), 0.0f);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview), glPopMatrix();
+    glGetDoublev(GL_PROJECTION_MATRIX, projection), glGetIntegerv(GL_VIEWPORT, viewport);
     int checked = 0;
     double acrossEdge = 0.0, besideEdge = 0.0;
     for (int step = 1; step < 40; ++step) {
@@ -71,10 +57,9 @@ int checkEdge(const RgbImage& image, const double p[3], const double q[3]) {
                 image, static_cast<int>(std::lround(c[0] - (r[1] - r[0]) / length * offset)),
                 static_cast<int>(std::lround(r[0] + (c[1] - c[0]) / length * offset)));
         };
-        for (int offset = -1; offset <= 1; ++offset) {
+        for (int offset = -1; offset <= 1; ++offset)
             EXPECT_GE(at(offset), (at(-4) + at(4)) / 2 - 18)
                 << "dark seam at " << c[0] << "," << r[0];
-        }
         acrossEdge += std::abs(at(-1) - at(1));
         besideEdge += (std::abs(at(2) - at(4)) + std::abs(at(-4) - at(-2))) / 2.0;
         ++checked;
@@ -87,18 +72,15 @@ int checkEdge(const RgbImage& image, const double p[3], const double q[3]) {
 // reshape left it at `width` x 480); the window's pixels.
 RgbImage framesInViews(int width, const FrameView* views, int count, std::int64_t timeMs) {
     startTestScene(width, PLUME_DATA_DIR);
-    for (std::int64_t ms = 0; ms <= timeMs; ms += 16) {
-        setManualClockMs(ms);
-        stepFrame(views, count);
-    }
+    for (std::int64_t ms = 0; ms <= timeMs; ms += 16)
+        setManualClockMs(ms), stepFrame(views, count);
     return readFrame(width, WINDOW_HEIGHT);
 }
 
 RgbImage columns(const RgbImage& image, int left, int width) {
     RgbImage part{width, image.height, {}};
-    for (int y = 0; y < image.height; ++y) {
+    for (int y = 0; y < image.height; ++y)
         part.pixels.insert(part.pixels.end(), pixel(image, left, y), pixel(image, left + width, y));
-    }
     return part;
 }
 
@@ -109,9 +91,8 @@ TEST(Picture, SkyFillsTheFrameWithoutSeamsAndAMissingFaceShowsWhite) {
     // between the front and right faces stands in its middle.
     for (float yaw : {0.0f, 45.0f}) {
         const RgbImage image = firstFrame(PLUME_DATA_DIR, yaw);
-        for (int i = 0; i < image.width * image.height; ++i) {
+        for (int i = 0; i < image.width * image.height; ++i)
             ASSERT_GT(brightness(image, i, 0), 30) << "unfilled pixel " << i;
-        }
         const double corners[][3] = {{-1, 1, -1}, {1, 1, -1}, {1, -1, -1}, {1, 1, 1}};
         const int checked = checkEdge(image, corners[0], corners[1]) + // front and up
                             checkEdge(image, corners[1], corners[2]) + // front and right
@@ -120,12 +101,10 @@ TEST(Picture, SkyFillsTheFrameWithoutSeamsAndAMissingFaceShowsWhite) {
     }
     const RgbImage complete = firstFrame(PLUME_DATA_DIR);
     TempDir data;
-    for (const SceneTextureFile& entry : SCENE_TEXTURE_FILES) {
-        if (entry.texture != &skyFront) {
+    for (const SceneTextureFile& entry : SCENE_TEXTURE_FILES)
+        if (entry.texture != &skyFront)
             std::filesystem::copy_file(std::string(PLUME_DATA_DIR) + "/" + entry.fileName,
                                        data.file(entry.fileName));
-        }
-    }
     // Where the front face showed the sky is white now, and nothing else changed; the face
     // fills most of the view at the start.
     const RgbImage withoutFront = firstFrame(data.path());
@@ -148,9 +127,8 @@ TEST(Sky, UsesTheEdgeClampWhereTheVersionHasIt) {
         {"OpenGL ES 2.0 (WebGL 1.0)", GL_CLAMP_TO_EDGE},
         {"", GL_CLAMP},
         {nullptr, GL_CLAMP}};
-    for (const auto& [version, mode] : versions) {
+    for (const auto& [version, mode] : versions)
         EXPECT_EQ(skyWrapModeFor(version), mode) << (version ? version : "none");
-    }
 }
 
 TEST(Picture, FeathersAreTintedAndHideThoseDrawnAfterThemBehind) {
@@ -158,10 +136,8 @@ TEST(Picture, FeathersAreTintedAndHideThoseDrawnAfterThemBehind) {
     // depth test hides (drawn first, it shows through the green one's clear texels).
     const RgbImage image = firstFrame(PLUME_DATA_DIR, 0.0f, [] {
         for (int i : {0, 1}) {
-            featherPosition[i] = aheadOfTheEye(5.0 + i);
-            featherAngle[i] = {0.0f, 0.0f, 0.0f};
-            featherScale[i] = 1.0f;
-            featherBend[i] = 0.0f;
+            featherPosition[i] = aheadOfTheEye(5.0 + i), featherAngle[i] = {0.0f, 0.0f, 0.0f};
+            featherScale[i] = 1.0f, featherBend[i] = 0.0f;
             featherColor[i] = {static_cast<float>(i), static_cast<float>(1 - i), 0.0f};
         }
     });
@@ -214,4 +190,42 @@ TEST(Snapshot, FrameMatchesTheGoldenImage) {
         << difference.meanLevels << " levels on average, " << difference.shareOverLimit;
     // A control: the scene half a second later must fail the same comparison.
     EXPECT_FALSE(sameFrame(compareImages(snapshotFrame(out, " --time 10.5" + size), golden)));
+}
+
+TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
+    ensureGlWindow();
+    // {width, height, x scale}: 65 degrees tall, so the y scale is 1 / tan(32.5 degrees); height
+    // 0 must not divide by zero, and the aspect falls back to the width over one.
+    for (const auto& c :
+         {std::array{800.0, 600.0, 1.17726418}, std::array{640.0, 0.0, 0.00245263371}}) {
+        glMatrixMode(GL_MODELVIEW);
+        glTranslatef(1.0f, 2.0f, 3.0f);
+        reshape(static_cast<int>(c[0]), static_cast<int>(c[1]));
+        GLint viewport[4], mode = 0;
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        EXPECT_EQ(std::tuple(viewport[2], viewport[3], mode),
+                  std::tuple(int(c[0]), int(c[1]), GL_MODELVIEW));
+        // The projection, two columns a line, for planes at 0.1 and 200.
+        const GLdouble expected[16] = {c[2], 0, 0,          0,    0, 1.56968558, 0,           0,
+                                       0,    0, -1.0010005, -1.0, 0, 0,          -0.20010005, 0};
+        GLdouble actual[16], modelview[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, actual);
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        for (int i = 0; i < 16; ++i) {
+            EXPECT_NEAR(actual[i], expected[i], 1e-7) << "element " << i;
+            EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0) << "element " << i;
+        }
+    }
+}
+
+TEST(Camera, YawTurnsAtItsSpeedAndStaysWithinATurn) {
+    // {start, seconds, expected}: across 360, and across several turns in one step.
+    for (const auto& c : {std::array{0.0f, 1.0f, 15.0f}, std::array{359.99f, 0.002f, 0.02f},
+                          std::array{350.0f, 100.0f, 50.0f}}) {
+        g_yaw = c[0];
+        advanceYaw(c[1]);
+        EXPECT_NEAR(g_yaw, c[2], 1e-3) << c[0] << " + " << c[1] << " s";
+    }
+    g_yaw = 0.0f;
 }

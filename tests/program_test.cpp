@@ -1,25 +1,18 @@
 // The real executable under the test's X server, observed and driven through plain Xlib.
 #include "app/captions.h"
-#include "app/frame.h"
 #include "gl_test_support.h"
-
-#include <gtest/gtest-spi.h>
-#include <gtest/gtest.h>
 
 // After gtest: Xlib's Bool and None macros would break its templates.
 #include "app/window_icons.h"
-#include "image_compare.h"
 #include "scene_images.h"
 #include "x11_window.h"
 
 #include <GL/glx.h>
-#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <csignal>
 #include <fstream>
 #include <regex>
-#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -36,31 +29,25 @@ template <typename Condition> bool pollUntil(Condition done) {
 // The program started in data/, killed and reaped whatever the test does. A failed fork's -1 is
 // never waited for nor signalled: kill(-1) signals every process the user may, as root all.
 struct RunningProgram {
-    pid_t pid;
+    pid_t pid = fork();
     int status = -1; // the raw wait status once it has ended
 
-    explicit RunningProgram(pid_t forked = fork(), const char* program = PLUME_EXE,
-                            const char* directory = PLUME_DATA_DIR)
-        : pid(forked) {
-        if (pid == 0) {
-            if (chdir(directory) == 0) {
-                execl(program, program, static_cast<char*>(nullptr));
-            }
+    explicit RunningProgram(const char* program = PLUME_EXE,
+                            const char* directory = PLUME_DATA_DIR) {
+        if (pid == 0 && chdir(directory) == 0)
+            execl(program, program, static_cast<char*>(nullptr));
+        if (pid == 0)
             _exit(127);
-        }
         EXPECT_GT(pid, 0) << "fork gave pid " << pid << ": no program to run, wait for or kill";
     }
     ~RunningProgram() {
-        if (running()) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
+        if (running())
+            kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
     }
     bool running() { return pid > 0 && status == -1 && waitpid(pid, &status, WNOHANG) == 0; }
     void signal(int number) const {
-        if (pid > 0) {
+        if (pid > 0)
             kill(pid, number);
-        }
     }
 };
 
@@ -69,36 +56,19 @@ struct RunningProgram {
 Window programWindow(Display* display, pid_t pid) {
     Window window = 0;
     pollUntil([&] {
-        for (Window candidate : topLevelWindows(display)) {
+        for (Window candidate : topLevelWindows(display))
             window = pid > 0 && windowOwnerPid(display, candidate) == pid ? candidate : window;
-        }
         return window != 0 || pid <= 0;
     });
     return window;
 }
 
-} // namespace
-
-// A failed fork's -1 is a failed check, and waits for no process: not a child ended here.
-TEST(RunningProgram, AFailedForkIsAFailedCheckAndWaitsForNoProcess) {
-    const pid_t ended = fork();
-    if (ended == 0) {
-        _exit(0);
-    }
-    siginfo_t info{};
-    ASSERT_TRUE(ended > 0 && waitid(P_PID, ended, &info, WEXITED | WNOWAIT) == 0) << ended;
-    EXPECT_NONFATAL_FAILURE(RunningProgram(-1).running(), "fork gave pid -1");
-    EXPECT_EQ(waitpid(ended, nullptr, 0), ended) << "the ended child was reaped for pid -1";
-}
-
-namespace {
-
 // The class that the installed desktop entry matches windows by; empty if it names none.
 std::string entryWindowClass() {
     std::ifstream entry(PLUME_DATA_DIR "/install/plume.desktop");
     std::string line;
-    while (std::getline(entry, line) && line.rfind("StartupWMClass=", 0) != 0) {
-    }
+    while (std::getline(entry, line) && line.rfind("StartupWMClass=", 0) != 0)
+        continue;
     return entry ? line.substr(line.find('=') + 1) : std::string();
 }
 
@@ -113,10 +83,32 @@ std::vector<unsigned char> shippedIcon(int size) {
 // A square R,G,B,A image upside down: what a slip in a Targa file's row order would show.
 std::vector<unsigned char> upsideDown(std::vector<unsigned char> rgba, int side) {
     const std::size_t row = static_cast<std::size_t>(side) * 4;
-    for (std::size_t top = 0; rgba.size() == row * side && top < rgba.size() / 2; top += row) {
+    for (std::size_t top = 0; rgba.size() == row * side && top < rgba.size() / 2; top += row)
         std::swap_ranges(rgba.begin() + top, rgba.begin() + top + row, rgba.end() - top - row);
-    }
     return rgba;
+}
+
+// Over the measuring scene's black sky, a pixel brighter than this is a feather's.
+constexpr int FEATHER_LEVEL = 24;
+// Below the top left, where the other tests' windows open: none of them covers these.
+constexpr int CLEAR_OF_OTHER_WINDOWS_Y = 512;
+
+// Each program's window, out of the way of the other tests' windows at the top left, until it
+// draws; then each window's feathers' share, `settle` later.
+std::vector<double> sharesOnceDrawn(Display* display, const std::vector<Window>& windows,
+                                    std::chrono::seconds settle) {
+    std::vector<double> shares;
+    for (std::size_t at = 0; at < windows.size(); ++at) {
+        XMoveWindow(display, windows[at], static_cast<int>(at) * WINDOW_WIDTH,
+                    CLEAR_OF_OTHER_WINDOWS_Y);
+        XRaiseWindow(display, windows[at]);
+        pollUntil(
+            [&] { return windowName(display, windows[at]).find("FPS:") != std::string::npos; });
+    }
+    std::this_thread::sleep_for(settle);
+    for (Window window : windows)
+        shares.push_back(windowLitShare(display, window, FEATHER_LEVEL));
+    return shares;
 }
 
 } // namespace
@@ -189,38 +181,9 @@ TEST(ProgramTest, OpensItsWindowTellsTheDesktopWhoItIsAndClosesWithStatusZero) {
         {"the 32x32 icon is plume-32.png within a level", sameIcon(icon)},
         {"control: the icon upside down is judged another", !sameIcon(flipped)},
     };
-    for (const auto& [what, holds] : checks) {
+    for (const auto& [what, holds] : checks)
         EXPECT_TRUE(holds) << what;
-    }
 }
-
-namespace {
-
-// Over the measuring scene's black sky, a pixel brighter than this is a feather's.
-constexpr int FEATHER_LEVEL = 24;
-// Below the top left, where the other tests' windows open: none of them covers these.
-constexpr int CLEAR_OF_OTHER_WINDOWS_Y = 512;
-
-// Each program's window, out of the way of the other tests' windows at the top left, until it
-// draws; then each window's feathers' share, `settle` later.
-std::vector<double> sharesOnceDrawn(Display* display, const std::vector<Window>& windows,
-                                    std::chrono::seconds settle) {
-    std::vector<double> shares;
-    for (std::size_t at = 0; at < windows.size(); ++at) {
-        XMoveWindow(display, windows[at], static_cast<int>(at) * WINDOW_WIDTH,
-                    CLEAR_OF_OTHER_WINDOWS_Y);
-        XRaiseWindow(display, windows[at]);
-        pollUntil(
-            [&] { return windowName(display, windows[at]).find("FPS:") != std::string::npos; });
-    }
-    std::this_thread::sleep_for(settle);
-    for (Window window : windows) {
-        shares.push_back(windowLitShare(display, window, FEATHER_LEVEL));
-    }
-    return shares;
-}
-
-} // namespace
 
 // Stopped for a minute, as a minimised window is (no frames, while the clock runs on), the
 // program goes on with its feathers where they were. The control, the program as it was with
@@ -230,18 +193,16 @@ TEST(Pause, AfterAMinuteStoppedTheFeathersGoOnWhereTheyWere) {
     ASSERT_TRUE(writePlainSceneImages(plain.path()));
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "no X display";
-    RunningProgram bounded(fork(), PLUME_EXE, plain.path().c_str());
-    RunningProgram unbounded(fork(), PLUME_UNBOUNDED_STEP_EXE, plain.path().c_str());
+    RunningProgram bounded(PLUME_EXE, plain.path().c_str());
+    RunningProgram unbounded(PLUME_UNBOUNDED_STEP_EXE, plain.path().c_str());
     const std::vector<Window> windows = {programWindow(display, bounded.pid),
                                          programWindow(display, unbounded.pid)};
     ASSERT_TRUE(windows[0] != 0 && windows[1] != 0) << "no window of each program appeared";
     // Taken once the field has swung in front of the camera, as it does 8 s in.
     const std::vector<double> before = sharesOnceDrawn(display, windows, std::chrono::seconds(7));
-    bounded.signal(SIGSTOP);
-    unbounded.signal(SIGSTOP);
+    bounded.signal(SIGSTOP), unbounded.signal(SIGSTOP);
     std::this_thread::sleep_for(std::chrono::seconds(60));
-    bounded.signal(SIGCONT);
-    unbounded.signal(SIGCONT);
+    bounded.signal(SIGCONT), unbounded.signal(SIGCONT);
     const std::vector<double> after = sharesOnceDrawn(display, windows, std::chrono::seconds(2));
     XCloseDisplay(display);
     std::printf("feathers' share before and after a minute stopped: %.4f, %.4f; unbounded step "
@@ -252,7 +213,6 @@ TEST(Pause, AfterAMinuteStoppedTheFeathersGoOnWhereTheyWere) {
         {"at least half as many are in view after", after[0] >= before[0] / 2},
         {"control: with the step unbounded, fewer than half are", after[1] < before[1] / 2},
     };
-    for (const auto& [what, holds] : checks) {
+    for (const auto& [what, holds] : checks)
         EXPECT_TRUE(holds) << what;
-    }
 }

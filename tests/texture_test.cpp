@@ -2,16 +2,11 @@
 #include "targa_cases.h"
 #include "texture/texture.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <iterator>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace {
 
@@ -47,16 +42,14 @@ class TextureTest : public ::testing::Test {
 };
 
 GLint level(GLuint id, GLenum what) {
-    glBindTexture(GL_TEXTURE_2D, id);
     GLint value = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, what, &value);
+    glBindTexture(GL_TEXTURE_2D, id), glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, what, &value);
     return value;
 }
 
 Bytes readBack(GLuint id, GLenum format, std::size_t size) {
-    glBindTexture(GL_TEXTURE_2D, id);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     Bytes texels(size, 0);
+    glBindTexture(GL_TEXTURE_2D, id), glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, texels.data());
     return texels;
 }
@@ -70,12 +63,11 @@ TEST_F(TextureTest, LoadsPixelsInFileRowOrderWithRedAndBlueExchangedAndSetsSampl
     for (const auto& [name, file, format, texels] : GOOD_FILES) {
         SCOPED_TRACE(name);
         Texture texture;
-        glGenTextures(1, &texture.id);
-        glBindTexture(GL_TEXTURE_2D, texture.id);
+        glGenTextures(1, &texture.id), glBindTexture(GL_TEXTURE_2D, texture.id);
         for (const auto& [param, opposite, expected] : params)
             glTexParameteri(GL_TEXTURE_2D, param, opposite);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4),
+            glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
         const std::string path = write(name, file);
         {
             const AsNobody nobody;
@@ -93,8 +85,8 @@ TEST_F(TextureTest, LoadsPixelsInFileRowOrderWithRedAndBlueExchangedAndSetsSampl
             EXPECT_EQ(actual, expected) << "parameter 0x" << std::hex << param;
         }
         GLint alignment = 0, mode = 0;
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment),
+            glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
         EXPECT_TRUE(alignment == 1 && mode == GL_MODULATE) << alignment << " " << mode;
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
@@ -114,8 +106,7 @@ TEST_F(TextureTest, RefusesBadFilesUploadingNothingAndNoLoadLeavesAFileOpen) {
     const auto loadAll = [&paths] {
         for (const auto& path : paths) {
             Texture texture;
-            texture.load(path.second.c_str());
-            glDeleteTextures(1, &texture.id);
+            texture.load(path.second.c_str()), glDeleteTextures(1, &texture.id);
         }
     };
     const auto openFiles = [] {

@@ -1,16 +1,9 @@
 // The browser layer's matrices and gathered triangles, held against the desktop's real OpenGL:
 // the same calls must give the same matrices, and the triangles the same pixels as the
 // primitives they stand for.
-#include "app/frame.h"
 #include "gl_test_support.h"
-#include "snapshot.h"
 #include "web/gl/matrices.h"
 #include "web/gl/vertices.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <vector>
 
 namespace {
 
@@ -41,23 +34,18 @@ TEST(WebLayerMatrices, TheSameAsOpenGLs) {
          {'t', 3, -2, 1, 0},
          {'s', 0.7f, 0.7f, 0.7f, 0}},
         {{'r', 73.0f, 1, 2, 3}, {'s', 2, -1, 0.5f, 0}, {'r', -10.0f, 0, 0, 4}},
-        {{'p', 65.0f, 640.0f / 480.0f, 0.1f, 200.0f}, {'t', 1, 2, 3, 0}},
-    };
+        {{'p', 65.0f, 640.0f / 480.0f, 0.1f, 200.0f}, {'t', 1, 2, 3, 0}}};
     ensureGlWindow();
     for (const auto& steps : cases) {
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
         MatrixStack stack;
-        resetStack(stack);
-        for (const MatrixStep& step : steps) {
+        glMatrixMode(GL_MODELVIEW), glLoadIdentity(), resetStack(stack);
+        for (const MatrixStep& step : steps)
             multiplyTop(stack, appliedToBoth(step));
-        }
         GLfloat gl[16];
         glGetFloatv(GL_MODELVIEW_MATRIX, gl);
-        for (int i = 0; i < 16; ++i) {
+        for (int i = 0; i < 16; ++i)
             EXPECT_NEAR(topMatrix(stack).m[i], gl[i], 1e-5 * (1.0 + std::fabs(gl[i])))
                 << "element " << i << " after " << steps.size() << " steps";
-        }
     }
     glLoadIdentity();
 }
@@ -65,20 +53,15 @@ TEST(WebLayerMatrices, TheSameAsOpenGLs) {
 TEST(WebLayerMatrices, StackFullAndEmptyWhereOpenGLsIs) {
     ensureGlWindow();
     glMatrixMode(GL_MODELVIEW);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR)
+        continue;
     MatrixStack stack;
     resetStack(stack);
     int glPushes = 0, layerPushes = 0;
-    for (; glPushes < 100; ++glPushes) {
-        glPushMatrix();
-        if (glGetError() == GL_STACK_OVERFLOW) {
-            break;
-        }
-    }
-    while (pushMatrix(stack)) {
+    while (glPushes < 100 && (glPushMatrix(), glGetError() != GL_STACK_OVERFLOW))
+        ++glPushes;
+    while (pushMatrix(stack))
         ++layerPushes;
-    }
     EXPECT_EQ(layerPushes, glPushes);
     for (int i = 0; i < glPushes; ++i) {
         glPopMatrix();
@@ -98,17 +81,14 @@ RgbImage drawn(const std::vector<Primitive>& primitives, bool gathered) {
     clearGathered();
     glClear(GL_COLOR_BUFFER_BIT);
     for (const Primitive& primitive : primitives) {
-        if (gathered) {
+        if (gathered)
             beginGathering();
-            for (const GatheredVertex& v : primitive.corners)
-                gatherVertex(v);
-            endGathering(primitive.shape);
-            continue;
-        }
-        glBegin(primitive.shape == PrimitiveShape::Quads ? GL_QUADS : GL_TRIANGLE_STRIP);
+        else
+            glBegin(primitive.shape == PrimitiveShape::Quads ? GL_QUADS : GL_TRIANGLE_STRIP);
         for (const GatheredVertex& v : primitive.corners)
-            glColor3f(v.r, v.g, v.b), glVertex3f(v.x, v.y, v.z);
-        glEnd();
+            gathered ? void(gatherVertex(v))
+                     : (glColor3f(v.r, v.g, v.b), glVertex3f(v.x, v.y, v.z));
+        gathered ? void(endGathering(primitive.shape)) : glEnd();
     }
     if (gathered) {
         glEnableClientState(GL_VERTEX_ARRAY), glEnableClientState(GL_COLOR_ARRAY);
@@ -138,9 +118,8 @@ TEST(WebLayerVertices, TrianglesDrawWhatThePrimitivesDraw) {
     const RgbImage immediate = drawn(primitives, false), gathered = drawn(primitives, true);
     EXPECT_EQ(gatheredIndexCount(), (2 + 4 + 0 + 4) * 3); // triangles of each primitive
     std::size_t differing = 0;
-    for (std::size_t i = 0; i < immediate.pixels.size(); ++i) {
+    for (std::size_t i = 0; i < immediate.pixels.size(); ++i)
         differing += std::abs(immediate.pixels[i] - gathered.pixels[i]) > 1;
-    }
     EXPECT_EQ(differing, 0u);
 }
 
@@ -150,24 +129,21 @@ TEST(WebLayerVertices, APrimitiveBeyondTheFrameIsDroppedWhole) {
     const GatheredVertex corner{0, 0, 0, 0, 0, 1, 1, 1};
     clearGathered();
     beginGathering();
-    for (int i = 0; i < MAX_FRAME_VERTICES - 2; ++i) {
+    for (int i = 0; i < MAX_FRAME_VERTICES - 2; ++i)
         ASSERT_TRUE(gatherVertex(corner));
-    }
     EXPECT_TRUE(endGathering(PrimitiveShape::TriangleStrip));
     const int indices = gatheredIndexCount();
     EXPECT_EQ(indices, (MAX_FRAME_VERTICES - 4) * 3);
     beginGathering();
     bool accepted = true;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         accepted = gatherVertex(corner) && accepted;
-    }
     EXPECT_FALSE(accepted);
     EXPECT_FALSE(endGathering(PrimitiveShape::Quads));
     EXPECT_EQ(gatheredVertexCount(), MAX_FRAME_VERTICES - 2);
     EXPECT_EQ(gatheredIndexCount(), indices);
-    for (int i = 0; i < indices; ++i) {
+    for (int i = 0; i < indices; ++i)
         ASSERT_LT(gatheredIndices()[i], MAX_FRAME_VERTICES - 2);
-    }
     clearGathered();
     EXPECT_EQ(gatheredVertexCount() + gatheredIndexCount(), 0);
 }
