@@ -6,18 +6,13 @@
 #include <cstdlib>
 #include <new>
 
-namespace {
-
-std::atomic<long> allocations{0};
-
-} // namespace
+static std::atomic<long> allocations{0};
 
 // Every C++ allocation in this test program is counted.
 void* operator new(std::size_t size) {
     ++allocations;
-    if (void* memory = std::malloc(size == 0 ? 1 : size)) {
+    if (void* memory = std::malloc(size == 0 ? 1 : size))
         return memory;
-    }
     throw std::bad_alloc();
 }
 
@@ -31,12 +26,8 @@ void operator delete(void* memory, std::size_t) noexcept {
 TEST(FramePath, AllocatesNothingOnTheHeap) {
     startTestScene(WINDOW_WIDTH, PLUME_DATA_DIR);
     const auto runFrames = [](int first, int count) {
-        for (int frame = first; frame < first + count; ++frame) {
-            setManualClockMs(frame * 7);
-            updateClock();
-            drawFrame();
-            glutSwapBuffers();
-        }
+        for (int frame = first; frame < first + count; ++frame)
+            setManualClockMs(frame * 7), updateClock(), drawFrame(), glutSwapBuffers();
     };
     // The software renderer compiles its pipelines, in C++, when it first meets each state.
     runFrames(1, 200);

@@ -143,13 +143,12 @@ TEST(Picture, FeathersAreTintedAndHideThoseDrawnAfterThemBehind) {
     });
     // Both lie near the centre, feather 1 wholly within feather 0's outline.
     int greenest = -1000, reddest = -1000;
-    for (int y = WINDOW_HEIGHT / 2 - 40; y < WINDOW_HEIGHT / 2 + 40; ++y) {
+    for (int y = WINDOW_HEIGHT / 2 - 40; y < WINDOW_HEIGHT / 2 + 40; ++y)
         for (int x = WINDOW_WIDTH / 2 - 40; x < WINDOW_WIDTH / 2 + 40; ++x) {
             const unsigned char* rgb = pixel(image, x, y);
             greenest = std::max(greenest, rgb[1] - std::max(rgb[0], rgb[2]));
             reddest = std::max(reddest, rgb[0] - std::max(rgb[1], rgb[2]));
         }
-    }
     EXPECT_GT(greenest, 120) << "no green feather in front of the sky";
     EXPECT_LT(reddest, 40) << "the feather behind shows through the one in front";
 }
@@ -198,20 +197,17 @@ TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
     // 0 must not divide by zero, and the aspect falls back to the width over one.
     for (const auto& c :
          {std::array{800.0, 600.0, 1.17726418}, std::array{640.0, 0.0, 0.00245263371}}) {
-        glMatrixMode(GL_MODELVIEW);
-        glTranslatef(1.0f, 2.0f, 3.0f);
+        glMatrixMode(GL_MODELVIEW), glTranslatef(1.0f, 2.0f, 3.0f);
         reshape(static_cast<int>(c[0]), static_cast<int>(c[1]));
         GLint viewport[4], mode = 0;
-        glGetIntegerv(GL_VIEWPORT, viewport);
-        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        glGetIntegerv(GL_VIEWPORT, viewport), glGetIntegerv(GL_MATRIX_MODE, &mode);
         EXPECT_EQ(std::tuple(viewport[2], viewport[3], mode),
                   std::tuple(int(c[0]), int(c[1]), GL_MODELVIEW));
         // The projection, two columns a line, for planes at 0.1 and 200.
         const GLdouble expected[16] = {c[2], 0, 0,          0,    0, 1.56968558, 0,           0,
                                        0,    0, -1.0010005, -1.0, 0, 0,          -0.20010005, 0};
         GLdouble actual[16], modelview[16];
-        glGetDoublev(GL_PROJECTION_MATRIX, actual);
-        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        glGetDoublev(GL_PROJECTION_MATRIX, actual), glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
         for (int i = 0; i < 16; ++i) {
             EXPECT_NEAR(actual[i], expected[i], 1e-7) << "element " << i;
             EXPECT_EQ(modelview[i], i % 5 == 0 ? 1.0 : 0.0) << "element " << i;

@@ -155,8 +155,7 @@ TEST(ProgramTest, OpensItsWindowTellsTheDesktopWhoItIsAndClosesWithStatusZero) {
     ASSERT_TRUE(requestClose(display, window));
     ASSERT_TRUE(pollUntil([&] { return !program.running(); })) << "running after the request";
     EXPECT_TRUE(WIFEXITED(program.status) && WEXITSTATUS(program.status) == 0) << program.status;
-    XCloseDisplay(display);
-    XSetErrorHandler(previous);
+    XCloseDisplay(display), XSetErrorHandler(previous);
 
     const std::string entryClass = entryWindowClass();
     char host[HOST_NAME_MAX + 1] = {};

@@ -23,17 +23,12 @@ const GLubyte* glGetString(GLenum) {
 // Feather 0 five units ahead of the eye, turned back by the first frame's pitch: its strip in eye
 // coordinates.
 TEST(WebScene, FramesDrawInSevenDrawsUnreportedWithTheFeathersStrips) {
-    startWebGl();
-    useManualClock();
-    testing::internal::CaptureStderr();
+    startWebGl(), useManualClock(), testing::internal::CaptureStderr();
     startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
-    featherPosition[0] = aheadOfTheEye(5.0);
-    featherAngle[0] = {-cameraPitchAt(0.0), 0.0f, 0.0f};
+    featherPosition[0] = aheadOfTheEye(5.0), featherAngle[0] = {-cameraPitchAt(0.0), 0.0f, 0.0f};
     featherScale[0] = 1.0f, featherBend[0] = 0.5f, featherColor[0] = {0.25f, 1.0f, 0.5f};
     for (const int ms : {0, 16, 1000}) {
-        setManualClockMs(ms);
-        stepFrame();
-        glutSwapBuffers();
+        setManualClockMs(ms), stepFrame(), glutSwapBuffers();
         // As on the page: the sky's six faces, a texture each, then all the feathers in one.
         EXPECT_EQ(summaries.size(), 7u) << ms << " ms: " << testing::PrintToString(summaries);
         if (ms == 0) {
