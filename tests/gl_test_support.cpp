@@ -6,14 +6,11 @@
 
 void ensureGlWindow() {
     static bool opened = false;
-    if (opened) {
-        return;
-    }
     int argc = 1;
     char name[] = "plume_tests";
     char* argv[] = {name, nullptr};
-    openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
-    opened = true;
+    if (!opened)
+        openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT), opened = true;
 }
 
 TempDir::TempDir() {

@@ -9,15 +9,13 @@
 
 int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
-    if (argc < 3 || display == nullptr) {
+    if (argc < 3 || display == nullptr)
         return 2;
-    }
     const bool single = argc > 3 && std::strcmp(argv[3], "single") == 0;
     int wanted[] = {GLX_RGBA, GLX_DEPTH_SIZE, 16, single ? 0 : GLX_DOUBLEBUFFER, 0};
     XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), wanted);
-    if (visual == nullptr) {
+    if (visual == nullptr)
         return 1;
-    }
     const Window root = DefaultRootWindow(display);
     XSetWindowAttributes settings{};
     settings.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
@@ -29,7 +27,6 @@ int main(int argc, char** argv) {
     std::printf("0x%lx\n", window);
     std::fflush(stdout);
     // Xlib ends the process when the server goes away, as at the end of a check.
-    for (XEvent event;;) {
+    for (XEvent event;;)
         XNextEvent(display, &event);
-    }
 }
