@@ -82,7 +82,7 @@ start_x_server() {
     local ready
     ready=$(mktemp)
     PLUME_OUTER_DISPLAY=${DISPLAY-}
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "${PLUME_SCREEN_SIZE:-1280x1024}x24" -noreset -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     PLUME_X_SERVER=$!
     positive_pid "$PLUME_X_SERVER" || { PLUME_X_SERVER=; rm -f "$ready"; return 1; }
     for _ in {1..300}; do

@@ -72,6 +72,11 @@ deb-desktop() {
 # A desktop matches a window to its entry by StartupWMClass against the window's WM_CLASS: the
 # entry may name a class only if the window has it; with none, it must name none, and the
 # desktop matches the window by the launcher's process, which the program replaces.
+found_window() {
+    window=$(plume_window)
+    [ -n "$window" ]
+}
+
 deb-window-class() {
     need_tools dpkg-deb xprop
     dpkg-deb -x "$1" "$work/root"
@@ -81,12 +86,7 @@ deb-window-class() {
     (cd "$work/elsewhere" && exec "$work/root/usr/games/plume") &
     local pid=$!
     positive_pid "$pid" || fail "no process id for the program"
-    for _ in {1..60}; do
-        window=$(plume_window)
-        [ -z "$window" ] || break
-        sleep 0.5
-    done
-    [ -n "$window" ] || fail "no window"
+    wait_until 30 found_window || fail "no window"
     class=$(xprop -id "$window" WM_CLASS)
     "$PLUME_CLOSE_WINDOW" >/dev/null || true
     wait "$pid" || true

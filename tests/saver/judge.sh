@@ -29,10 +29,10 @@ within() {
 }
 
 # shows_scene SHOT SECONDS: SHOT must be plume's scene at SHOT's size as plume-snapshot draws it
-# at one of the times 0.1 s apart in the 1.5 s before SECONDS (the hack's age when grabbed: its
-# clock starts once its images are read) or just after, within SCENE_LIMIT_PERCENT. A machine
-# loaded by other checks may start the hack slowly or pause its clock over a frame of more than a
-# second, so a frame not found there is looked for in the LATE_SECONDS before.
+# within SCENE_LIMIT_PERCENT, at one of the times 0.1 s apart from just after SECONDS (the hack's
+# age when grabbed: its clock starts once its images are read) back to 1.5 s before, newest
+# first. A machine loaded by other checks may start the hack slowly or pause its clock over a
+# frame of more than a second, so the search goes on through the LATE_SECONDS before that.
 shows_scene() {
     local size time frame nearest='' least=''
     size=$(identify -format '%wx%h' "$1")
@@ -48,8 +48,7 @@ shows_scene() {
         [ -z "$share" ] || { [ -n "$least" ] && [ "${share/./}" -ge "${least/./}" ]; } ||
             { least=$share nearest=$time; }
     done < <(awk -v now="$2" -v late="$LATE_SECONDS" 'BEGIN {
-        for (t = now - 1.5; t <= now + 0.25; t += 0.1) if (t > 0) printf "%.1f\n", t
-        for (t = now - 1.5 - late; t <= now - 1.6; t += 0.1) if (t > 0) printf "%.1f\n", t }')
+        for (t = now + 0.2; t >= now - 1.5 - late; t -= 0.1) if (t > 0) printf "%.1f\n", t }')
     echo "${1##*/} ($size) is no plume-snapshot frame within $SCENE_LIMIT_PERCENT%; the nearest," \
         "at ${nearest:-no} s, has ${least:-?}% of values more than 12 levels apart"
     return 1
@@ -60,13 +59,19 @@ plus() {
     awk "BEGIN { print $1 + $2 }"
 }
 
-# cpu_share PID SECONDS: the share of one processor, in percent, that PID took over SECONDS.
+# cpu_share PID SECONDS [PID...]: the share of one processor, in percent, that each PID took over
+# the same SECONDS, one a line.
 cpu_share() {
-    local before
-    before=$(sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }')
-    sleep "$2"
-    sed 's/^.*) //' "/proc/$1/stat" | awk -v before="$before" -v ticks="$(getconf CLK_TCK)" \
-        -v seconds="$2" '{ printf "%d\n", ($12 + $13 - before) * 100 / (ticks * seconds) }'
+    local pid seconds=$2 before=()
+    for pid in "$1" "${@:3}"; do
+        before+=("$(sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }')")
+    done
+    sleep "$seconds"
+    for pid in "$1" "${@:3}"; do
+        sed 's/^.*) //' "/proc/$pid/stat" | awk -v before="${before[0]}" -v seconds="$seconds" \
+            -v ticks="$(getconf CLK_TCK)" '{ printf "%d\n", ($12 + $13 - before) * 100 / (ticks * seconds) }'
+        before=("${before[@]:1}")
+    done
 }
 
 # wait_until SECONDS COMMAND...: COMMAND, tried every 0.1 s until it succeeds; false, having
