@@ -1,8 +1,6 @@
-// The page in one engine: a table of scenarios, each on a host of its own (an origin, and so a
-// cache and a service worker), run in the engines that can run it in one browser opened once.
-// Each check says its scenario, ok or FAIL, and what it saw; frames are WORK_DIR's
-// SECONDS-STEP.png (plume-snapshot's), judged by plume-compare. PLAIN_SITE_DIR is the site with a
-// black sky and an opaque white feather. PLUME_WEB_CHECKS=pinned,lost (say) runs only those.
+// The page in one engine, one browser: a table of scenarios, each on a host (an origin, a cache,
+// a service worker) of its own; each check says ok or FAIL and what it saw. WORK_DIR holds
+// plume-snapshot's SECONDS-STEP.png; PLUME_WEB_CHECKS=pinned,lost (say) runs only those.
 //   node check.mjs chromium|firefox|webkit SITE_DIR PLAIN_SITE_DIR WORK_DIR PLUME_COMPARE [MINIBROWSER]
 import { openEngine } from './engines.mjs';
 import { host, judged } from './site.mjs';

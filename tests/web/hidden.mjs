@@ -1,9 +1,7 @@
-// A page not shown draws nothing, and carries on when shown again: hidden behind another tab
-// (WebKit: its window minimised), frozen (Chromium), left for the back/forward cache; each for a
-// few times the clock's longest step. On the plain site (a black sky, an opaque white feather)
-// how far the canvas is from a black frame says how much feather is on screen. The controls: the
-// feathers covered over; in Chromium's Worker, which goes on getting frames, the page deaf to
-// its hiding.
+// A page not shown (hidden, frozen, in the back/forward cache) draws nothing for a few times the
+// clock's longest step, then carries on. On the plain site (a black sky, a white feather) the
+// canvas's distance from a black frame says how much feather shows. Controls: the feathers
+// covered; in Chromium's Worker, which goes on getting frames, a page deaf to its hiding.
 import { answer, sleep, waitFor } from './engines.mjs';
 import { inProgram, judge, programHolds, shot, visit, DRAWN_IN, FIRST_FRAME, LIVE, ON_THE_PAGE,
   TEXT } from './site.mjs';

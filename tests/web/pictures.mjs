@@ -1,5 +1,5 @@
 // The page's pictures: the pinned frames, the still and the first frame, a lost context, no WebGL.
-import { openEngine, waitFor } from './engines.mjs';
+import { openEngine, sleep, waitFor } from './engines.mjs';
 import { inProgram, judge, moves, programHolds, save, shown, visit, DRAWN_IN, FRAMES, LOSE,
   MESSAGE, ON_THE_PAGE, READY, TEXT } from './site.mjs';
 
@@ -8,6 +8,8 @@ const MAX_DRAWS_PER_FRAME = 8;
 // on, the control, is not.
 const MAX_STILL_LEVELS = 3;
 const MIN_CONTROL_LEVELS = 12;
+// How long the page waits for a lost context to come back before it says so.
+const RESTORE_WAIT_MS = 5000;
 
 // Where it runs: the frames (clears) and draws made.
 const COUNT_DRAWS = `(() => {
@@ -119,17 +121,28 @@ export async function still(engine, served, results) {
   await engine.resize(800, 600);
 }
 
-// A context taken and given back: the frames go on, in few draws each, and the picture moves.
-// The control, left lost: no draws, a picture that stands, and then the page says so.
+// A context taken and given back, then taken again: the first loss's wait says nothing of the
+// second. Given back: the frames go on, in few draws each, and the picture moves. The control,
+// left lost: no draws, a picture that stands, and then the page says so.
 /** @type {Scenario} */
 export async function lostContext(engine, served, results) {
   const live = await visit(engine, served.base);
   const drawnIn = await engine.evaluate(DRAWN_IN);
   if (live) await inProgram(engine, COUNT_DRAWS);
+  const firstLost = Date.now();
   await inProgram(engine, LOSE);
   const lost = live && await programHolds(engine, 'Module.ctx.isContextLost()');
   await inProgram(engine, 'plumeLose.restoreContext()');
-  const back = lost && await programHolds(engine, '!Module.ctx.isContextLost()');
+  const restored = lost && await programHolds(engine, '!Module.ctx.isContextLost()');
+  await sleep(firstLost + RESTORE_WAIT_MS / 2 - Date.now());
+  await inProgram(engine, 'plumeLose.loseContext()');
+  const lostAgain = Date.now();
+  await sleep(firstLost + RESTORE_WAIT_MS * 1.25 - Date.now());
+  const early = await engine.evaluate(TEXT), at = Date.now() - lostAgain;
+  results.push([`lost, given back, lost again: ${at} ms on (before ${RESTORE_WAIT_MS}),` +
+    ` "${early || 'no message'}"`, restored && !early && at < RESTORE_WAIT_MS]);
+  await inProgram(engine, 'plumeLose.restoreContext()');
+  const back = restored && await programHolds(engine, '!Module.ctx.isContextLost()');
   await engine.evaluate(FRAMES(2));
   const [frames, before] = await inProgram(engine, COUNTS);
   const moved = back && await moves(engine);

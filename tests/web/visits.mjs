@@ -73,10 +73,9 @@ const EDGES = "((button, lines) => [button.top, button.right, lines.paddingBotto
 const NOTCH = { top: 47, right: 12, bottom: 34, left: 10 };
 const BUTTON = "(b => [b.checkVisibility(), b.textContent])(document.getElementById('fullscreen'))";
 
-// As a phone with a notch, the full-screen control and the lines keep clear of its safe areas.
-// The control enters full screen and leaves it, the canvas fitting either way; it is hidden on a
-// pinned frame and where the Fullscreen API is missing (an iPhone's). A pinned canvas fits a
-// narrow screen.
+// The full-screen control and the lines keep clear of a notch; the control enters full screen
+// and leaves it, the canvas fitting; it is hidden on a pinned frame (whose canvas fits a narrow
+// screen) and where the Fullscreen API is missing (an iPhone's).
 /**
  * @param {Engine} engine @param {import('puppeteer-core').Page} page @param {string} base
  * @param {Results} results
