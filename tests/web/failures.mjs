@@ -62,6 +62,9 @@ const CASES = [
     { lost: true, program: `${THROW}; ${RESTORE}` }, /planted error/],
   ["an error in the page's code while its lost context is said", 'own',
     { lost: true, page: OWN_THROW, program: RESTORE }, /not a function/, true],
+  // On the page the context given back takes the message away itself, not through the Worker.
+  ["an error in the page's code while its lost context is said, on the page", 'page',
+    { lost: true, program: `${OWN_THROW}; ${RESTORE}` }, /not a function/],
   ['a lost context said, then given back, on the page', 'page', { lost: true, program: RESTORE },
     null],
 ];
