@@ -21,7 +21,7 @@ const WATCH_DRAWS = `(() => {
 const SHOWN = "(c => [c.clientWidth, c.clientHeight, innerWidth, innerHeight, devicePixelRatio])" +
   "(document.getElementById('canvas'))";
 const DRAWN = '[Module.canvas.width, Module.canvas.height, plumeDrawn.viewport,' +
-  ' plumeDrawn.projection]';
+  ' plumeDrawn.projection ?? []]';
 
 // Whether the canvas fills the window, its buffer the CSS size times the pixel ratio (capped),
 // the viewport and projection fitting it, once so (a Worker takes a few frames), or after 10 s.
@@ -32,7 +32,7 @@ async function settled(engine) {
     await engine.evaluate(FRAMES(2));
     const shown = await engine.evaluate(SHOWN);
     const [css, inner, ratio] = [shown.slice(0, 2), shown.slice(2, 4), shown[4]];
-    const [width, height, viewport, p = []] = await inProgram(engine, DRAWN);
+    const [width, height, viewport, p] = await inProgram(engine, DRAWN);
     const scale = Math.min(ratio, Math.sqrt(MAX_BUFFER_PIXELS / (css[0] * css[1])));
     /** @param {number} a @param {number} b @param {number} slack */
     const near = (a, b, slack = 1) => Math.abs(a - b) <= slack;
