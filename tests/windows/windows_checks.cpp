@@ -3,9 +3,6 @@
 //   plume-windows-checks field       prints the field as tests/reference/feather_field.txt holds it
 //   plume-windows-checks files DIR   status 0 if the suite's good and bad Targa files, written into
 //                                    DIR, each load or are refused as the suite expects
-//   plume-windows-checks window      the program's window from a file without the program's
-//                                    resources (its icon): Windows' default icon, for a control
-#include "app/frame.h"
 #include "app/glut_window.h"
 #include "feather_table.h"
 #include "platform_glut.h"
@@ -42,17 +39,11 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "field") == 0) {
         return std::fputs(featherTable().c_str(), stdout) < 0;
     }
-    int toolkitArgc = 1;
-    if (argc == 2 && std::strcmp(argv[1], "window") == 0) {
-        openWindow(&toolkitArgc, argv, WINDOW_WIDTH, WINDOW_HEIGHT);
-        startScene(WINDOW_WIDTH, WINDOW_HEIGHT);
-        glutMainLoop();
-        return 0;
-    }
     if (argc != 3 || std::strcmp(argv[1], "files") != 0) {
-        std::fprintf(stderr, "usage: plume-windows-checks field | files DIR | window\n");
+        std::fprintf(stderr, "usage: plume-windows-checks field | files DIR\n");
         return 2;
     }
+    int toolkitArgc = 1;
     openWindow(&toolkitArgc, argv, 64, 64);
     int failures = 0;
     const auto expect = [&failures](bool ok, const char* what, const char* name) {
