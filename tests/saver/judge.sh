@@ -1,4 +1,4 @@
-# Sourced by tests/saver/run and tests/windows/saver.sh: what the savers' checks share. A grab of
+# Sourced by tests/saver/run, tests/windows/run and tests/package/check: what the savers' checks share. A grab of
 # a saver's window and the one judge of a picture, plume-compare against this tree's
 # plume-snapshot; the measure of a processor share; waits on an event with one outer limit, and
 # the ending of a process within a limit; X servers beside the check's own.

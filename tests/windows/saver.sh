@@ -1,0 +1,242 @@
+# Sourced by tests/windows/run: the screen saver's checks under Wine, its modes, preview,
+# settings box, DPI and monitors, and its command line's statuses.
+# shellcheck shell=bash
+# shellcheck disable=SC2154 # $work, $win, $build, the screen and the limits are run's
+
+# saver_copy IMAGES: a copy of Plume.scr in a folder of its own, with the images if IMAGES is yes.
+saver_copy() {
+    mkdir -p "$work/$1"
+    cp "$win/Plume.scr" "$work/$1/"
+    [ "$1" = no ] || cp "$PLUME_ROOT"/data/*.tga "$work/$1/"
+    echo "$work/$1/Plume.scr"
+}
+
+# screen_frame SHOT SAVER: SAVER /s covers the screen, counting frames; the screen in SHOT, then.
+screen_frame() {
+    start "$2" /s
+    at_frame "${screen:-$SCREEN+0+0}" "$1" root
+    stop_process "$pid"
+}
+
+# ends MS [STATUS]: $pid ends within MS milliseconds with STATUS (0); stays: it goes on.
+ends() {
+    ends_within "$1" "$pid" "${2:-0}" || { echo "  $verdict"; return 1; }
+    echo "  $verdict"
+}
+
+stays() {
+    ends_within "$STAY_MS" "$pid" || true
+    echo "  $verdict"
+    [[ "$verdict" == still* ]]
+}
+
+# string_one FILE: string 1 of FILE's string table, Windows' name for a saver.
+string_one() {
+    wrestool -x --raw --type=6 --name=1 "$1" 2>/dev/null | strings -el | head -n 1
+}
+
+saver() {
+    echo "string 1: '$(string_one "$win/Plume.scr")'; plume.exe's '$(string_one "$win/plume.exe")'"
+    [ "$(string_one "$win/Plume.scr")" = Plume ]
+    [ -z "$(string_one "$win/plume.exe")" ]
+    screen_frame "$work/white.png" "$(saver_copy no)"
+    start "$(saver_copy yes)" /s
+    at_frame "$SCREEN+0+0" "$work/saver.png" root
+    grab root "$work/later.png"
+    stop_process "$pid"
+    scene "$work/saver.png" "$work/white.png"
+    echo "it moves: the screen a moment later is another frame"
+    refuse "$build/plume-compare" "$work/saver.png" "$work/later.png"
+}
+
+# Rows: whether the input (xdotool's words) ends the saver; one that does not, then a key, does.
+# Moves against the threshold are scr_command_line_test's.
+saver_input() {
+    local ending input
+    while read -r ending input; do
+        xdotool mousemove 640 512
+        start "$(saver_copy yes)" /s
+        at_frame "$SCREEN+0+0" "$work/input.png"
+        echo "$input ($ending):"
+        # shellcheck disable=SC2086 # xdotool's command and its arguments
+        xdotool $input
+        if [ "$ending" = stays ]; then
+            stays
+            xdotool key space
+        fi
+        ends "$END_MS"
+    done <<<$'ends key Escape\nends click 1\nends click 3\nends mousemove_relative 20 0
+stays mousemove_relative -- -1 1'
+}
+
+# Xephyr's two screens side by side, which Wine reports as two monitors: each half of the window
+# the scene (measured 0.8-3.5%), where one view over both, cut in two, is not (19-48%). A loaded
+# machine may start the saver's clock seconds after its window shows.
+saver_monitors() {
+    # shellcheck disable=SC2034 # the limits shows_scene (judge.sh) reads, for this check alone
+    local half SCENE_LIMIT_PERCENT=10 LATE_SECONDS=4
+    extra_server Xvfb -screen 0 2600x1100x24
+    DISPLAY=$extra_display extra_server Xephyr +xinerama -screen "$SCREEN" -screen "$SCREEN" \
+        -extension RANDR
+    export DISPLAY=$extra_display
+    screen=$((2 * SCREEN_WIDTH))x$SCREEN_HEIGHT+0+0 screen_frame "$work/monitors.png" "$(saver_copy yes)"
+    "$build/plume-snapshot" --data "$PLUME_ROOT/data" --time "$(plus "$age" -0.5)" \
+        --step-ms 16 --size "$((2 * SCREEN_WIDTH))x$SCREEN_HEIGHT" --out "$work/spanning.png" >/dev/null
+    for half in 0+0 "$SCREEN_WIDTH+0"; do
+        convert "$work/monitors.png" -crop "$SCREEN+$half" "PNG24:$work/half.png"
+        convert "$work/spanning.png" -crop "$SCREEN+$half" "PNG24:$work/spanning-half.png"
+        scene "$work/half.png" "$work/spanning-half.png"
+    done
+}
+
+# start_parent: tests/windows/preview_parent.cpp's window, Display settings' stand-in: its handle
+# in $handle, its process in $parent, its X window in $window, its commands through $to_parent.
+start_parent() {
+    mkfifo "$work/parent.in"
+    (exec wine "$win/preview-parent.exe" <"$work/parent.in" >"$work/parent.out" 2>/dev/null) &
+    parent=$!
+    positive_pid "$parent" || return 1
+    pids+=("$parent")
+    exec {to_parent}>"$work/parent.in"
+    wait_until "$LIMIT" shown preview 320x240
+    handle=$(head -n 1 "$work/parent.out" | tr -d '\r')
+}
+
+# preview_surface: Wine draws the preview off the screen, into a window of the parent's size;
+# preview_counts: its caption, which the parent reads, gives a frame rate.
+preview_surface() {
+    surface=$(xwininfo -root -tree | awk 'index($0, "(has no name): ()  320x240+0+0 ") {
+        print $1; exit }')
+    [ -n "$surface" ]
+}
+
+preview_counts() {
+    echo caption >&"$to_parent"
+    [[ "$(tail -n 1 "$work/parent.out")" == *FPS:* ]]
+}
+
+# The preview draws the scene at the display's rate, taking a share of a processor while its
+# parent is shown, none while minimised or hidden; it is deaf to input, and ends with its
+# parent's window, which the parent's process outlives.
+preview() {
+    local started seen_now state share rate
+    start_parent
+    grab "$window" "$work/parent.png"
+    start "$(saver_copy yes)" /p "$handle"
+    wait_until "$LIMIT" preview_surface
+    started=$(date +%s.%N)
+    wait_until "$LIMIT" preview_counts
+    grab "$surface" "$work/preview.png"
+    age=$(plus "$(date +%s.%N)" "-$started")
+    # Grabbed through its 1-pixel holder, the surface may lose a row and a column.
+    convert "$work/parent.png" -crop "$(identify -format %wx%h "$work/preview.png")+0+0" \
+        "PNG24:$work/parent.png"
+    scene "$work/preview.png" "$work/parent.png"
+    rate=$(tail -n 1 "$work/parent.out" | sed -n 's/.*FPS:\([0-9]*\).*/\1/p')
+    echo "the preview's rate: $rate a second"
+    ((${rate:-999} <= MAX_RATE_HZ))
+    while read -r seen_now state; do
+        echo "$state" >&"$to_parent"
+        sleep 1 # for the parent's state to reach the saver before its share is taken
+        share=$(cpu_share "$pid" 3)
+        echo "parent told to $state: $share% of a processor"
+        (((share >= UNSEEN_PERCENT) == seen_now))
+    done <<<$'1 show\n0 minimise\n0 hide\n1 show'
+    xdotool mousemove 260 220 click 1 key space
+    stays
+    "$build/plume-close-window" "$parent" >/dev/null
+    ends "$END_MS"
+    [ -e "/proc/$parent" ]
+}
+
+# open_box ARGUMENTS...: Plume.scr's settings box, shown; its size in $box.
+open_box() {
+    start "$(saver_copy no)" "$@"
+    wait_until "$LIMIT" shown Plume ''
+    box=${seen%%+*}
+}
+
+# Each box owned by the window given, or by none, and going on until its OK is clicked.
+settings() {
+    local parent_window owner arguments transient
+    start_parent
+    parent_window=$window
+    while read -r owner arguments; do
+        # shellcheck disable=SC2086 # the row's words are the arguments
+        open_box ${arguments//HANDLE/$handle}
+        transient=$(xprop -id "$window" WM_TRANSIENT_FOR | sed -n 's/.*# //p')
+        echo "'$arguments': box $window $box, owned by ${transient:-no window}"
+        [ "${transient:-none}" = "${owner/parent/$parent_window}" ]
+        stays
+        # OK, the box's one button, centred 20 pixels above its foot.
+        xdotool mousemove --window "$window" $((${box%x*} / 2)) $((${box#*x} - 20)) click 1
+        ends "$BOX_END_MS"
+    done <<<$'parent /c:HANDLE\nparent -C HANDLE\nnone'
+}
+
+# awareness FILE: "DPI_AWARENESS|DPI_AWARE" as FILE's manifest declares them, or "|".
+awareness() {
+    wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n' |
+        sed 's/.*<dpiAware [^>]*>\([^<]*\)<.*<dpiAwareness [^>]*>\([^<]*\)<.*/\2|\1/;t;s/.*/|/'
+}
+
+# box_at DPI: the settings box's size at DPI (the prefix's, as winecfg sets it), in $box.
+box_at() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wineserver -w # the desktop's process reads it as it starts
+    open_box /c
+    stop_process "$pid"
+}
+
+# Per-monitor awareness declared, where a copy with the names changed declares none; at 144 DPI
+# /s covers the screen in its pixels. Wine 8 scales no program, so the settings box, larger at
+# 144 than at 96, is the control that the prefix's DPI took.
+saver_dpi() {
+    local box_96
+    sed 's/dpiAware/dpiAwarX/g' "$win/Plume.scr" >"$work/renamed.scr"
+    echo "awareness: '$(awareness "$win/Plume.scr")', renamed '$(awareness "$work/renamed.scr")'"
+    [ "$(awareness "$win/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ]
+    [ "$(awareness "$work/renamed.scr")" = "|" ]
+    box_at 96
+    box_96=$box
+    box_at 144
+    echo "the settings box at 96 DPI $box_96, at 144 DPI $box"
+    ((${box%x*} > ${box_96%x*} && ${box#*x} > ${box_96#*x}))
+    screen_frame "$work/dpi.png" "$(saver_copy no)"
+    box_at 96
+}
+
+# Rows: the status, the arguments, the display (the check's; none; noglx: without GLX), what the
+# debug line says could not be done. A bad command line (the parser's table is
+# scr_command_line_test's) ends with 2 and the usage line, saying nothing to a debugger; each
+# failure with its own status and line; lines Windows may pass, with 0.
+arguments() {
+    local expected arguments where says display said served=unset
+    extra_server Xvfb -screen 0 640x480x24 -extension GLX
+    while IFS='|' read -r expected arguments where says; do
+        case "$where" in none) display= ;; noglx) display=$extra_display ;; *) display=$DISPLAY ;; esac
+        # Wine's desktop lives as long as its server, on the display it began on.
+        [ "$display" = "$served" ] || wineserver -w
+        served=$display
+        # shellcheck disable=SC2086 # the row's words are the arguments
+        DISPLAY=$display WINEDEBUG=warn+seh start "$(saver_copy no)" $arguments
+        ends_within $((LIMIT * 1000)) "$pid" "$expected" || verdict="FAILED: $verdict"
+        # Wine 8 logs OutputDebugStringW's line as an exception's, on its seh channel.
+        said=$(sed -n 's/.*OutputDebugString.*"\(Plume.scr: .*\)\\n"$/\1/p' "$work/wine.log")
+        echo "'$arguments' $where: $verdict${said:+, saying $said}"
+        [[ "$verdict" != FAILED* && "$said" == "${says:+Plume.scr: could not $says (}"* ]]
+        [[ -n "$says" || -z "$said" ]]
+        [ "$expected" -ne 2 ] || grep -q '^usage: Plume.scr' "$work/wine.log"
+    done <<'EOF'
+2|/x
+2|/s extra
+2|/p 0x10
+2|/c: 5
+3|/p 999999999||find the window /p names
+5|/s|none|create its window
+6|/s|noglx|choose a GL pixel format
+0|/a 5
+0|-A:77
+EOF
+}
+
