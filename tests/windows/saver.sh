@@ -3,6 +3,14 @@
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work, $win, $build, the screen and the limits are run's
 
+END_MS=1000 # how soon the saver ends once asked to
+STAY_MS=2000 # how long it goes on when it is not
+BOX_END_MS=3000 # Wine takes a managed window down by waiting 2 s for a window manager
+# Wine on Xvfb gives no refresh rate: the preview takes 60 Hz, its caption's mean measured 57-64
+# (unpaced 180-201); it takes 14-24% of a processor seen, 0% unseen.
+MAX_RATE_HZ=75
+UNSEEN_PERCENT=5
+
 # saver_copy IMAGES: a copy of Plume.scr in a folder of its own, with the images if IMAGES is yes.
 saver_copy() {
     mkdir -p "$work/$1"
