@@ -59,17 +59,19 @@ plus() {
     awk "BEGIN { print $1 + $2 }"
 }
 
+# cpu_ticks PID: the processor time PID has taken so far, in clock ticks.
+cpu_ticks() {
+    sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+}
+
 # cpu_share PID SECONDS [PID...]: the share of one processor, in percent, that each PID took over
 # the same SECONDS, one a line.
 cpu_share() {
     local pid seconds=$2 before=()
-    for pid in "$1" "${@:3}"; do
-        before+=("$(sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }')")
-    done
+    for pid in "$1" "${@:3}"; do before+=("$(cpu_ticks "$pid")"); done
     sleep "$seconds"
     for pid in "$1" "${@:3}"; do
-        sed 's/^.*) //' "/proc/$pid/stat" | awk -v before="${before[0]}" -v seconds="$seconds" \
-            -v ticks="$(getconf CLK_TCK)" '{ printf "%d\n", ($12 + $13 - before) * 100 / (ticks * seconds) }'
+        echo $((($(cpu_ticks "$pid") - before[0]) * 100 / ($(getconf CLK_TCK) * seconds)))
         before=("${before[@]:1}")
     done
 }
