@@ -1,16 +1,6 @@
-// The engines, opened once at 800x600 and a pixel ratio of 1: Chromium (headless) and Firefox (a
-// window: WebGL) through Puppeteer, WebKitGTK's MiniBrowser through WebKitWebDriver. What one's
-// automation cannot do is null; `page` is Chromium's.
-/**
- * @typedef {{ name: string, goto: (url: string) => Promise<boolean>,
- *   evaluate: (expression: string) => Promise<any>, screenshot: () => Promise<Buffer>,
- *   resize: (width: number, height: number, ratio?: number, mobile?: boolean) => Promise<void>,
- *   hide: () => Promise<void>, show: () => Promise<unknown>,
- *   setOffline: ((offline: boolean) => Promise<void>) | null,
- *   beforeScripts: ((source: string) => Promise<() => Promise<void>>) | null,
- *   setFrozen: ((frozen: boolean) => Promise<void>) | null,
- *   page: import('puppeteer-core').Page | null, close: () => Promise<unknown> }} Engine
- */
+// The engines, each opened once at 800x600 and a pixel ratio of 1: Chromium (headless) and
+// Firefox (a window: WebGL) through Puppeteer, WebKitGTK's MiniBrowser through WebKitWebDriver.
+// Every call on a browser ends: one not answered within LIMIT_MS fails, saying what it asked.
 import { CHROMIUM_FLAGS } from '../../tools/browser/browser.mjs';
 import puppeteer from 'puppeteer-core';
 import { spawn } from 'node:child_process';
@@ -20,24 +10,35 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
 const VIEWPORT = { width: 800, height: 600 };
-// A start on a busy machine takes 10-20 s.
-const START_MS = 90000;
+// The longest any one wait may take: a start on a busy machine takes 10-20 s.
+export const LIMIT_MS = 60000;
 
-/** @param {string} name @param {string[]} flags @returns {Promise<Engine>} */
-async function puppeteerEngine(name, flags) {
+// `promise`, or a failure naming `what` once it has not settled within `ms`.
+/** @template T @param {Promise<T>} promise @param {string} what @returns {Promise<T>} */
+export function bounded(promise, what, ms = LIMIT_MS) {
+  /** @type {NodeJS.Timeout | undefined} */
+  let timer;
+  return Promise.race([promise, /** @type {Promise<never>} */ (new Promise((_, fail) => {
+    timer = setTimeout(() => fail(new Error(`${what}: no answer in ${ms / 1000} s`)), ms);
+  }))]).finally(() => clearTimeout(timer));
+}
+/** @param {string} expression */
+const asked = (expression) => expression.replace(/\s+/g, ' ').slice(0, 80);
+
+/** @param {string} name @returns {Promise<Engine>} */
+async function puppeteerEngine(name) {
   const chromium = name === 'chromium', profile = mkdtempSync(join(tmpdir(), 'plume-'));
-  const browser = await puppeteer.launch({ timeout: START_MS, defaultViewport: VIEWPORT,
-    ...chromium ? { executablePath: '/usr/bin/chromium', headless: true, userDataDir: profile,
-      args: [...CHROMIUM_FLAGS.filter((flag) => flag !== '--headless'), ...flags] }
+  const browser = await puppeteer.launch({ timeout: LIMIT_MS, protocolTimeout: LIMIT_MS,
+    defaultViewport: VIEWPORT, ...chromium ? { executablePath: '/usr/bin/chromium', headless: true,
+      userDataDir: profile, args: CHROMIUM_FLAGS.filter((flag) => flag !== '--headless') }
       : { browser: 'firefox', protocol: 'webDriverBiDi', executablePath: '/usr/bin/firefox-esr',
         headless: false, extraPrefsFirefox: { 'webgl.force-enabled': true } } });
   const page = (await browser.pages())[0] ?? await browser.newPage();
   const cdp = chromium ? await page.createCDPSession() : null;
   let front = /** @type {import('puppeteer-core').Page | null} */ (null);
-  /** @type {Engine} */
-  const engine = { name, page: chromium ? page : null,
-    goto: (url) => page.goto(url).then(() => true, () => false),
-    evaluate: (expression) => page.evaluate(expression),
+  return { name, page: chromium ? page : null,
+    goto: (url) => page.goto(url, { timeout: LIMIT_MS }).then(() => true, () => false),
+    evaluate: (expression) => bounded(page.evaluate(expression), asked(expression)),
     screenshot: async () => Buffer.from(await page.screenshot()),
     resize: (width, height, deviceScaleFactor = 1, mobile = false) => cdp ? cdp.send(
       'Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor, mobile })
@@ -51,10 +52,9 @@ async function puppeteerEngine(name, flags) {
     show: async () => { await page.bringToFront(); await front?.close(); },
     setFrozen: cdp && ((frozen) => cdp.send('Page.setWebLifecycleState',
       { state: frozen ? 'frozen' : 'active' }).then(() => {})),
-    close: () => browser.close().catch(() => {}).then(() =>
+    close: () => bounded(browser.close(), 'closing the browser').catch(() => {}).then(() =>
       rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 })),
   };
-  return engine;
 }
 
 // WebKitGTK through its driver on a free loopback port.
@@ -72,25 +72,25 @@ async function webkit(miniBrowser) {
   /** @param {string} method @param {string} path @param {object} [body] */
   const call = async (method, path, body = method === 'POST' ? {} : undefined) => {
     const response = await fetch(`http://127.0.0.1:${port}${session}${path}`, { method,
-      headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body) });
+      headers: { 'Content-Type': 'application/json' }, body: body && JSON.stringify(body),
+      signal: AbortSignal.timeout(LIMIT_MS) });
     const { value } = await response.json();
     if (!response.ok) throw new Error(`WebDriver ${method} ${path}: ${value.message}`);
     return value;
   };
-  try {
-    if (!await until(() => call('GET', '/status').then((s) => s.ready, () => false), START_MS)) {
-      throw new Error('WebKitWebDriver did not answer');
-    }
-    session = `/session/${(await call('POST', '/session', { capabilities: { alwaysMatch: {
-      'webkitgtk:browserOptions': { binary: miniBrowser, args: ['--automation'] } } } }))
-      .sessionId}`;
-  } catch (error) {
+  const started = await until(() => call('GET', '/status').then((s) => s.ready, () => false)) &&
+    await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions':
+      { binary: miniBrowser, args: ['--automation'] } } } }).catch(() => null);
+  if (!started) {
     driver.kill();
-    throw error;
+    throw new Error('WebKitWebDriver did not start a session');
   }
+  session = `/session/${started.sessionId}`;
   /** @param {string} expression */
   const evaluate = (expression) => call('POST', '/execute/sync',
-    { script: `return (${expression});`, args: [] });
+    { script: `return (${expression});`, args: [] }).catch((/** @type {Error} */ error) => {
+    throw new Error(`${asked(expression)}: ${error.message}`);
+  });
   // The window's size counts MiniBrowser's toolbar.
   /** @param {number} width @param {number} height */
   const resize = async (width, height) => {
@@ -110,16 +110,25 @@ async function webkit(miniBrowser) {
   };
 }
 
-/** @param {string} name @param {string} [miniBrowser] @param {string[]} [flags] */
-export const openEngine = (name, miniBrowser = '', flags = []) =>
-  name === 'webkit' ? webkit(miniBrowser) : puppeteerEngine(name, flags);
+// The engine, whose `hide` returns once the page says it is hidden.
+/** @param {string} name @param {string} [miniBrowser] */
+export async function openEngine(name, miniBrowser = '') {
+  const engine = await (name === 'webkit' ? webkit(miniBrowser) : puppeteerEngine(name));
+  const hide = engine.hide;
+  engine.hide = async () => {
+    await hide();
+    if (await waitFor(engine, "document.visibilityState === 'hidden'", 10000)) return;
+    throw new Error('the page did not say it was hidden in 10 s');
+  };
+  return engine;
+}
 
 /** @param {number} ms */
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // True once `ask()` resolves truthy, false after `ms`.
 /** @param {() => Promise<unknown>} ask @param {number} ms */
-export async function until(ask, ms) {
+export async function until(ask, ms = LIMIT_MS) {
   for (const deadline = Date.now() + ms; Date.now() < deadline; await sleep(50)) {
     if (await ask()) return true;
   }
@@ -129,15 +138,15 @@ export async function until(ask, ms) {
 // What Puppeteer says when a navigation replaced the page asked: the new one is not ready yet.
 const GONE = /Execution context was destroyed|[Ff]rame was detached|detached frame|no such frame/;
 
-// `expression` evaluated in `realm`, or `whileGone` where the page went away mid-question.
-/** @param {Realm} realm @param {string} expression @param {unknown} whileGone */
-export const answer = (realm, expression, whileGone) => realm.evaluate(expression).catch(
+// `expression` evaluated in `engine`, or `whileGone` where the page went away mid-question.
+/** @param {Engine} engine @param {string} expression @param {unknown} whileGone */
+export const answer = (engine, expression, whileGone) => engine.evaluate(expression).catch(
   (/** @type {Error} */ error) => {
     if (GONE.test(error.message)) return whileGone;
-    throw new Error(`${expression}: ${error.message}`);
+    throw error;
   });
 
 // True once `condition` (a page expression, or a promise of one) holds, false after `ms`.
-/** @param {Realm} realm @param {string} condition @param {number} [ms] */
-export const waitFor = (realm, condition, ms = 60000) =>
-  until(() => answer(realm, `Promise.resolve(${condition}).then(Boolean)`, false), ms);
+/** @param {Engine} engine @param {string} condition @param {number} [ms] */
+export const waitFor = (engine, condition, ms = LIMIT_MS) =>
+  until(() => answer(engine, `Promise.resolve(${condition}).then(Boolean)`, false), ms);

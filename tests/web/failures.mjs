@@ -1,9 +1,10 @@
 // Failures planted where the program runs (Worker or page) or on the page: each said in words in
 // place of the picture, still when a lost context is given back after; where plume stopped, its
-// Worker ended (asked of Chromium). Controls: a script not plume's failing, contexts given back.
+// Worker ended (asked of Chromium). Controls: a script not plume's failing, a context given back
+// into shaders refused. (A lost context's words taken back: the scenario lost.)
 import { until, waitFor } from './engines.mjs';
 import { inProgram, programHolds, visit, DRAWN_IN, FRAMES, LOSE, MESSAGE, ON_THE_PAGE,
-  TEXT } from './site.mjs';
+  SAID_LOST, TEXT } from './site.mjs';
 
 // Detached, so that none catches them; a call of the page's that does not exist fails in
 // plume's own code (program.js).
@@ -14,7 +15,6 @@ const OWN_REJECT = "setTimeout(() => Promise.resolve().then(() => callPage({ cal
   ' args: [] })))';
 const UNREADABLE = "dispatchEvent(new MessageEvent('messageerror'))";
 const RESTORE = 'setTimeout(() => plumeLose.restoreContext(), 200)';
-
 // The browser refuses the shaders (WebGL answers false for `status`) with `log`.
 /** @param {'COMPILE_STATUS' | 'LINK_STATUS'} status @param {string} log */
 const REFUSE = (status, log) => `(() => {
@@ -30,9 +30,9 @@ const REFUSE = (status, log) => `(() => {
 // WebGL answers false to all).
 const REFUSED_ON_RESTORE = `${REFUSE('COMPILE_STATUS', 'planted')} ${LOSE} ${RESTORE}`;
 
-// Where the program runs ('own': the engine's way); what is planted where it runs, on the page,
-// before the page's scripts, after a lost context is said; the message (null: none, a control);
-// all engines, or Chromium.
+// Where the program runs ('own': the engine's way; WebKit's is the page); what is planted where
+// it runs, on the page, before the page's scripts, after a lost context is said; the message
+// (null: none, a control); all engines, or Chromium.
 /** @typedef {{ program?: string, page?: string, before?: string, lost?: boolean }} Plant */
 /** @type {Array<[string, 'worker' | 'page' | 'own', Plant, RegExp | null, boolean?]>} */
 const CASES = [
@@ -44,12 +44,10 @@ const CASES = [
     /could not read its Worker/],
   ["an error thrown in the page's code", 'own', { page: OWN_THROW }, /not a function/, true],
   ["a rejection of the page's code", 'own', { page: OWN_REJECT }, /not a function/, true],
-  ["an error thrown in the page's code, on the page", 'page', { page: OWN_THROW },
-    /not a function/],
   ["an error thrown in the program's module, on the page", 'page',
     { program: 'Module.page.caption = null' }, /caption is not a function/],
-  ['an error thrown by a script not plume\'s', 'own', { page: THROW }, null, true],
-  ['a rejection in a script not plume\'s', 'own', { page: REJECT }, null, true],
+  ["an error thrown by a script not plume's", 'own', { page: THROW }, null, true],
+  ["a rejection in a script not plume's", 'own', { page: REJECT }, null, true],
   ['a vertex shader not compiled', 'page', { before: REFUSE('COMPILE_STATUS',
     'ERROR: 0:1: planted') }, /could not compile its vertex shader: ERROR: 0:1: planted/],
   ['shaders not linked', 'page', { before: REFUSE('LINK_STATUS', 'planted link log') },
@@ -58,15 +56,9 @@ const CASES = [
     { program: REFUSED_ON_RESTORE }, /could not compile its vertex shader: planted/],
   ['shaders refused as the context in the Worker is lost again', 'worker', { program:
     `WebGLRenderingContext.prototype.isContextLost = () => true; ${REFUSED_ON_RESTORE}` }, null],
-  ['an error thrown in the Worker while its lost context is said', 'worker',
-    { lost: true, program: `${THROW}; ${RESTORE}` }, /planted error/],
-  ["an error in the page's code while its lost context is said", 'own',
-    { lost: true, page: OWN_THROW, program: RESTORE }, /not a function/, true],
-  // On the page the context given back takes the message away itself, not through the Worker.
+  // Given back on the page, where the program itself takes its words back: not over a failure.
   ["an error in the page's code while its lost context is said, on the page", 'page',
-    { lost: true, program: `${OWN_THROW}; ${RESTORE}` }, /not a function/],
-  ['a lost context said, then given back, on the page', 'page', { lost: true, program: RESTORE },
-    null],
+    { lost: true, page: OWN_THROW, program: RESTORE }, /not a function/, true],
 ];
 
 /** @type {Scenario} */
@@ -80,13 +72,14 @@ export async function failures(engine, served, results) {
       && await programHolds(engine, 'typeof Module === "object" && Module.ctx !== undefined');
     for (const each of undo) await each?.();
     if (plant.lost) await inProgram(engine, LOSE);
-    const lostSaid = !plant.lost || await waitFor(engine, `${TEXT}.includes('not given it back')`);
+    const lostSaid = !plant.lost || await waitFor(engine, SAID_LOST);
     if (plant.program) await inProgram(engine, plant.program);
     if (plant.page) await engine.evaluate(plant.page);
     const heard = !expected || await waitFor(engine, `${MESSAGE} && ${expected}.test(${TEXT})`,
       20000);
-    // A control, or a context given back after the failure: its frames to take the message away.
-    if (!expected || plant.lost) await engine.evaluate(FRAMES(90));
+    // A control's frames to show the message in; a context given back after the failure.
+    if (plant.lost) await programHolds(engine, '!Module.ctx.isContextLost()');
+    await engine.evaluate(FRAMES(expected ? 2 : 30));
     const [text, shown, drawnIn] = [await engine.evaluate(TEXT) || 'no message',
       await engine.evaluate(MESSAGE), await engine.evaluate(DRAWN_IN)];
     const stopped = text.includes('Reload the page');

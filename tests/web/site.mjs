@@ -1,9 +1,10 @@
 // What the scenarios share: the page's states, the program's realm, a host of the site that can
-// slow, refuse, break or stall a download, and the one judge of a picture, plume-compare.
-import { serve } from '../../tools/browser/browser.mjs';
-import { answer, until, waitFor } from './engines.mjs';
+// slow, refuse, break or stall a download, the one count of frames and draws, and the one judge
+// of a picture, plume-compare.
+import { serve, FIRST_FRAME as FIRST, ON_THE_PAGE as ON_PAGE } from '../../tools/browser/browser.mjs';
+import { until, waitFor } from './engines.mjs';
 import { spawnSync } from 'node:child_process';
-import { existsSync, writeFileSync } from 'node:fs';
+import { writeFileSync } from 'node:fs';
 
 export const READY = "document.documentElement.dataset.frame === 'ready'";
 // The caption shows the frame rate once the program has drawn 100 frames.
@@ -12,17 +13,37 @@ export const MESSAGE = "!document.getElementById('message').hidden &&" +
   " document.getElementById('canvas').hidden";
 export const TEXT = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
 export const DRAWN_IN = "document.getElementById('canvas').dataset.drawnIn";
-export const FIRST_FRAME =
-  "(performance.getEntriesByName('plume-first-frame')[0]?.startTime ?? null)";
+export const FIRST_FRAME = FIRST;
 export const LOSE = "self.plumeLose = Module.ctx.getExtension('WEBGL_lose_context');" +
   ' plumeLose.loseContext();';
+export const SAID_LOST = `${TEXT}.includes('not given it back')`;
 // Before the page's scripts: the program runs on the page, as where a Worker cannot draw.
-export const ON_THE_PAGE = "Reflect.deleteProperty(HTMLCanvasElement.prototype, " +
-  "'transferControlToOffscreen')";
+export const ON_THE_PAGE = `(${ON_PAGE})()`;
+// The page's next `count` animation frames; a page that stops getting them fails, saying so.
+const FRAMES_MS = 20000;
 /** @param {number} count */
-export const FRAMES = (count) => `new Promise((done) => { let left = ${count};` +
-  ' const next = () => --left > 0 ? requestAnimationFrame(next) : done(0);' +
-  ' requestAnimationFrame(next); })';
+export const FRAMES = (count) => `new Promise((done, fail) => { let left = ${count};
+  const next = () => --left > 0 ? requestAnimationFrame(next) : done(0);
+  requestAnimationFrame(next);
+  setTimeout(() => fail(new Error(left + ' of ${count} animation frames still to come after' +
+    ' ${FRAMES_MS / 1000} s, the page ' + document.visibilityState)), ${FRAMES_MS}); })`;
+// Where the program runs: its animation frames, the draws made, and when each frame in which it
+// drew began.
+export const COUNT = `(() => {
+  const counts = self.plumeCounts = { frames: 0, draws: 0, stamps: [] };
+  const proto = WebGLRenderingContext.prototype, ask = self.requestAnimationFrame.bind(self);
+  let drew = false;
+  for (const name of ['drawArrays', 'drawElements']) {
+    const call = proto[name];
+    proto[name] = function (...args) { counts.draws++; drew = true; return call.apply(this, args); };
+  }
+  self.requestAnimationFrame = (callback) => ask((time) => {
+    const begun = Date.now();
+    [counts.frames, drew] = [counts.frames + 1, false];
+    callback(time);
+    if (drew) counts.stamps.push(begun);
+  });
+})()`;
 
 // Put into the page's Worker after its own script: evaluates what the page sends it.
 const HOOK = `addEventListener('message', ({ data }) => {
@@ -33,14 +54,14 @@ const HOOK = `addEventListener('message', ({ data }) => {
 });`;
 
 // `source`'s value where the program runs: the page's Worker where it draws there, else the page.
-/** @param {Realm} engine @param {string} source */
+/** @param {Engine} engine @param {string} source */
 export const inProgram = (engine, source) => engine.evaluate(`${DRAWN_IN} !== 'worker' ?
   (0, eval)(${JSON.stringify(source)}) : new Promise((done, failed) => {
     const heard = ({ data }) => data?.kind === 'plume-evaluated' &&
       (unpacker.removeEventListener('message', heard), 'error' in data ? failed(new Error(data.error))
         : done(data.value));
     unpacker.addEventListener('message', heard);
-    setTimeout(() => failed(new Error('the Worker did not answer')), 20000);
+    setTimeout(() => failed(new Error('the Worker did not answer in 20 s')), 20000);
     unpacker.postMessage({ kind: 'plume-evaluate', source: ${JSON.stringify(source)} });
   })`);
 
@@ -58,9 +79,11 @@ export const visit = async (engine, url, condition = LIVE, ms = 60000) =>
 /** @typedef {{ status?: number, stall?: boolean, abort?: boolean,
  *   change?: (body: Buffer) => Buffer, delayMs?: number } | null} Plan */
 // `directory` on a port (an origin, a cache and a service worker) of its own, every answer
-// sharing a link of `bytesPerSecond` in 16 KB pieces; `open()` counts answers under way.
-/** @param {string} directory @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan }} [link] */
-export async function host(directory, { bytesPerSecond = 0, plan = () => null } = {}) {
+// sharing a link of `bytesPerSecond` in 16 KB pieces; `worker` runs in the page's Worker after its
+// script; `open()` counts answers under way.
+/** @param {string} directory
+ * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan, worker?: string }} [link] */
+export async function host(directory, { bytesPerSecond = 0, plan = () => null, worker = '' } = {}) {
   const served = await serve(directory);
   const [handler] = served.server.listeners('request');
   served.server.removeAllListeners('request');
@@ -68,8 +91,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
   served.server.on('request', (request, response) => {
     ++open;
     response.once('close', () => --open);
-    const path = new URL(request.url ?? '/', 'http://x').pathname;
-    const planned = plan(path) ?? {};
+    const path = new URL(request.url ?? '/', 'http://x').pathname, planned = plan(path) ?? {};
     if (planned.stall) return;
     if (planned.abort) return request.socket.destroy();
     if (planned.status) {
@@ -89,7 +111,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
       let body = data && Buffer.from(data);
       if (body && /^\/(index\.html)?$/.test(path)) {
         const page = String(body), at = page.indexOf('</script>', page.indexOf('id="unpack"'));
-        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${page.slice(at)}`);
+        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${worker}\n${page.slice(at)}`);
       }
       if (body && planned.change) body = planned.change(body);
       setTimeout(() => send(body), planned.delayMs ?? 0);
@@ -97,10 +119,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
     };
     handler(request, response);
   });
-  const down = () => new Promise((done) => {
-    served.server.close(done);
-    served.server.closeAllConnections();
-  });
+  const down = () => new Promise((done) => served.server.close(done).closeAllConnections());
   return { ...served, directory, down, open: () => open };
 }
 
@@ -126,15 +145,9 @@ export async function shot(engine, name) {
 }
 
 // plume-compare on WORK_DIR's `a` and `b` (a name, or a frame's SECONDS-STEP): without
-// `maxLevels` its own verdict, with it a mean difference within that. 'black' is a black frame of
-// `a`'s size: the difference from it says how much of the canvas is lit.
+// `maxLevels` its own verdict, with it a mean difference within that.
 /** @param {string} a @param {string} b @param {number} [maxLevels] */
 export function judge(a, b, maxLevels) {
-  if (b === 'black') {
-    const size = run('identify', '-format', '%wx%h', file(a)).stdout;
-    b = `black-${size}`;
-    if (!existsSync(file(b))) run('convert', '-size', size, 'xc:black', file(b));
-  }
   const compared = run(judged.compare, file(a), file(b));
   if (compared.status !== 0 && compared.status !== 1) {
     throw new Error(`plume-compare ${a} ${b}: ${compared.stderr}`);
@@ -144,18 +157,27 @@ export function judge(a, b, maxLevels) {
   return { same, levels, said: `${a} against ${b}: ${compared.stdout.trim()}` };
 }
 
+// The canvas shot and judged against `frame`.
 /** @param {Engine} engine @param {string} frame */
 export async function shown(engine, frame) {
-  const size = await shot(engine, 'shot');
-  const verdict = judge('shot', frame);
+  const size = await shot(engine, 'shot'), verdict = judge('shot', frame);
   return { ...verdict, said: `${size} ${verdict.said}` };
 }
 
+// Until `count` more animation frames (`drew`: in which it drew) where the program runs, counted.
 /** @param {Engine} engine */
-export async function moves(engine, frames = 60) {
-  await answer(engine, FRAMES(4), 0);
+export async function frames(engine, count = 20, drew = false) {
+  const [now, seen] = await inProgram(engine, '[Date.now(), plumeCounts.frames]');
+  return programHolds(engine, drew ? `plumeCounts.stamps.filter((ms) => ms > ${now}).length >=` +
+    ` ${count}` : `plumeCounts.frames >= ${seen + count}`, 60000);
+}
+
+// Whether the picture moves over `count` frames of the program's, counted.
+/** @param {Engine} engine */
+export async function moves(engine, count = 60) {
+  await frames(engine, 4);
   await shot(engine, 'before');
-  await answer(engine, FRAMES(frames), 0);
+  await frames(engine, count);
   await shot(engine, 'after');
   return !judge('before', 'after').same;
 }

@@ -1,6 +1,6 @@
 // The canvas as a window onto the scene, and coming back: a new build taken up, then offline.
 import { answer, until, waitFor } from './engines.mjs';
-import { host, inProgram, visit, DRAWN_IN, FRAMES, LIVE, READY } from './site.mjs';
+import { host, inProgram, visit, FRAMES, LIVE, READY } from './site.mjs';
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -22,27 +22,24 @@ const SHOWN = "(c => [c.clientWidth, c.clientHeight, innerWidth, innerHeight, de
   "(document.getElementById('canvas'))";
 const DRAWN = '[Module.canvas.width, Module.canvas.height, plumeDrawn.viewport,' +
   ' plumeDrawn.projection ?? []]';
+/** @param {number} a @param {number} b */
+const near = (a, b, slack = 1) => Math.abs(a - b) <= slack;
 
 // Whether the canvas fills the window, its buffer the CSS size times the pixel ratio (capped),
 // the viewport and projection fitting it, once so (a Worker takes a few frames), or after 10 s.
 /** @param {Engine} engine @returns {Promise<[boolean, string]>} */
-async function settled(engine) {
-  let said = '', fits = false;
-  await until(async () => {
+async function settled(engine, said = '') {
+  const fits = await until(async () => {
     await engine.evaluate(FRAMES(2));
-    const shown = await engine.evaluate(SHOWN);
-    const [css, inner, ratio] = [shown.slice(0, 2), shown.slice(2, 4), shown[4]];
+    const [cssWidth, cssHeight, innerWidth, innerHeight, ratio] = await engine.evaluate(SHOWN);
     const [width, height, viewport, p] = await inProgram(engine, DRAWN);
-    const scale = Math.min(ratio, Math.sqrt(MAX_BUFFER_PIXELS / (css[0] * css[1])));
-    /** @param {number} a @param {number} b @param {number} slack */
-    const near = (a, b, slack = 1) => Math.abs(a - b) <= slack;
-    said = `CSS ${css.join('x')} at ${ratio}: buffer ${width}x${height}, viewport ${viewport},` +
-      ` projection x ${Number(p[0]).toFixed(4)} y ${Number(p[5]).toFixed(4)}`;
-    fits = css.join() === inner.join() && near(width, css[0] * scale) &&
-      near(height, css[1] * scale) && width * height <= MAX_BUFFER_PIXELS * 1.001 &&
-      String(viewport) === `0,0,${width},${height}` && near(p[5], FOCAL, 1e-3) &&
-      near(p[0] * width / height, FOCAL, 1e-3);
-    return fits;
+    const scale = Math.min(ratio, Math.sqrt(MAX_BUFFER_PIXELS / (cssWidth * cssHeight)));
+    said = `CSS ${cssWidth}x${cssHeight} at ${ratio}: buffer ${width}x${height}, viewport` +
+      ` ${viewport}, projection x ${Number(p[0]).toFixed(4)} y ${Number(p[5]).toFixed(4)}`;
+    return cssWidth === innerWidth && cssHeight === innerHeight &&
+      near(width, cssWidth * scale) && near(height, cssHeight * scale) &&
+      width * height <= MAX_BUFFER_PIXELS * 1.001 && String(viewport) === `0,0,${width},${height}`
+      && near(p[5], FOCAL, 1e-3) && near(p[0] * width / height, FOCAL, 1e-3);
   }, 10000);
   return [fits, said];
 }
@@ -51,9 +48,6 @@ async function settled(engine) {
 /** @type {Scenario} */
 export async function windows(engine, served, results) {
   const live = await visit(engine, served.base);
-  const drawnIn = await engine.evaluate(DRAWN_IN);
-  results.push([`live ${live}, drawn in the ${drawnIn}`,
-    live && drawnIn === (engine.name === 'webkit' ? 'page' : 'worker')]);
   await inProgram(engine, WATCH_DRAWS);
   /** @type {Array<[number, number, number, boolean?]>} */
   const sizes = [[1000, 400, 1], [500, 700, 1], [800, 600, 1]];
@@ -76,13 +70,10 @@ const BUTTON = "(b => [b.checkVisibility(), b.textContent])(document.getElementB
 // The full-screen control and the lines keep clear of a notch; the control enters full screen
 // and leaves it, the canvas fitting; it is hidden on a pinned frame (whose canvas fits a narrow
 // screen) and where the Fullscreen API is missing (an iPhone's).
-/**
- * @param {Engine} engine @param {import('puppeteer-core').Page} page @param {string} base
- * @param {Results} results
- */
+/** @param {Engine} engine @param {import('puppeteer-core').Page} page @param {string} base
+ * @param {Results} results */
 async function chromiumWindow(engine, page, base, results) {
-  const cdp = await page.createCDPSession();
-  const plain = await engine.evaluate(EDGES);
+  const cdp = await page.createCDPSession(), plain = await engine.evaluate(EDGES);
   await cdp.send('Emulation.setSafeAreaInsetsOverride', { insets: NOTCH });
   await engine.evaluate(FRAMES(2));
   const notched = await engine.evaluate(EDGES);
@@ -95,8 +86,7 @@ async function chromiumWindow(engine, page, base, results) {
     const [visible] = await engine.evaluate(BUTTON);
     await page.click('#fullscreen').catch(() => {});
     const done = await waitFor(engine, `document.fullscreenElement ${want}`, 10000);
-    const [fits, said] = await settled(engine);
-    const [, text] = await engine.evaluate(BUTTON);
+    const [[fits, said], [, text]] = [await settled(engine), await engine.evaluate(BUTTON)];
     results.push([`full screen ${want}: ${done}, control "${text}", ${said}`,
       visible && done && text === label && fits]);
   }
@@ -106,10 +96,9 @@ async function chromiumWindow(engine, page, base, results) {
   const [control] = await engine.evaluate(BUTTON);
   results.push([`pinned, narrow: canvas ${pinned}, full-screen control shown: ${control}`,
     String(pinned) === '360,270,640,480' && !control]);
-  const undo = await engine.beforeScripts?.("Reflect.deleteProperty(Element.prototype, " +
-    "'requestFullscreen'); Reflect.deleteProperty(Element.prototype, 'webkitRequestFullscreen')");
-  const live = await visit(engine, base);
-  const [shown] = await engine.evaluate(BUTTON);
+  const undo = await engine.beforeScripts?.("for (const name of ['requestFullscreen'," +
+    " 'webkitRequestFullscreen']) Reflect.deleteProperty(Element.prototype, name)");
+  const [live, [shown]] = [await visit(engine, base), await engine.evaluate(BUTTON)];
   results.push([`no requestFullscreen: live ${live}, control shown: ${shown}`, live && !shown]);
   await undo?.();
 }
@@ -141,8 +130,7 @@ export async function offline(engine, served, results) {
       ` ${await answer(engine, CACHES, '?')}`, first && kept]);
     const how = engine.setOffline ? 'network off' : 'host gone';
     await (engine.setOffline ? engine.setOffline(true) : visited.down());
-    const back = await visit(engine, visited.base);
-    const build = back && await engine.evaluate(BUILD);
+    const back = await visit(engine, visited.base), build = back && await engine.evaluate(BUILD);
     results.push([`${how}, the page runs again: build ${build}`, back && build === next]);
     await engine.evaluate(FORGET);
     // A failed navigation leaves the engine's error page, which some cannot be asked about.
