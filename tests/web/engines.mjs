@@ -43,7 +43,6 @@ async function puppeteerEngine(name) {
     resize: (width, height, deviceScaleFactor = 1, mobile = false) => cdp ? cdp.send(
       'Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor, mobile })
       .then(() => {}) : page.setViewport({ width, height }),
-    setOffline: (offline) => page.setOfflineMode(offline),
     beforeScripts: async (source) => {
       const { identifier } = await page.evaluateOnNewDocument(source);
       return () => page.removeScriptToEvaluateOnNewDocument(identifier);
@@ -52,7 +51,8 @@ async function puppeteerEngine(name) {
     show: async () => { await page.bringToFront(); await front?.close(); },
     setFrozen: cdp && ((frozen) => cdp.send('Page.setWebLifecycleState',
       { state: frozen ? 'frozen' : 'active' }).then(() => {})),
-    close: () => bounded(browser.close(), 'closing the browser').catch(() => {}).then(() =>
+    close: () => bounded(browser.close(), 'closing the browser').catch(() =>
+      browser.process()?.kill('SIGKILL')).then(() =>
       rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 })),
   };
 }
@@ -87,8 +87,8 @@ async function webkit(miniBrowser) {
   }
   session = `/session/${started.sessionId}`;
   /** @param {string} expression */
-  const evaluate = (expression) => call('POST', '/execute/sync',
-    { script: `return (${expression});`, args: [] }).catch((/** @type {Error} */ error) => {
+  const evaluate = (expression) => call('POST', '/execute/sync', { script:
+    `return (${expression});`, args: [] }).catch((/** @type {Error} */ error) => {
     throw new Error(`${asked(expression)}: ${error.message}`);
   });
   // The window's size counts MiniBrowser's toolbar.
@@ -99,8 +99,7 @@ async function webkit(miniBrowser) {
   };
   await resize(VIEWPORT.width, VIEWPORT.height);
   let shown = { width: 0, height: 0 };
-  return { name: 'webkit', evaluate, resize, setOffline: null, beforeScripts: null,
-    setFrozen: null, page: null,
+  return { name: 'webkit', evaluate, resize, beforeScripts: null, setFrozen: null, page: null,
     goto: (url) => call('POST', '/url', { url }).then(() => true, () => false),
     screenshot: async () => Buffer.from(await call('GET', '/screenshot'), 'base64'),
     // Another window leaves MiniBrowser's page visible: minimised, it is hidden.
@@ -127,7 +126,7 @@ export async function openEngine(name, miniBrowser = '') {
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 // True once `ask()` resolves truthy, false after `ms`.
-/** @param {() => Promise<unknown>} ask @param {number} ms */
+/** @param {() => Promise<unknown>} ask */
 export async function until(ask, ms = LIMIT_MS) {
   for (const deadline = Date.now() + ms; Date.now() < deadline; await sleep(50)) {
     if (await ask()) return true;
@@ -137,7 +136,6 @@ export async function until(ask, ms = LIMIT_MS) {
 
 // What Puppeteer says when a navigation replaced the page asked: the new one is not ready yet.
 const GONE = /Execution context was destroyed|[Ff]rame was detached|detached frame|no such frame/;
-
 // `expression` evaluated in `engine`, or `whileGone` where the page went away mid-question.
 /** @param {Engine} engine @param {string} expression @param {unknown} whileGone */
 export const answer = (engine, expression, whileGone) => engine.evaluate(expression).catch(
@@ -145,8 +143,7 @@ export const answer = (engine, expression, whileGone) => engine.evaluate(express
     if (GONE.test(error.message)) return whileGone;
     throw error;
   });
-
 // True once `condition` (a page expression, or a promise of one) holds, false after `ms`.
-/** @param {Engine} engine @param {string} condition @param {number} [ms] */
+/** @param {Engine} engine @param {string} condition */
 export const waitFor = (engine, condition, ms = LIMIT_MS) =>
   until(() => answer(engine, `Promise.resolve(${condition}).then(Boolean)`, false), ms);

@@ -1,7 +1,7 @@
 // Failures planted where the program runs (Worker or page) or on the page: each said in words in
 // place of the picture, still when a lost context is given back after; where plume stopped, its
-// Worker ended (asked of Chromium). Controls: a script not plume's failing, a context given back
-// into shaders refused. (A lost context's words taken back: the scenario lost.)
+// Worker ended (asked of Chromium). Controls: a script not plume's failing, shaders refused in a
+// context lost again.
 import { until, waitFor } from './engines.mjs';
 import { inProgram, programHolds, visit, DRAWN_IN, FRAMES, LOSE, MESSAGE, ON_THE_PAGE,
   SAID_LOST, TEXT } from './site.mjs';
@@ -80,9 +80,8 @@ export async function failures(engine, served, results) {
     // A control's frames to show the message in; a context given back after the failure.
     if (plant.lost) await programHolds(engine, '!Module.ctx.isContextLost()');
     await engine.evaluate(FRAMES(expected ? 2 : 30));
-    const [text, shown, drawnIn] = [await engine.evaluate(TEXT) || 'no message',
-      await engine.evaluate(MESSAGE), await engine.evaluate(DRAWN_IN)];
-    const stopped = text.includes('Reload the page');
+    const [text, shown, drawnIn] = await engine.evaluate(`[${TEXT} || 'no message', ${MESSAGE},` +
+      ` ${DRAWN_IN}]`), stopped = text.includes('Reload the page');
     // Puppeteer drops an ended Worker at once; only Chromium's protocol is asked.
     const workers = () => engine.page?.workers().length ?? (stopped ? 0 : 1);
     const gone = stopped ? await until(async () => workers() === 0, 10000) : workers() === 0;

@@ -1,14 +1,13 @@
 // A page not shown (hidden, frozen, in the back/forward cache) draws nothing for a few times the
-// clock's longest step, then carries on. (That the scene takes the gap as a pause is the clock's,
-// the same in the browser: ClockTest.) The control: in Chromium's Worker, which goes on getting
-// frames, a page deaf to its hiding.
+// clock's longest step, then carries on (the scene taking the gap as a pause is the clock's own,
+// ClockTest's). The control: in Chromium's Worker, which goes on getting frames, a page deaf to
+// its hiding.
 import { answer, waitFor, sleep } from './engines.mjs';
 import { frames, inProgram, visit, COUNT, DRAWN_IN, FIRST_FRAME, LIVE, TEXT } from './site.mjs';
 
-const AWAY_MS = 3000;
-// A frame under way as the page goes may finish: only frames begun this much later count.
-const SETTLE_MS = 250;
-const MIN_CONTROL_FRAMES = 30;
+// Away this long; a frame under way as the page goes may finish: only those begun SETTLE_MS on
+// count.
+const [AWAY_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [3000, 250, 30];
 const EVENTS = ['visibilitychange', 'freeze', 'resume', 'pagehide', 'pageshow'];
 // Before the page's scripts, for the control: its listeners for those events are never added.
 const DEAFEN = `(() => {
@@ -29,15 +28,14 @@ async function opened(engine, url, condition = LIVE) {
     ' (self.plumeShownAt = Date.now()), true)');
   return frames(engine, 20, true);
 }
-
-// Frames drawn that began after `from` (a frame under way may finish) and before `to`.
+// Frames drawn that began after `from` and before `to`.
 /** @param {Engine} engine @param {number} from @param {number} to */
-const drawn = async (engine, from, to = from + 1000) => (await inProgram(engine,
-  'plumeCounts.stamps')).filter((/** @type {number} */ ms) => ms > from && ms < to).length;
+const drawn = async (engine, from, to) => (await inProgram(engine, 'plumeCounts.stamps'))
+  .filter((/** @type {number} */ ms) => ms > from && ms < to).length;
+
 // How the page goes and comes back: behind another tab, frozen there, or left for another page
 // and restored from the back/forward cache (Chromium says why it was not).
-/** @typedef {(engine: Engine, url: string) => Promise<unknown>} Step */
-/** @type {Record<string, [Step, Step]>} */
+/** @type {Record<string, Array<(engine: Engine, url: string) => Promise<unknown>>>} */
 const AWAY = {
   hidden: [(engine) => engine.hide(), (engine) => engine.show()],
   frozen: [async (engine) => { await engine.hide(); await engine.setFrozen?.(true); },
@@ -53,29 +51,29 @@ const AWAY = {
 
 // Away AWAY_MS, the engine's own way: no frame drawn until shown again, some in the second
 // before, and drawing again after, the same page, saying nothing.
-/** @param {Engine} engine @param {string} url @param {Results} results @param {string} how */
-async function away(engine, url, results, how) {
+/** @param {string} how @returns {Scenario} */
+const away = (how) => async (engine, served, results) => {
   const [leave, come] = AWAY[how], path = engine.name === 'webkit' ? 'page' : 'worker';
-  if (!await opened(engine, url)) return results.push([`${how} ${path}: never ran`, false]);
+  if (!await opened(engine, served.base)) return results.push([`${how}: never ran`, false]);
   const leaving = Date.now();
-  await leave(engine, url);
+  await leave(engine, served.base);
   const gone = Date.now();
   await sleep(AWAY_MS);
-  await come(engine, url);
+  await come(engine, served.base);
   const resumed = await frames(engine, 20, true), back = await engine.evaluate('plumeShownAt');
   const [during, before] = [await drawn(engine, gone + SETTLE_MS, back),
     await drawn(engine, leaving - 1000, leaving)];
   const [drawnIn, message] = [await engine.evaluate(DRAWN_IN), await engine.evaluate(TEXT)];
-  results.push([`${how} ${path} ${back - gone} ms, drawn in the ${drawnIn}: ${during} frames,` +
-    ` ${before} in the second before, drawing again ${resumed}; then saying "${message}"`,
-  back - gone >= AWAY_MS && during === 0 && before > 0 && resumed && drawnIn === path &&
-    !message]);
-}
+  results.push([`${how} ${back - gone} ms, drawn in the ${drawnIn}: ${during} frames, ${before}` +
+    ` in the second before, drawing again ${resumed}; then saying "${message}"`,
+  back - gone >= AWAY_MS && during === 0 && before > 0 && resumed && drawnIn === path && !message]);
+};
 
+export const [frozen, bfcache] = [away('frozen'), away('bfcache')];
 // Hidden; Chromium's control, deaf, draws on.
 /** @type {Scenario} */
 export async function hidden(engine, served, results) {
-  await away(engine, served.base, results, 'hidden');
+  await away('hidden')(engine, served, results);
   if (engine.name !== 'chromium') return;
   const deaf = await engine.beforeScripts?.(DEAFEN);
   const ran = await opened(engine, served.base, `${FIRST_FRAME} !== null`);
@@ -88,8 +86,3 @@ export async function hidden(engine, served, results) {
   results.push([`control: deaf to its hiding, ${during} frames drawn hidden ${AWAY_MS} ms`,
     ran && during >= MIN_CONTROL_FRAMES]);
 }
-
-/** @type {Scenario} */
-export const frozen = (engine, served, results) => away(engine, served.base, results, 'frozen');
-/** @type {Scenario} */
-export const bfcache = (engine, served, results) => away(engine, served.base, results, 'bfcache');

@@ -3,9 +3,7 @@ import { answer, until, waitFor } from './engines.mjs';
 import { host, visit, FIRST_FRAME, FRAMES, LIVE, TEXT } from './site.mjs';
 import { gunzipSync, gzipSync } from 'node:zlib';
 
-const MAX_WIRE_BYTES = 600000;
-const ICON_SIZES = '16x16 32x32 48x48 64x64 128x128 256x256';
-
+const [MAX_WIRE_BYTES, ICON_SIZES] = [600000, '16x16 32x32 48x48 64x64 128x128 256x256'];
 const PROGRESS = "(l => [l.hidden, Number(l.getAttribute('aria-valuenow'))," +
   " document.getElementById('progress').textContent])(document.getElementById('loading'))";
 
@@ -48,13 +46,10 @@ export async function loading(engine, served, results) {
     results.push([`${path}: ${response.status} ${response.headers.get('content-type')}`,
       response.status === 200]);
   }
-  const failed = served.answers.filter(({ status }) => status >= 400)
-    .map((a) => `${a.path} ${a.status}`);
+  const failed = served.answers.filter((a) => a.status >= 400).map((a) => `${a.path} ${a.status}`);
   results.push([`answers of 400 or more: ${failed.join(', ') || 'none'}`, failed.length === 0]);
 }
 
-/** @param {(body: Buffer) => Buffer} change @returns {import('./site.mjs').Plan} */
-const altered = (change) => ({ change });
 // The file, what the page says, what the host does; whether Firefox and WebKit run it too.
 /** @type {Array<[RegExp, RegExp, import('./site.mjs').Plan, boolean?]>} */
 const FAILED = [
@@ -63,18 +58,18 @@ const FAILED = [
     { status: 404 }, true],
   [/^\/feather\./, /could not be downloaded: the connection failed/, { abort: true }],
   [/^\/sky_back\./, /sky_back\.tga arrived cut short: \d+ of \d+/,
-    altered((body) => body.subarray(0, body.length >> 1))],
-  [/^\/sky_front\./, /sky_front\.tga arrived damaged/, altered((body) => {
+    { change: (body) => body.subarray(0, body.length >> 1) }],
+  [/^\/sky_front\./, /sky_front\.tga arrived damaged/, { change: (body) => {
     for (let i = 0; i < 16; ++i) body[(body.length >> 1) + i] ^= 0x5a;
     return body;
-  })],
+  } }],
   // Gzip's own check holds: only the length and hash the build wrote down can tell.
   [/^\/plume\..*\.wasm\.gzip$/, /plume\.wasm arrived damaged \(its checksum differs\)/,
-    altered((body) => {
+    { change: (body) => {
       const module = gunzipSync(body);
       module[module.length >> 1] ^= 1;
       return gzipSync(module);
-    })],
+    } }],
   // Never answered: the loading bar stays, saying so.
   [/^\/sky_up\./, /^false,.*has stalled/, { stall: true }],
 ];

@@ -13,30 +13,34 @@ export const MESSAGE = "!document.getElementById('message').hidden &&" +
   " document.getElementById('canvas').hidden";
 export const TEXT = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
 export const DRAWN_IN = "document.getElementById('canvas').dataset.drawnIn";
-export const FIRST_FRAME = FIRST;
 export const LOSE = "self.plumeLose = Module.ctx.getExtension('WEBGL_lose_context');" +
   ' plumeLose.loseContext();';
 export const SAID_LOST = `${TEXT}.includes('not given it back')`;
 // Before the page's scripts: the program runs on the page, as where a Worker cannot draw.
-export const ON_THE_PAGE = `(${ON_PAGE})()`;
+export const [ON_THE_PAGE, FIRST_FRAME] = [`(${ON_PAGE})()`, FIRST];
 // The page's next `count` animation frames; a page that stops getting them fails, saying so.
-const FRAMES_MS = 20000;
 /** @param {number} count */
 export const FRAMES = (count) => `new Promise((done, fail) => { let left = ${count};
   const next = () => --left > 0 ? requestAnimationFrame(next) : done(0);
   requestAnimationFrame(next);
   setTimeout(() => fail(new Error(left + ' of ${count} animation frames still to come after' +
-    ' ${FRAMES_MS / 1000} s, the page ' + document.visibilityState)), ${FRAMES_MS}); })`;
-// Where the program runs: its animation frames, the draws made, and when each frame in which it
-// drew began.
+    ' 20 s, the page ' + document.visibilityState)), 20000); })`;
+// Where the program runs: its animation frames, the draws made, when each frame in which it drew
+// began, and the last viewport and projection it set.
 export const COUNT = `(() => {
   const counts = self.plumeCounts = { frames: 0, draws: 0, stamps: [] };
   const proto = WebGLRenderingContext.prototype, ask = self.requestAnimationFrame.bind(self);
+  const { viewport, uniformMatrix4fv } = proto;
   let drew = false;
   for (const name of ['drawArrays', 'drawElements']) {
     const call = proto[name];
     proto[name] = function (...args) { counts.draws++; drew = true; return call.apply(this, args); };
   }
+  proto.viewport = function (...args) { counts.viewport = args; return viewport.apply(this, args); };
+  proto.uniformMatrix4fv = function (at, transpose, value) {
+    counts.projection = Array.from(value);
+    return uniformMatrix4fv.call(this, at, transpose, value);
+  };
   self.requestAnimationFrame = (callback) => ask((time) => {
     const begun = Date.now();
     [counts.frames, drew] = [counts.frames + 1, false];
@@ -46,12 +50,10 @@ export const COUNT = `(() => {
 })()`;
 
 // Put into the page's Worker after its own script: evaluates what the page sends it.
-const HOOK = `addEventListener('message', ({ data }) => {
-  if (data?.kind !== 'plume-evaluate') return;
+const HOOK = `addEventListener('message', ({ data }) => data?.kind === 'plume-evaluate' &&
   Promise.resolve().then(() => (0, eval)(data.source)).then(
     (value) => postMessage({ kind: 'plume-evaluated', value }),
-    (error) => postMessage({ kind: 'plume-evaluated', error: String(error) }));
-});`;
+    (error) => postMessage({ kind: 'plume-evaluated', error: String(error) })));`;
 
 // `source`'s value where the program runs: the page's Worker where it draws there, else the page.
 /** @param {Engine} engine @param {string} source */
@@ -65,6 +67,7 @@ export const inProgram = (engine, source) => engine.evaluate(`${DRAWN_IN} !== 'w
     unpacker.postMessage({ kind: 'plume-evaluate', source: ${JSON.stringify(source)} });
   })`);
 
+// True once `condition` holds where the program runs, false after `ms`.
 /** @param {Engine} engine @param {string} condition */
 export const programHolds = (engine, condition, ms = 20000) =>
   until(() => inProgram(engine, condition).catch(() => false), ms);
@@ -138,10 +141,10 @@ export async function shot(engine, name) {
     " b.top].map((v) => Math.round(v * devicePixelRatio)))(document.getElementById('canvas')" +
     '.getBoundingClientRect())');
   save(name, await engine.screenshot());
-  const cut = run('convert', file(name), '-crop', `${width}x${height}+${left}+${top}`, '+repage',
-    file(name));
+  const size = `${width}x${height}`, cut = run('convert', file(name), '-crop',
+    `${size}+${left}+${top}`, '+repage', file(name));
   if (cut.status !== 0) throw new Error(`convert: ${cut.stderr}`);
-  return `${width}x${height}`;
+  return size;
 }
 
 // plume-compare on WORK_DIR's `a` and `b` (a name, or a frame's SECONDS-STEP): without

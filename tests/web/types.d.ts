@@ -5,7 +5,6 @@ interface Engine {
   goto(url: string): Promise<boolean>; evaluate(expression: string): Promise<any>;
   screenshot(): Promise<Buffer>; hide(): Promise<void>; show(): Promise<unknown>;
   resize(width: number, height: number, ratio?: number, mobile?: boolean): Promise<void>;
-  setOffline: ((offline: boolean) => Promise<void>) | null;
   beforeScripts: ((source: string) => Promise<() => Promise<void>>) | null;
   setFrozen: ((frozen: boolean) => Promise<void>) | null; close(): Promise<unknown>;
 }

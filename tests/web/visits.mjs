@@ -1,6 +1,6 @@
 // The canvas as a window onto the scene, and coming back: a new build taken up, then offline.
 import { answer, until, waitFor } from './engines.mjs';
-import { host, inProgram, visit, FRAMES, LIVE, READY } from './site.mjs';
+import { host, inProgram, visit, COUNT, FRAMES, LIVE, READY } from './site.mjs';
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -8,20 +8,10 @@ import { join } from 'node:path';
 const MAX_BUFFER_PIXELS = 1920 * 1080;
 // gluPerspective's y scale for the 65 degree vertical field of view.
 const FOCAL = 1 / Math.tan((65 / 2) * Math.PI / 180);
-// Where the program runs: the last viewport and projection it set.
-const WATCH_DRAWS = `(() => {
-  const drawn = self.plumeDrawn = {}, proto = WebGLRenderingContext.prototype;
-  const { viewport, uniformMatrix4fv } = proto;
-  proto.viewport = function (...args) { drawn.viewport = args; return viewport.apply(this, args); };
-  proto.uniformMatrix4fv = function (at, transpose, value) {
-    drawn.projection = Array.from(value);
-    return uniformMatrix4fv.call(this, at, transpose, value);
-  };
-})()`;
 const SHOWN = "(c => [c.clientWidth, c.clientHeight, innerWidth, innerHeight, devicePixelRatio])" +
   "(document.getElementById('canvas'))";
-const DRAWN = '[Module.canvas.width, Module.canvas.height, plumeDrawn.viewport,' +
-  ' plumeDrawn.projection ?? []]';
+const DRAWN = '[Module.canvas.width, Module.canvas.height, plumeCounts.viewport,' +
+  ' plumeCounts.projection ?? []]';
 /** @param {number} a @param {number} b */
 const near = (a, b, slack = 1) => Math.abs(a - b) <= slack;
 
@@ -48,7 +38,7 @@ async function settled(engine, said = '') {
 /** @type {Scenario} */
 export async function windows(engine, served, results) {
   const live = await visit(engine, served.base);
-  await inProgram(engine, WATCH_DRAWS);
+  await inProgram(engine, COUNT);
   /** @type {Array<[number, number, number, boolean?]>} */
   const sizes = [[1000, 400, 1], [500, 700, 1], [800, 600, 1]];
   if (engine.page) sizes.push([700, 500, 2], [1600, 1000, 2], [390, 844, 3, true]);
@@ -110,8 +100,8 @@ const FORGET = 'navigator.serviceWorker.getRegistrations().then((all) => Promise
   'names.map((n) => caches.delete(n))))]))';
 
 // The host given another build id: the next visit's worker replaces the old and keeps that
-// build alone; with the network off (or the host gone) the page runs that build. The control:
-// all that forgotten, the page does not open.
+// build alone; with the host gone the page runs that build. The control: all that forgotten,
+// the page does not open.
 /** @type {Scenario} */
 export async function offline(engine, served, results) {
   const copy = mkdtempSync(join(tmpdir(), 'plume-site-'));
@@ -128,17 +118,15 @@ export async function offline(engine, served, results) {
       `.controller?.scriptURL.endsWith('${next}') && ${CACHES}.then((n) => n === 'plume-${next}')`);
     results.push([`new build ${next} after ${old} (first kept ${first}): caches` +
       ` ${await answer(engine, CACHES, '?')}`, first && kept]);
-    const how = engine.setOffline ? 'network off' : 'host gone';
-    await (engine.setOffline ? engine.setOffline(true) : visited.down());
+    await visited.down();
     const back = await visit(engine, visited.base), build = back && await engine.evaluate(BUILD);
-    results.push([`${how}, the page runs again: build ${build}`, back && build === next]);
+    results.push([`host gone, the page runs again: build ${build}`, back && build === next]);
     await engine.evaluate(FORGET);
     // A failed navigation leaves the engine's error page, which some cannot be asked about.
     const opened = await engine.goto(visited.base) && await engine.evaluate(
       "document.getElementById('canvas') !== null").catch(() => false);
-    results.push([`control: nothing kept, ${how}, the page opens: ${opened}`, !opened]);
+    results.push([`control: nothing kept, host gone, the page opens: ${opened}`, !opened]);
   } finally {
-    await engine.setOffline?.(false);
     await visited.down();
     rmSync(copy, { recursive: true, force: true });
   }
