@@ -1,201 +1,88 @@
-// A page that is not shown draws nothing, and carries on when it is shown again: hidden behind
-// another tab (WebKit: its window minimised), frozen (Chromium), left for the back/forward cache;
-// each for a few times the clock's longest step (the clock's own tests hold it to that). On the
-// plain site (a black sky, an opaque white feather), how far the canvas is from a black frame, as
-// plume-compare measures it, says how much feather is on screen. The controls: the page deaf to
-// those events; the feathers covered over.
-import { answer, sleep, waitFor } from './engines.mjs';
-import { inProgram, judge, programHolds, shot, visit, DRAWN_IN, FIRST_FRAME, LIVE, ON_THE_PAGE,
-  TEXT } from './site.mjs';
-/** @typedef {Array<[event: string, state: string, ms: number]>} Heard */
+// A page not shown (hidden, frozen, in the back/forward cache) draws nothing for a few times the
+// clock's longest step, then carries on (the scene taking the gap as a pause is the clock's own,
+// ClockTest's). The control: in Chromium's Worker, which goes on getting frames, a page deaf to
+// its hiding.
+import { answer, waitFor, sleep } from './engines.mjs';
+import { frames, inProgram, visit, COUNT, DRAWN_IN, FIRST_FRAME, LIVE, TEXT } from './site.mjs';
 
-const AWAY_MS = 3000;
-// A frame under way as the page is hidden may finish: the page's word reaches a Worker within
-// this, and only frames begun after it count.
-const SETTLE_MS = 250;
-// The frames drawn after a page is shown before it is measured, and between its shots.
-const SHOWN_FRAMES = 20;
-const SHOT_FRAMES = 8;
-const MIN_LIT_KEPT = 0.5;
-// The control, deaf to its hiding, in Chromium's Worker, which the engine goes on giving frames.
-const MIN_CONTROL_FRAMES = 30;
+// Away this long; a frame under way as the page goes may finish: only those begun SETTLE_MS on
+// count.
+const [AWAY_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [3000, 250, 30];
 const EVENTS = ['visibilitychange', 'freeze', 'resume', 'pagehide', 'pageshow'];
-const SHOTS = 5;
-
-// Where the program runs: each animation frame in which WebGL drew, stamped with the time it
-// began (plumeStamps).
-const COUNT_FRAMES = `(() => {
-  const stamps = self.plumeStamps = [], proto = WebGLRenderingContext.prototype;
-  const ask = self.requestAnimationFrame.bind(self), draw = proto.drawElements;
-  let drew = false;
-  proto.drawElements = function (...args) { drew = true; return draw.apply(this, args); };
-  self.requestAnimationFrame = (callback) => ask((time) => {
-    const begun = Date.now();
-    drew = false;
-    callback(time);
-    if (drew) stamps.push(begun);
-  });
-})()`;
-// On the page: the events it hears, with its visibility at each.
-const WATCH = `(() => {
-  const heard = self.plumeHeard = [];
-  for (const type of ${JSON.stringify(EVENTS)}) {
-    addEventListener(type, () => heard.push([type, document.visibilityState, Date.now()]), true);
-  }
-})()`;
 // Before the page's scripts, for the control: its listeners for those events are never added.
 const DEAFEN = `(() => {
   const listen = EventTarget.prototype.addEventListener;
   EventTarget.prototype.addEventListener = function (type, listener, options) {
-    const capture = options === true || (typeof options === 'object' && options.capture);
-    if (!${JSON.stringify(EVENTS)}.includes(type) || capture) listen.call(this, type, listener, options);
+    if (!${JSON.stringify(EVENTS)}.includes(type) || options === true || options?.capture) {
+      listen.call(this, type, listener, options);
+    }
   };
 })()`;
 
-// How lit the canvas is: its mean difference in levels from a black frame, over SHOTS shots
-// SHOT_FRAMES frames apart (one feather tumbling close to the eye can cover a tenth of it).
-/** @param {Engine} engine */
-async function lit(engine) {
-  let sum = 0;
-  for (let each = 0; each < SHOTS; ++each) {
-    await frames(engine, SHOT_FRAMES);
-    await shot(engine, 'lit');
-    sum += judge('lit', 'black').levels;
-  }
-  return sum / SHOTS;
-}
-
-// Until `count` more frames are drawn where the program runs.
-/** @param {Engine} engine */
-async function frames(engine, count = SHOWN_FRAMES) {
-  const now = await engine.evaluate('Date.now()');
-  const more = `plumeStamps.filter((ms) => ms > ${now}).length >= ${count}`;
-  return programHolds(engine, more, 60000);
-}
-
-// The page at `url` once live, watched, and how lit it is; or (not `measured`, sooner) once it
-// has shown a frame, 0; null if it never ran. The scene's first seconds are sparse.
+// The page at `url` watched once live (or, sooner, drawing): its frames, and when it is shown.
 /** @param {Engine} engine @param {string} url */
-async function opened(engine, url, measured = true) {
-  if (!await visit(engine, url, measured ? LIVE : `${FIRST_FRAME} !== null`)) return null;
-  await inProgram(engine, COUNT_FRAMES);
-  await engine.evaluate(WATCH);
-  return measured ? lit(engine) : frames(engine).then(() => 0);
+async function opened(engine, url, condition = LIVE) {
+  if (!await visit(engine, url, condition)) return false;
+  await inProgram(engine, COUNT);
+  await engine.evaluate("addEventListener('visibilitychange', () => document.hidden ||" +
+    ' (self.plumeShownAt = Date.now()), true)');
+  return frames(engine, 20, true);
 }
+// Frames drawn that began after `from` and before `to`.
+/** @param {Engine} engine @param {number} from @param {number} to */
+const drawn = async (engine, from, to) => (await inProgram(engine, 'plumeCounts.stamps'))
+  .filter((/** @type {number} */ ms) => ms > from && ms < to).length;
 
-// What the page heard and drew: `at` the time of an event (after `after`), `between` the
-// frames begun between two times.
-/** @param {Engine} engine */
-async function heardAndDrawn(engine) {
-  /** @type {[Heard, number[]]} */
-  const [heard, stamps] = [await engine.evaluate('plumeHeard'),
-    await inProgram(engine, 'plumeStamps')];
-  /** @param {string} type @param {string} [state] @param {number} [after] */
-  const at = (type, state, after = 0) =>
-    heard.find(([t, s, ms]) => t === type && (!state || s === state) && ms > after)?.[2];
-  /** @param {number | undefined} from @param {number | undefined} to */
-  const between = (from, to) => from === undefined || to === undefined ? -1
-    : stamps.filter((ms) => ms > from + SETTLE_MS && ms < to).length;
-  const said = heard.map(([type, state]) => `${type}:${state}`).join(' ');
-  return { at, between, said, drawnIn: await engine.evaluate(DRAWN_IN),
-    message: await engine.evaluate(TEXT) };
-}
+// How the page goes and comes back: behind another tab, frozen there, or left for another page
+// and restored from the back/forward cache (Chromium says why it was not).
+/** @type {Record<string, Array<(engine: Engine, url: string) => Promise<unknown>>>} */
+const AWAY = {
+  hidden: [(engine) => engine.hide(), (engine) => engine.show()],
+  frozen: [async (engine) => { await engine.hide(); await engine.setFrozen?.(true); },
+    async (engine) => { await engine.setFrozen?.(false); await engine.show(); }],
+  bfcache: [(engine, url) => engine.goto(url + 'favicon.ico'), async (engine) => {
+    // Restored from the cache, it fires no load event for Puppeteer to await.
+    await engine.evaluate('void setTimeout(() => history.back())');
+    if (await waitFor(engine, `${LIVE} && 'plumeShownAt' in self`, 20000)) return;
+    throw new Error(`loaded afresh, not restored: ${await answer(engine, "JSON.stringify(" +
+      "performance.getEntriesByType('navigation')[0]?.notRestoredReasons)", '?')}`);
+  }],
+};
 
-// Hidden, once the page says so, for `ms`, then shown again and drawing.
-/** @param {Engine} engine @param {number} ms */
-async function hideFor(engine, ms, frozen = false) {
-  await engine.hide();
-  await waitFor(engine, "document.visibilityState === 'hidden'", 10000);
-  if (frozen) await engine.setFrozen?.(true);
-  await sleep(ms);
-  if (frozen) await engine.setFrozen?.(false);
-  await engine.show();
-  await frames(engine);
-}
+// Away AWAY_MS, the engine's own way: no frame drawn until shown again, some in the second
+// before, and drawing again after, the same page, saying nothing.
+/** @param {string} how @returns {Scenario} */
+const away = (how) => async (engine, served, results) => {
+  const [leave, come] = AWAY[how], path = engine.name === 'webkit' ? 'page' : 'worker';
+  if (!await opened(engine, served.base)) return results.push([`${how}: never ran`, false]);
+  const leaving = Date.now();
+  await leave(engine, served.base);
+  const gone = Date.now();
+  await sleep(AWAY_MS);
+  await come(engine, served.base);
+  const resumed = await frames(engine, 20, true), back = await engine.evaluate('plumeShownAt');
+  const [during, before] = [await drawn(engine, gone + SETTLE_MS, back),
+    await drawn(engine, leaving - 1000, leaving)];
+  const [drawnIn, message] = [await engine.evaluate(DRAWN_IN), await engine.evaluate(TEXT)];
+  results.push([`${how} ${back - gone} ms, drawn in the ${drawnIn}: ${during} frames, ${before}` +
+    ` in the second before, drawing again ${resumed}; then saying "${message}"`,
+  back - gone >= AWAY_MS && during === 0 && before > 0 && resumed && drawnIn === path && !message]);
+};
 
-// The feathers still on screen after `what`: at least MIN_LIT_KEPT of how lit it was before.
-/** @param {string} what @param {number} before @param {number} after @returns {[string, boolean]} */
-const kept = (what, before, after) => [`${what}: ${after.toFixed(3)} levels lit,` +
-  ` ${before.toFixed(3)} before`, after >= MIN_LIT_KEPT * before && before > 0];
-
-// Hidden AWAY_MS: no frame drawn, frames drawn just before; the same page after, its feathers on
-// screen. The control, the page deaf to its hiding, must draw on where the engine goes on giving
-// it frames (Chromium's Worker; Firefox and WebKit stop a hidden page's frames themselves).
-/** @param {Engine} engine @param {string} url @param {string} path @param {Results} results */
-async function hiddenOn(engine, url, path, results) {
-  const before = await opened(engine, url);
-  if (before === null) return results.push([`${path}: the page never ran`, false]);
-  await hideFor(engine, AWAY_MS);
-  const after = await lit(engine);
-  const { at, between, said, drawnIn, message } = await heardAndDrawn(engine);
-  const [hiddenAt, shownAt] = [at('visibilitychange', 'hidden'), at('visibilitychange', 'visible')];
-  const away = Number(shownAt) - Number(hiddenAt);
-  const [all, shown] = [between(hiddenAt, shownAt), between(Number(hiddenAt) - 1000, hiddenAt)];
-  results.push([`${path}: hidden ${away} ms (${said}), drawn in the ${drawnIn}: ${all} frames;` +
-    ` ${shown} in the second shown before; after, saying "${message || 'nothing'}"`,
-  away >= AWAY_MS && all === 0 && shown > 0 && drawnIn === path && !message]);
-  results.push(kept(`${path}: feathers after ${AWAY_MS} ms hidden`, before, after));
-  if (engine.name !== 'chromium' || path !== 'worker') return;
-  const undo = await engine.beforeScripts?.(DEAFEN);
-  const ran = await opened(engine, url, false);
-  await undo?.();
-  await hideFor(engine, AWAY_MS);
-  const deaf = await heardAndDrawn(engine);
-  const count = deaf.between(deaf.at('visibilitychange', 'hidden'),
-    deaf.at('visibilitychange', 'visible'));
-  results.push([`${path}: control: deaf to its hiding, ${count} frames drawn in ${AWAY_MS} ms` +
-    ' hidden', ran !== null && count >= MIN_CONTROL_FRAMES]);
-}
-
-// The engine's own path (the Worker's where it draws there), and the page's where a script can
-// take transferControlToOffscreen away first.
+export const [frozen, bfcache] = [away('frozen'), away('bfcache')];
+// Hidden; Chromium's control, deaf, draws on.
 /** @type {Scenario} */
 export async function hidden(engine, served, results) {
-  await hiddenOn(engine, served.base, engine.name === 'webkit' ? 'page' : 'worker', results);
-  const undo = await engine.beforeScripts?.(ON_THE_PAGE);
-  if (undo) await hiddenOn(engine, served.base, 'page', results);
-  await undo?.();
-}
-
-// Frozen AWAY_MS behind another tab, as a browser freezes a hidden page, then resumed.
-/** @type {Scenario} */
-export async function frozen(engine, served, results) {
-  const before = await opened(engine, served.base);
-  await hideFor(engine, AWAY_MS, true);
-  const after = await lit(engine);
-  const { at, between, said } = await heardAndDrawn(engine);
-  const [frozeAt, resumedAt] = [at('freeze'), at('resume')];
-  const count = between(frozeAt, resumedAt);
-  results.push([`frozen ${Number(resumedAt) - Number(frozeAt)} ms (${said}): ${count} frames drawn`,
-    before !== null && count === 0]);
-  results.push(kept('feathers after frozen', Number(before), after));
-}
-
-// Left for another page AWAY_MS and restored from the back/forward cache: the watch set before
-// leaving is still there only if the very page came back (Chromium says why it was not). The
-// share's control: the same measure with the feathers covered over must fail.
-/** @type {Scenario} */
-export async function bfcache(engine, served, results) {
-  const before = await opened(engine, served.base);
-  await engine.goto(served.base + 'favicon.ico');
+  await away('hidden')(engine, served, results);
+  if (engine.name !== 'chromium') return;
+  const deaf = await engine.beforeScripts?.(DEAFEN);
+  const ran = await opened(engine, served.base, `${FIRST_FRAME} !== null`);
+  await deaf?.();
+  await engine.hide();
+  const gone = Date.now();
   await sleep(AWAY_MS);
-  await engine.back();
-  if (!await waitFor(engine, `${LIVE} && 'plumeHeard' in window`, 20000)) {
-    const why = await answer(engine, "JSON.stringify(performance.getEntriesByType('navigation')" +
-      "[0]?.notRestoredReasons ?? 'not said')", 'not said');
-    return results.push([`not restored from it, loaded afresh (${why})`, false]);
-  }
-  const after = await lit(engine);
-  const { at, between, said } = await heardAndDrawn(engine);
-  // Away from leaving until visible again, which comes before pageshow says the page is back.
-  const leftAt = at('pagehide');
-  const backAt = leftAt === undefined ? undefined : at('visibilitychange', 'visible', leftAt);
-  const count = between(leftAt, backAt);
-  results.push([`away ${Number(backAt) - Number(leftAt)} ms (${said}): ${count} frames drawn`,
-    count === 0]);
-  results.push(kept('feathers after the bfcache', Number(before), after));
-  await engine.evaluate("document.body.insertAdjacentHTML('beforeend', '<div style=\"position:" +
-    "fixed;inset:0;background:#000;z-index:9\"></div>')");
-  const [line, holds] = kept('control: feathers covered', after, await lit(engine));
-  results.push([line, !holds]);
+  const during = await drawn(engine, gone + SETTLE_MS, Date.now());
+  await engine.show();
+  results.push([`control: deaf to its hiding, ${during} frames drawn hidden ${AWAY_MS} ms`,
+    ran && during >= MIN_CONTROL_FRAMES]);
 }

@@ -1,57 +1,73 @@
-// What every scenario shares: the host of the built site, which can refuse, slow, hold back,
-// break or stall a download and puts a way into the page's Worker; the program's realm, page or
-// Worker, in any engine; the page's states; and the one judge of a picture, plume-compare.
-import { serve } from '../../tools/browser/browser.mjs';
-import { answer, until, waitFor } from './engines.mjs';
+// What the scenarios share: the page's states, the program's realm, a host of the site that can
+// slow, refuse, break or stall a download, the one count of frames and draws, and the one judge
+// of a picture, plume-compare.
+import { serve, FIRST_FRAME as FIRST, ON_THE_PAGE as ON_PAGE } from '../../tools/browser/browser.mjs';
+import { until, waitFor } from './engines.mjs';
 import { spawnSync } from 'node:child_process';
-import { existsSync, writeFileSync } from 'node:fs';
+import { writeFileSync } from 'node:fs';
 
 export const READY = "document.documentElement.dataset.frame === 'ready'";
-// A live page: its caption shows the frame rate, written once the program has drawn 100 frames.
+// The caption shows the frame rate once the program has drawn 100 frames.
 export const LIVE = "document.title.includes('FPS:')";
 export const MESSAGE = "!document.getElementById('message').hidden &&" +
   " document.getElementById('canvas').hidden";
 export const TEXT = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
 export const DRAWN_IN = "document.getElementById('canvas').dataset.drawnIn";
-export const FIRST_FRAME =
-  "(performance.getEntriesByName('plume-first-frame')[0]?.startTime ?? null)";
 export const LOSE = "self.plumeLose = Module.ctx.getExtension('WEBGL_lose_context');" +
   ' plumeLose.loseContext();';
-// Runs first on the page: the program runs there, as in a browser whose Worker cannot draw.
-export const ON_THE_PAGE = "Reflect.deleteProperty(HTMLCanvasElement.prototype, " +
-  "'transferControlToOffscreen')";
+export const SAID_LOST = `${TEXT}.includes('not given it back')`;
+// Before the page's scripts: the program runs on the page, as where a Worker cannot draw.
+export const [ON_THE_PAGE, FIRST_FRAME] = [`(${ON_PAGE})()`, FIRST];
+// The page's next `count` animation frames; a page that stops getting them fails, saying so.
 /** @param {number} count */
-export const FRAMES = (count) => `new Promise((done) => { let left = ${count};` +
-  ' const next = () => --left > 0 ? requestAnimationFrame(next) : done(0);' +
-  ' requestAnimationFrame(next); })';
+export const FRAMES = (count) => `new Promise((done, fail) => { let left = ${count};
+  const next = () => --left > 0 ? requestAnimationFrame(next) : done(0);
+  requestAnimationFrame(next);
+  setTimeout(() => fail(new Error(left + ' of ${count} animation frames still to come after' +
+    ' 20 s, the page ' + document.visibilityState)), 20000); })`;
+// Where the program runs: its animation frames, the draws made, when each frame in which it drew
+// began, and the last viewport and projection it set.
+export const COUNT = `(() => {
+  const counts = self.plumeCounts = { frames: 0, draws: 0, stamps: [] };
+  const proto = WebGLRenderingContext.prototype, ask = self.requestAnimationFrame.bind(self);
+  const { viewport, uniformMatrix4fv } = proto;
+  let drew = false;
+  for (const name of ['drawArrays', 'drawElements']) {
+    const call = proto[name];
+    proto[name] = function (...args) { counts.draws++; drew = true; return call.apply(this, args); };
+  }
+  proto.viewport = function (...args) { counts.viewport = args; return viewport.apply(this, args); };
+  proto.uniformMatrix4fv = function (at, transpose, value) {
+    counts.projection = Array.from(value);
+    return uniformMatrix4fv.call(this, at, transpose, value);
+  };
+  self.requestAnimationFrame = (callback) => ask((time) => {
+    const begun = Date.now();
+    [counts.frames, drew] = [counts.frames + 1, false];
+    callback(time);
+    if (drew) counts.stamps.push(begun);
+  });
+})()`;
 
-// In the page's Worker, after its own script: evaluates what the page sends it.
-const HOOK = `addEventListener('message', ({ data }) => {
-  if (data?.kind !== 'plume-evaluate') return;
+// Put into the page's Worker after its own script: evaluates what the page sends it.
+const HOOK = `addEventListener('message', ({ data }) => data?.kind === 'plume-evaluate' &&
   Promise.resolve().then(() => (0, eval)(data.source)).then(
     (value) => postMessage({ kind: 'plume-evaluated', value }),
-    (error) => postMessage({ kind: 'plume-evaluated', error: String(error) }));
-});`;
+    (error) => postMessage({ kind: 'plume-evaluated', error: String(error) })));`;
 
-// `source` evaluated where the program runs: in the page's Worker where it draws there, else on
-// the page; its value, awaited.
-/** @param {Realm} engine @param {string} source */
-export function inProgram(engine, source) {
-  const text = JSON.stringify(source);
-  return engine.evaluate(`${DRAWN_IN} !== 'worker' ? (0, eval)(${text}) :
-    new Promise((done, failed) => {
-      const heard = ({ data }) => {
-        if (data?.kind !== 'plume-evaluated') return;
-        unpacker.removeEventListener('message', heard);
-        if ('error' in data) failed(new Error(data.error)); else done(data.value);
-      };
-      unpacker.addEventListener('message', heard);
-      setTimeout(() => failed(new Error('the Worker did not answer')), 20000);
-      unpacker.postMessage({ kind: 'plume-evaluate', source: ${text} });
-    })`);
-}
+// `source`'s value where the program runs: the page's Worker where it draws there, else the page.
+/** @param {Engine} engine @param {string} source */
+export const inProgram = (engine, source) => engine.evaluate(`${DRAWN_IN} !== 'worker' ?
+  (0, eval)(${JSON.stringify(source)}) : new Promise((done, failed) => {
+    const heard = ({ data }) => data?.kind === 'plume-evaluated' &&
+      (unpacker.removeEventListener('message', heard), 'error' in data ? failed(new Error(data.error))
+        : done(data.value));
+    unpacker.addEventListener('message', heard);
+    setTimeout(() => failed(new Error('the Worker did not answer in 20 s')), 20000);
+    unpacker.postMessage({ kind: 'plume-evaluate', source: ${JSON.stringify(source)} });
+  })`);
 
-// Whether `condition` holds where the program runs, within `ms`.
+// True once `condition` holds where the program runs, false after `ms`.
 /** @param {Engine} engine @param {string} condition */
 export const programHolds = (engine, condition, ms = 20000) =>
   until(() => inProgram(engine, condition).catch(() => false), ms);
@@ -61,23 +77,16 @@ export const programHolds = (engine, condition, ms = 20000) =>
 export const visit = async (engine, url, condition = LIVE, ms = 60000) =>
   await engine.goto(url) && await waitFor(engine, condition, ms);
 
-/**
- * What the host does with one request instead of answering it plainly: answer `status`, never
- * answer, end the connection, send the body as `change` makes it, or wait `delayMs` first.
- * @typedef {{ status?: number, stall?: boolean, abort?: boolean,
- *   change?: (body: Buffer) => Buffer, delayMs?: number } | null} Plan
- */
-const CHUNK_BYTES = 16384;
-
-// `directory` served as a static host does, on a port (an origin, and so a cache and a service
-// worker) of its own; `bytesPerSecond` the link every answer shares, in 16 KB pieces; `plan` what
-// to do with a path. The page's Worker runs HOOK after its own script (#unpack's text). `open()`
-// counts the answers under way, `down()` closes the host and every connection to it.
-/**
- * @param {string} directory
- * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan }} [link]
- */
-export async function host(directory, { bytesPerSecond = 0, plan = () => null } = {}) {
+// What the host does with a request: answer `status`, none, end the connection, send the body
+// as `change` makes it, or wait `delayMs` first.
+/** @typedef {{ status?: number, stall?: boolean, abort?: boolean,
+ *   change?: (body: Buffer) => Buffer, delayMs?: number } | null} Plan */
+// `directory` on a port (an origin, a cache and a service worker) of its own, every answer
+// sharing a link of `bytesPerSecond` in 16 KB pieces; `worker` runs in the page's Worker after its
+// script; `open()` counts answers under way.
+/** @param {string} directory
+ * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan, worker?: string }} [link] */
+export async function host(directory, { bytesPerSecond = 0, plan = () => null, worker = '' } = {}) {
   const served = await serve(directory);
   const [handler] = served.server.listeners('request');
   served.server.removeAllListeners('request');
@@ -85,8 +94,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
   served.server.on('request', (request, response) => {
     ++open;
     response.once('close', () => --open);
-    const path = new URL(request.url ?? '/', 'http://x').pathname;
-    const planned = plan(path) ?? {};
+    const path = new URL(request.url ?? '/', 'http://x').pathname, planned = plan(path) ?? {};
     if (planned.stall) return;
     if (planned.abort) return request.socket.destroy();
     if (planned.status) {
@@ -97,20 +105,16 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
     /** @param {Buffer} data */
     const send = (data) => {
       if (!bytesPerSecond || !data?.length) return end(data);
-      // Each piece goes once the link has carried it, after the pieces of every answer before.
-      const piece = data.subarray(0, CHUNK_BYTES);
+      const piece = data.subarray(0, 16384);
       linkFreeAt = Math.max(Date.now(), linkFreeAt) + 1000 * piece.length / bytesPerSecond;
-      setTimeout(() => {
-        if (response.destroyed) return;
-        if (piece.length === data.length) end(piece);
-        else response.write(piece, () => send(data.subarray(CHUNK_BYTES)));
-      }, linkFreeAt - Date.now());
+      setTimeout(() => response.destroyed || (piece.length === data.length ? end(piece)
+        : response.write(piece, () => send(data.subarray(piece.length)))), linkFreeAt - Date.now());
     };
     response.end = (/** @type {any} */ data) => {
       let body = data && Buffer.from(data);
       if (body && /^\/(index\.html)?$/.test(path)) {
         const page = String(body), at = page.indexOf('</script>', page.indexOf('id="unpack"'));
-        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${page.slice(at)}`);
+        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${worker}\n${page.slice(at)}`);
       }
       if (body && planned.change) body = planned.change(body);
       setTimeout(() => send(body), planned.delayMs ?? 0);
@@ -118,74 +122,65 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
     };
     handler(request, response);
   });
-  const down = () => new Promise((done) => {
-    served.server.close(done);
-    served.server.closeAllConnections();
-  });
+  const down = () => new Promise((done) => served.server.close(done).closeAllConnections());
   return { ...served, directory, down, open: () => open };
 }
 
-// Where shots go (`work`), and the test tree's plume-compare; check.mjs sets them.
 export const judged = { work: '', compare: '' };
 /** @param {string} name */
 const file = (name) => `${judged.work}/${name}.png`;
-// `bytes` saved as WORK_DIR/`name`.png, for the judge.
 /** @param {string} name @param {Buffer} bytes */
 export const save = (name, bytes) => writeFileSync(file(name), bytes);
+/** @param {string[]} args */
+const run = (...args) => spawnSync(args[0], args.slice(1), { encoding: 'utf8' });
 
-// The canvas's box, cut from the viewport's screenshot into WORK_DIR/`name`.png; its size.
+// The canvas's box, cut from a screenshot into WORK_DIR/`name`.png; its size.
 /** @param {Engine} engine @param {string} name */
 export async function shot(engine, name) {
-  const box = await engine.evaluate("(b => [b.width, b.height, b.left, b.top]" +
-    ".map((v) => Math.round(v * devicePixelRatio)))" +
-    "(document.getElementById('canvas').getBoundingClientRect())");
+  const [width, height, left, top] = await engine.evaluate("(b => [b.width, b.height, b.left," +
+    " b.top].map((v) => Math.round(v * devicePixelRatio)))(document.getElementById('canvas')" +
+    '.getBoundingClientRect())');
   save(name, await engine.screenshot());
-  const [width, height, left, top] = box;
-  convert(file(name), '-crop', `${width}x${height}+${left}+${top}`, '+repage', file(name));
-  return `${width}x${height}`;
+  const size = `${width}x${height}`, cut = run('convert', file(name), '-crop',
+    `${size}+${left}+${top}`, '+repage', file(name));
+  if (cut.status !== 0) throw new Error(`convert: ${cut.stderr}`);
+  return size;
 }
 
-/** @param {string[]} args */
-function convert(...args) {
-  const run = spawnSync('convert', args, { encoding: 'utf8' });
-  if (run.status !== 0) throw new Error(`convert ${args.join(' ')}: ${run.stderr}`);
-}
-
-// The one judge of a picture: plume-compare on WORK_DIR's `a` and `b` (names, or a frame's
-// SECONDS-STEP). Without `maxLevels`, its own verdict, the same frame as renderers may round it;
-// with it, the same picture within that mean difference in levels. 'black' is a black frame of
-// `a`'s size: its difference from that is how much of the canvas is lit.
+// plume-compare on WORK_DIR's `a` and `b` (a name, or a frame's SECONDS-STEP): without
+// `maxLevels` its own verdict, with it a mean difference within that.
 /** @param {string} a @param {string} b @param {number} [maxLevels] */
 export function judge(a, b, maxLevels) {
-  if (b === 'black') {
-    const size = spawnSync('identify', ['-format', '%wx%h', file(a)], { encoding: 'utf8' }).stdout;
-    b = `black-${size}`;
-    if (!existsSync(file(b))) convert('-size', size, 'xc:black', file(b));
+  const compared = run(judged.compare, file(a), file(b));
+  if (compared.status !== 0 && compared.status !== 1) {
+    throw new Error(`plume-compare ${a} ${b}: ${compared.stderr}`);
   }
-  const run = spawnSync(judged.compare, [file(a), file(b)], { encoding: 'utf8' });
-  if (run.status !== 0 && run.status !== 1) {
-    throw new Error(`plume-compare ${a} ${b}: ${run.stderr}`);
-  }
-  const levels = Number(/mean difference ([\d.]+)/.exec(run.stdout)?.[1] ?? Infinity);
-  const same = maxLevels === undefined ? run.status === 0 : levels <= maxLevels;
-  return { same, levels, said: `${a} against ${b}: ${run.stdout.trim()}` };
+  const levels = Number(/mean difference ([\d.]+)/.exec(compared.stdout)?.[1] ?? Infinity);
+  const same = maxLevels === undefined ? compared.status === 0 : levels <= maxLevels;
+  return { same, levels, said: `${a} against ${b}: ${compared.stdout.trim()}` };
 }
 
-// The canvas shot now against `frame`: the judge's verdict and what it said.
-/** @param {Engine} engine @param {string} frame @param {number} [maxLevels] */
-export async function shown(engine, frame, maxLevels) {
-  const size = await shot(engine, 'shot');
-  const verdict = judge('shot', frame, maxLevels);
+// The canvas shot and judged against `frame`.
+/** @param {Engine} engine @param {string} frame */
+export async function shown(engine, frame) {
+  const size = await shot(engine, 'shot'), verdict = judge('shot', frame);
   return { ...verdict, said: `${size} ${verdict.said}` };
 }
 
-// Whether the canvas's picture moves over `frames` of the page's animation frames.
+// Until `count` more animation frames (`drew`: in which it drew) where the program runs, counted.
 /** @param {Engine} engine */
-export async function moves(engine, frames = 60) {
-  // A frame on its way to the screen lands first.
-  await answer(engine, FRAMES(4), 0);
+export async function frames(engine, count = 20, drew = false) {
+  const [now, seen] = await inProgram(engine, '[Date.now(), plumeCounts.frames]');
+  return programHolds(engine, drew ? `plumeCounts.stamps.filter((ms) => ms > ${now}).length >=` +
+    ` ${count}` : `plumeCounts.frames >= ${seen + count}`, 60000);
+}
+
+// Whether the picture moves over `count` frames of the program's, counted.
+/** @param {Engine} engine */
+export async function moves(engine, count = 60) {
+  await frames(engine, 4);
   await shot(engine, 'before');
-  await answer(engine, FRAMES(frames), 0);
+  await frames(engine, count);
   await shot(engine, 'after');
   return !judge('before', 'after').same;
 }
