@@ -14,8 +14,7 @@ int runClip(const std::string& arguments) {
             .c_str());
 }
 
-// Each frame of the clip is the snapshot at its time; a file it cannot write fails the tool. Its
-// refusals are rows of tests/tools/command-lines.
+// Each frame is the snapshot at its time; an unwritable file fails the tool.
 TEST(Clip, EachFrameIsTheSnapshotAtItsTime) {
     TempDir out;
     const std::string clip = out.file("clip.webp");

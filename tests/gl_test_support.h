@@ -1,6 +1,5 @@
-// What several tests share: a real window and OpenGL context, opened through the program's own
-// window code; a temporary folder; the scene started as the program starts it; plume-snapshot's
-// frames; and the headers most of them read.
+// What the tests share: a real window and context, opened by the program's own window code; a
+// temporary folder; the scene started as the program starts it; plume-snapshot's frames.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,15 +40,13 @@ struct TempDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-// The scene started in the test window as the program starts it, `width` wide, from the
-// generator's first state, with the yaw at `yaw`, on the manual clock.
+// The scene started as the program starts it, `width` wide, yaw `yaw`, on the manual clock.
 inline void startTestScene(int width, const std::string& dataDirectory, float yaw = 0.0f) {
     ensureGlWindow(), randomState = RANDOM_START_STATE, g_yaw = yaw, useManualClock();
     startScene(width, WINDOW_HEIGHT, dataDirectory);
 }
 
-// plume-snapshot's frame of data/ with `arguments`, written into `out` and read back; a failed
-// run or an unreadable image fails the calling test.
+// plume-snapshot's frame of data/ with `arguments`, read back; a failed run fails the test.
 inline RgbImage snapshotFrame(const TempDir& out, const std::string& arguments) {
     const std::string path = out.file("frame.png"), command = std::string(PLUME_SNAPSHOT_EXE) +
                                                               " --data " + PLUME_DATA_DIR +

@@ -1,6 +1,5 @@
-// The browser layer's matrices and gathered triangles, held against the desktop's real OpenGL:
-// the same calls must give the same matrices, and the triangles the same pixels as the
-// primitives they stand for.
+// The browser layer's matrices and triangles against real OpenGL: the same calls must give the
+// same matrices, and the triangles the same pixels as the primitives they stand for.
 #include "gl_test_support.h"
 #include "web/gl/matrices.h"
 #include "web/gl/vertices.h"
