@@ -8,26 +8,23 @@
 namespace {
 
 std::int64_t fakeTicks = 0;
-constexpr std::int64_t START_TICKS = 123456789;
 
-class ClockTest : public ::testing::Test {
-  protected:
-    // The caption goes to a real window.
+// The clock on a fake counter of 1000 ticks a second, its caption going to a real window.
+struct ClockTest : ::testing::Test {
     void SetUp() override { ensureGlWindow(), g_titleText[0] = '\0', startAt(1000); }
     void TearDown() override { useSteadyClock(), setMaxFrameStep(MAX_FRAME_STEP_MS); }
     static void startAt(std::int64_t frequency) {
-        fakeTicks = START_TICKS, setCounter([] { return fakeTicks; }, frequency), startClock();
+        fakeTicks = 123456789, setCounter([] { return fakeTicks; }, frequency), startClock();
     }
-    // Runs the clock update for `frames` frames, each `milliseconds` after the last.
-    static void frames(int count, std::int64_t milliseconds) {
+    // `count` frames, each `ms` after the last.
+    static void frames(int count, std::int64_t ms) {
         for (int frame = 0; frame < count; ++frame)
-            fakeTicks += milliseconds * (g_counterFrequency / 1000), updateClock();
+            fakeTicks += ms * (g_counterFrequency / 1000), updateClock();
+    }
+    static std::string caption(const char* rate) {
+        return std::string(CAPTION_CREDIT) + "   -=[ FPS:" + rate + " ]=-";
     }
 };
-
-std::string captionFor(const char* figure) {
-    return std::string(CAPTION_CREDIT) + "   -=[ FPS:" + figure + " ]=-";
-}
 
 } // namespace
 
@@ -42,9 +39,9 @@ TEST_F(ClockTest, TimeIsWholeMillisecondsTruncatedOnAnyCounter) {
           {3579545LL, 3579545LL * 7 + 3579, 7.0},
           {1000000000LL, days * 1000000 + 789000, days / 1000.0},
           {1000000000LL, (days + 1) * 1000000, (days + 1) / 1000.0}}) {
-        startAt(frequency), fakeTicks = START_TICKS + ticks, updateClock();
-        EXPECT_EQ(g_time, time) << ticks << " ticks at " << frequency;
-        EXPECT_EQ(g_deltaTime, time) << ticks << " ticks at " << frequency;
+        startAt(frequency), fakeTicks += ticks, updateClock();
+        EXPECT_EQ(std::pair(g_time, g_deltaTime), std::pair(time, time))
+            << ticks << " ticks at " << frequency;
     }
 }
 
@@ -52,7 +49,7 @@ TEST_F(ClockTest, CaptionShowsTheMeanRateOfEachHundredFrames) {
     frames(99, 10);
     EXPECT_STREQ(g_titleText, "") << "the caption keeps its creation text before frame 100";
     frames(1, 10);
-    EXPECT_EQ(g_titleText, captionFor("100"));
+    EXPECT_EQ(g_titleText, caption("100"));
     // Frames in the same millisecond pull the mean down: (500 + 0) / 2.
     g_titleText[0] = '\0';
     for (int pair = 0; pair < 50; ++pair) {
@@ -60,37 +57,31 @@ TEST_F(ClockTest, CaptionShowsTheMeanRateOfEachHundredFrames) {
         EXPECT_STREQ(g_titleText, "") << "written again before frame 200";
         frames(1, 0);
     }
-    EXPECT_EQ(g_titleText, captionFor("250"));
+    EXPECT_EQ(g_titleText, caption("250"));
     frames(100, 16); // 1 / 0.016 s is 62.5 frames per second
-    EXPECT_EQ(g_titleText, captionFor("63"));
+    EXPECT_EQ(g_titleText, caption("63"));
     frames(100, 4000); // the rate of frames further apart than the scene steps is their own
-    EXPECT_EQ(g_titleText, captionFor("0"));
+    EXPECT_EQ(g_titleText, caption("0"));
     formatTitle(2.5); // halves round away from zero, not to even
-    EXPECT_EQ(g_titleText, captionFor("3"));
+    EXPECT_EQ(g_titleText, caption("3"));
 }
 
 // A step is at most a second and never backwards; what a gap has beyond that is left out of the
 // scene's time for good, so the frames after it go on as before. Each row follows 10 s of 20 ms
 // frames: the gap, the step the scene takes for it, and the rate the caption counts for it.
 TEST_F(ClockTest, AGapBeyondASecondIsASecondsStepAndThenAPause) {
-    const struct {
-        std::int64_t gapMs;
-        double step;
-        double rate;
-    } rows[] = {{0, 0.0, 0.0},
-                {1000, 1.0, 1.0},
-                {1001, 1.0, 1000.0 / 1001},
-                {600000, 1.0, 1 / 600.0},
-                {-5000, 0.0, 0.0}};
-    for (const auto& row : rows) {
+    for (const auto& [gapMs, step, rate] : {std::tuple{0LL, 0.0, 0.0},
+                                            {1000LL, 1.0, 1.0},
+                                            {1001LL, 1.0, 1000.0 / 1001},
+                                            {600000LL, 1.0, 1 / 600.0},
+                                            {-5000LL, 0.0, 0.0}}) {
         startAt(1000), frames(500, 20);
         const double before = g_time, sum = g_fpsSum;
-        frames(1, row.gapMs);
-        EXPECT_EQ(g_deltaTime, row.step) << "gap of " << row.gapMs << " ms";
-        EXPECT_EQ(g_time, before + row.step) << "gap of " << row.gapMs << " ms";
-        EXPECT_NEAR(g_fpsSum - sum, row.rate, 1e-9) << "gap of " << row.gapMs << " ms";
+        frames(1, gapMs);
+        EXPECT_EQ(std::pair(g_deltaTime, g_time), std::pair(step, before + step)) << gapMs << " ms";
+        EXPECT_NEAR(g_fpsSum - sum, rate, 1e-9) << "gap of " << gapMs << " ms";
         frames(1, 20);
-        EXPECT_NEAR(g_deltaTime, 0.02, 1e-9) << "the frame after a gap of " << row.gapMs << " ms";
+        EXPECT_NEAR(g_deltaTime, 0.02, 1e-9) << "the frame after a gap of " << gapMs << " ms";
     }
     // Half a second apart, the scene's time is the wall clock's, frame after frame.
     startAt(1000);

@@ -1,5 +1,5 @@
-// The feather field as tests/reference/feather_field.txt holds it: a line per feather, the bits
-// of its 14 stored values in hexadecimal, created afresh from the generator's start.
+// The field as tests/reference/feather_field.txt holds it, created afresh: the bits of each
+// feather's 14 values in hexadecimal, a line per feather.
 #pragma once
 
 #include "scene/feathers.h"

@@ -23,7 +23,7 @@ void operator delete(void* memory, std::size_t) noexcept {
     std::free(memory);
 }
 
-TEST(FramePath, AllocatesNothingOnTheHeap) {
+TEST(FramePath, AllocatesNothingOnTheHeapAndDrawsTheFeathersWithDepth) {
     startTestScene(WINDOW_WIDTH, PLUME_DATA_DIR);
     const auto runFrames = [](int first, int count) {
         for (int frame = first; frame < first + count; ++frame)
@@ -36,4 +36,5 @@ TEST(FramePath, AllocatesNothingOnTheHeap) {
     runFrames(200 + 1, 200);
     EXPECT_EQ(allocations - before, 0);
     EXPECT_GT(allocations, 0) << "the counter must see the start-up's allocations";
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "the sky pass leaves the feathers no depth test";
 }

@@ -1,12 +1,12 @@
-// A real window and OpenGL context for tests, opened through the program's own window code, and
-// what several tests share: a temporary folder, the scene started as the program starts it,
-// plume-snapshot's frames, and the headers most of them read.
+// What the tests share: a real window and context, opened by the program's own window code; a
+// temporary folder; the scene started as the program starts it; plume-snapshot's frames.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "app/camera.h"
 #include "app/frame.h"
+#include "app/glut_window.h"
 #include "app/pinned_frame.h"
 #include "image_compare.h"
 #include "platform.h"
@@ -15,31 +15,45 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 // Opens the test window, of the program's size, once per process and makes its context current.
-void ensureGlWindow();
+inline void ensureGlWindow() {
+    static bool opened = false;
+    int argc = 1;
+    char name[] = "plume_tests";
+    char* argv[] = {name, nullptr};
+    if (!opened)
+        openWindow(&argc, argv, WINDOW_WIDTH, WINDOW_HEIGHT), opened = true;
+}
 
-// A fresh directory under the system's temporary directory, removed by the destructor.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
+// A fresh directory under the system's temporary directory, removed with it.
+struct TempDir {
+    std::string path = (std::filesystem::temp_directory_path() / "plume-test-XXXXXX").string();
+    TempDir() { path = mkdtemp(path.data()) != nullptr ? path : std::string(); }
     TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    ~TempDir() { std::filesystem::remove_all(path, removed); }
+    std::error_code removed;
+    std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-// The scene started in the test window as the program starts it, `width` wide, from the
-// generator's first state, with the yaw at `yaw`, on the manual clock.
-void startTestScene(int width, const std::string& dataDirectory, float yaw = 0.0f);
+// The scene started as the program starts it, `width` wide, yaw `yaw`, on the manual clock.
+inline void startTestScene(int width, const std::string& dataDirectory, float yaw = 0.0f) {
+    ensureGlWindow(), randomState = RANDOM_START_STATE, g_yaw = yaw, useManualClock();
+    startScene(width, WINDOW_HEIGHT, dataDirectory);
+}
 
-// plume-snapshot's frame of data/ with `arguments`, written into `out` and read back; a failed
-// run or an unreadable image fails the calling test.
-RgbImage snapshotFrame(const TempDir& out, const std::string& arguments);
+// plume-snapshot's frame of data/ with `arguments`, read back; a failed run fails the test.
+inline RgbImage snapshotFrame(const TempDir& out, const std::string& arguments) {
+    const std::string path = out.file("frame.png"), command = std::string(PLUME_SNAPSHOT_EXE) +
+                                                              " --data " + PLUME_DATA_DIR +
+                                                              arguments + " --out " + path;
+    std::filesystem::remove(path);
+    EXPECT_EQ(std::system(command.c_str()), 0) << command; // 0: it ran and exited with 0
+    RgbImage image;
+    EXPECT_TRUE(readPng(path, image)) << path;
+    return image;
+}

@@ -92,15 +92,12 @@ TEST(ScrCommandLine, ReadsWhatWindowsPassesAndRefusesTheRest) {
 }
 
 TEST(ScrPointer, EndsOnlyBeyondTheThreshold) {
-    const int t = 10; // the threshold chosen, in pixels, as the docs give it
     // dx, dy, ends: along each axis, and diagonally (7, 7 is within 10 pixels; 8, 8 beyond).
-    const int moves[][3] = {{0, 0, 0},  {1, 0, 0},     {0, -1, 0},    {t, 0, 0},        {0, -t, 0},
-                            {-t, 0, 0}, {t + 1, 0, 1}, {0, t + 1, 1}, {-t - 1, 0, 1},   {1, 1, 0},
-                            {7, -7, 0}, {8, 8, 1},     {-8, 8, 1},    {t + 1, t + 1, 1}};
-    for (const auto& m : moves) {
-        EXPECT_EQ(pointerMovedAway(-500, 300, -500 + m[0], 300 + m[1]), m[2] != 0)
-            << m[0] << ", " << m[1];
-    }
+    const int moves[][3] = {{0, 0, 0},   {1, 0, 0},  {0, -1, 0}, {10, 0, 0},  {0, -10, 0},
+                            {-10, 0, 0}, {11, 0, 1}, {0, 11, 1}, {-11, 0, 1}, {1, 1, 0},
+                            {7, -7, 0},  {8, 8, 1},  {-8, 8, 1}, {11, 11, 1}};
+    for (const auto& [dx, dy, ends] : moves)
+        EXPECT_EQ(pointerMovedAway(-500, 300, -500 + dx, 300 + dy), ends != 0) << dx << ", " << dy;
     EXPECT_FALSE(pointerMovedAway(-32768, 0, -32768, 0));
     EXPECT_TRUE(pointerMovedAway(-32768, -32768, 32767, 32767));
 }

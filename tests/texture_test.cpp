@@ -6,7 +6,6 @@
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -15,31 +14,20 @@ namespace {
 struct AsNobody {
     const bool root = geteuid() == 0;
     const bool dropped = !root || (setegid(65534) == 0 && seteuid(65534) == 0);
-    ~AsNobody() {
-        if (root) {
-            seteuid(0);
-            setegid(0);
-        }
-    }
+    ~AsNobody() { (void)(root && seteuid(0) == 0 && setegid(0) == 0); }
 };
 
-class TextureTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ensureGlWindow();
-        ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+// The files of `cases` written read-only into `dir`, by name.
+template <typename Cases>
+std::vector<std::pair<std::string, std::string>> written(const TempDir& dir, const Cases& cases) {
+    std::vector<std::pair<std::string, std::string>> paths;
+    for (const auto& c : cases) {
+        paths.emplace_back(std::get<0>(c), dir.file(std::string(std::get<0>(c)) + ".tga"));
+        writeBytes(paths.back().second, std::get<1>(c));
+        EXPECT_EQ(chmod(paths.back().second.c_str(), 0444), 0);
     }
-
-    // Writes a read-only file.
-    std::string write(const std::string& name, const Bytes& bytes) {
-        const std::string path = dir.file(name + ".tga");
-        writeBytes(path, bytes);
-        EXPECT_EQ(chmod(path.c_str(), 0444), 0);
-        return path;
-    }
-
-    TempDir dir;
-};
+    return paths;
+}
 
 GLint level(GLuint id, GLenum what) {
     GLint value = -1;
@@ -47,20 +35,18 @@ GLint level(GLuint id, GLenum what) {
     return value;
 }
 
-Bytes readBack(GLuint id, GLenum format, std::size_t size) {
-    Bytes texels(size, 0);
-    glBindTexture(GL_TEXTURE_2D, id), glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
-
-TEST_F(TextureTest, LoadsPixelsInFileRowOrderWithRedAndBlueExchangedAndSetsSampling) {
+TEST(Texture, LoadsPixelsInFileRowOrderWithRedAndBlueExchangedAndSetsSampling) {
+    ensureGlWindow();
+    TempDir dir;
+    ASSERT_EQ(chmod(dir.path.c_str(), 0755), 0);
+    const auto paths = written(dir, GOOD_FILES);
     // Each parameter starts at the opposite of its expected value, so the load must set it.
     const GLint params[][3] = {{GL_TEXTURE_WRAP_S, GL_CLAMP, GL_REPEAT},
                                {GL_TEXTURE_WRAP_T, GL_CLAMP, GL_REPEAT},
                                {GL_TEXTURE_MAG_FILTER, GL_NEAREST, GL_LINEAR},
                                {GL_TEXTURE_MIN_FILTER, GL_NEAREST, GL_LINEAR}};
-    for (const auto& [name, file, format, texels] : GOOD_FILES) {
+    for (std::size_t i = 0; i < std::size(GOOD_FILES); ++i) {
+        const auto& [name, file, format, texels] = GOOD_FILES[i];
         SCOPED_TRACE(name);
         Texture texture;
         glGenTextures(1, &texture.id), glBindTexture(GL_TEXTURE_2D, texture.id);
@@ -68,17 +54,18 @@ TEST_F(TextureTest, LoadsPixelsInFileRowOrderWithRedAndBlueExchangedAndSetsSampl
             glTexParameteri(GL_TEXTURE_2D, param, opposite);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4),
             glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-        const std::string path = write(name, file);
         {
             const AsNobody nobody;
             ASSERT_TRUE(nobody.dropped);
-            ASSERT_EQ(std::fopen(path.c_str(), "r+b"), nullptr)
-                << "writable: the case proves nothing";
-            ASSERT_TRUE(texture.loadTga(path.c_str(), texture.id));
+            ASSERT_EQ(std::fopen(paths[i].second.c_str(), "r+b"), nullptr) << "writable";
+            ASSERT_TRUE(texture.loadTga(paths[i].second.c_str(), texture.id));
         }
-        EXPECT_EQ(texture.format, format);
-        EXPECT_EQ(level(texture.id, GL_TEXTURE_INTERNAL_FORMAT), static_cast<GLint>(format));
-        EXPECT_EQ(readBack(texture.id, format, texels.size()), texels);
+        Bytes loaded(texels.size(), 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, loaded.data());
+        EXPECT_EQ(loaded, texels);
+        EXPECT_EQ(std::pair(texture.format, level(texture.id, GL_TEXTURE_INTERNAL_FORMAT)),
+                  std::pair(format, static_cast<GLint>(format)));
         for (const auto& [param, opposite, expected] : params) {
             GLint actual = 0;
             glGetTexParameteriv(GL_TEXTURE_2D, param, &actual);
@@ -87,22 +74,22 @@ TEST_F(TextureTest, LoadsPixelsInFileRowOrderWithRedAndBlueExchangedAndSetsSampl
         GLint alignment = 0, mode = 0;
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment),
             glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
-        EXPECT_TRUE(alignment == 1 && mode == GL_MODULATE) << alignment << " " << mode;
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        EXPECT_EQ(std::tuple(alignment, mode, glGetError()), std::tuple(1, GL_MODULATE, 0u));
     }
 }
 
-TEST_F(TextureTest, RefusesBadFilesUploadingNothingAndNoLoadLeavesAFileOpen) {
-    std::vector<std::pair<std::string, std::string>> paths = {{"missing", dir.file("none.tga")}};
-    for (const auto& [name, bytes] : BAD_FILES)
-        paths.emplace_back(name, write(name, bytes));
+TEST(Texture, RefusesBadFilesUploadingNothingAndNoLoadLeavesAFileOpen) {
+    ensureGlWindow();
+    TempDir dir;
+    auto paths = written(dir, BAD_FILES);
+    paths.emplace_back("missing", dir.file("none.tga"));
     for (const auto& [name, path] : paths) {
         Texture texture;
         EXPECT_FALSE(texture.load(path.c_str())) << name;
         EXPECT_EQ(level(texture.id, GL_TEXTURE_WIDTH), 0) << name;
     }
-    for (const auto& [name, file, format, texels] : GOOD_FILES)
-        paths.emplace_back(name, write(name, file));
+    for (const auto& good : written(dir, GOOD_FILES))
+        paths.push_back(good);
     const auto loadAll = [&paths] {
         for (const auto& path : paths) {
             Texture texture;

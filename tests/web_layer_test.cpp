@@ -67,9 +67,8 @@ void record(int firstIndex, int indexCount) {
                        webgl[ofBound(GL_TEXTURE_2D)]);
     }
     const std::string& projection = webgl["projection"];
-    if (projection != words(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1)) {
+    if (projection != words(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1))
         summary += " projection " + projection.substr(0, projection.find(' '));
-    }
     for (int i = firstIndex; i < firstIndex + indexCount; ++i) {
         const GatheredVertex& c = drawnVertices.emplace_back(vertexBuffer[indexBuffer[i]]);
         detail += ", " + words(c.x, c.y, c.z, c.s, c.t, c.r, c.g, c.b);
@@ -174,8 +173,7 @@ GLuint texture(int side, GLint minFilter = GL_LINEAR, bool levels = false) {
     std::vector<unsigned char> bytes(side * side * 4);
     std::iota(bytes.begin(), bytes.end(), 0);
     GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    glGenTextures(1, &name), glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, side, side, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
     if (levels)
@@ -185,8 +183,8 @@ GLuint texture(int side, GLint minFilter = GL_LINEAR, bool levels = false) {
 }
 
 void setMagFilter(GLuint name, GLint filter) {
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glBindTexture(GL_TEXTURE_2D, name),
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
 }
 
 void drawFrame(const std::function<void()>& calls) {

@@ -10,8 +10,7 @@
 
 #include <gtest/gtest.h>
 
-// What web_layer_test.cpp's recording WebGL was shown since the last clear: each draw's summary,
-// and each triangle's three vertices, in the order drawn.
+// What web_layer_test.cpp's recording WebGL drew since the last clear: summaries and vertices.
 extern std::vector<std::string> summaries;
 extern std::vector<GatheredVertex> drawnVertices;
 
@@ -20,8 +19,7 @@ const GLubyte* glGetString(GLenum) {
     return reinterpret_cast<const GLubyte*>("OpenGL ES 2.0 (WebGL 1.0)");
 }
 
-// Feather 0 five units ahead of the eye, turned back by the first frame's pitch: its strip in eye
-// coordinates.
+// Feather 0 five units ahead of the eye, turned back by the first frame's pitch.
 TEST(WebScene, FramesDrawInSevenDrawsUnreportedWithTheFeathersStrips) {
     startWebGl(), useManualClock(), testing::internal::CaptureStderr();
     startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);

@@ -1,43 +1,32 @@
 // Arbitrary bytes through the Targa reader that the texture loader runs before uploading.
 #include "texture/targa.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-constexpr std::size_t DEPTH_FIELD = 16;
-
 // Kept in a volatile so that reading every pixel byte cannot be optimised away.
-volatile unsigned sink;
-
-} // namespace
+static volatile unsigned sink;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // fmemopen may refuse a size of 0; inputs of 1 to 17 bytes fail the header read the same way.
-    if (size == 0) {
-        return 0;
-    }
-    // fmemopen takes a writable pointer even for "rb"; the bytes are only read.
-    FileHandle file(fmemopen(const_cast<std::uint8_t*>(data), size, "rb"));
+    // fmemopen may refuse a size of 0, which fails the header read as 1 to 17 bytes do; it takes a
+    // writable pointer even for "rb", and the bytes are only read.
+    FileHandle file(size > 0 ? fmemopen(const_cast<std::uint8_t*>(data), size, "rb") : nullptr);
     TgaHeader header;
     if (!file || !readTgaHeader(file.get(), header)) {
         return 0;
     }
-    // An accepted header keeps every promise the upload relies on.
-    if (!isPowerOfTwo(header.width) || !isPowerOfTwo(header.height) || size <= DEPTH_FIELD ||
-        header.bitsPerPixel != data[DEPTH_FIELD] || header.bitsPerPixel % 8 != 0) {
+    // An accepted header keeps every promise the upload relies on; byte 16 is the depth.
+    if (!isPowerOfTwo(header.width) || !isPowerOfTwo(header.height) || size <= 16 ||
+        header.bitsPerPixel != data[16] || header.bitsPerPixel % 8 != 0) {
         std::abort();
     }
-    const int bytesPerPixel = header.bitsPerPixel / 8;
+    const std::size_t count = static_cast<std::size_t>(header.width) * header.height,
+                      bytes = count * (header.bitsPerPixel / 8);
     const PixelBuffer pixels =
-        readTgaPixels(file.get(), header.width * header.height, bytesPerPixel);
+        readTgaPixels(file.get(), static_cast<int>(count), header.bitsPerPixel / 8);
     unsigned sum = 0;
-    const std::size_t count =
-        static_cast<std::size_t>(header.width) * header.height * bytesPerPixel;
-    for (std::size_t i = 0; pixels && i < count; ++i) {
+    for (std::size_t i = 0; pixels && i < bytes; ++i) {
         sum += pixels[i];
     }
     sink = sum;
