@@ -10,7 +10,6 @@
 SCENE_LIMIT_PERCENT=15
 LATE_SECONDS=2    # how much further back a frame is looked for on a loaded machine
 FRAME_SECONDS=30  # the longest wait for a drawing program's next frames
-FIRST_FRAME_SECONDS=0.3 # the longest from a program's clock starting to its first frame shown
 SERVER_SECONDS=30 # for an X server to start
 
 # grab WINDOW FILE: the window's pixels as 24-bit PNG; a copy in PLUME_SAVER_SHOTS, a folder.
@@ -63,18 +62,13 @@ shows_scene() {
 
 # new_frames WINDOW SHOT COUNT: true once WINDOW's pixels have changed COUNT times from grab to
 # grab, as a drawing program's do frame by frame (a window just resized: the second change is a
-# frame drawn once the program knew); the last grab in SHOT. In $scene_zero, when the scene's
-# clock started at the latest: FIRST_FRAME_SECONDS before the last grab that saw no change yet
-# (the program, reading its images, draws nothing for a while: no grab precedes that one).
-# shellcheck disable=SC2034 # $scene_zero is the caller's
+# frame drawn once the program knew); the last grab in SHOT.
 new_frames() {
-    local seen last='' changes=-1 deadline=$((SECONDS + FRAME_SECONDS)) at
+    local seen last='' changes=-1 deadline=$((SECONDS + FRAME_SECONDS))
     while [ "$changes" -lt "$3" ]; do
         [ "$SECONDS" -lt "$deadline" ] || { echo "$1: $changes new frames in $FRAME_SECONDS s"; return 1; }
-        at=$(date +%s.%N)
         grab "$1" "$2" && seen=$(identify -format '%#' "$2")
         [ "$seen" = "$last" ] || changes=$((changes + 1)) last=$seen
-        [ "$changes" -gt 0 ] || scene_zero=$(plus "$at" "-$FIRST_FRAME_SECONDS")
     done
 }
 

@@ -121,13 +121,14 @@ preview_counts() {
 # parent is shown, none while minimised or hidden; it is deaf to input, and ends with its
 # parent's window, which the parent's process outlives.
 preview() {
-    local seen_now state share rate
+    local seen_now state share rate shown_at
     start_parent
     grab "$window" "$work/parent.png"
     start "$(saver_copy yes)" /p "$handle"
     wait_until "$LIMIT" preview_surface
+    shown_at=$(date +%s.%N)
     new_frames "$surface" "$work/preview.png" 2
-    age=$(since "$scene_zero")
+    age=$(since "$shown_at")
     wait_until "$LIMIT" preview_counts
     # Grabbed through its 1-pixel holder, the surface may lose a row and a column.
     convert "$work/parent.png" -crop "$(identify -format %wx%h "$work/preview.png")+0+0" \
