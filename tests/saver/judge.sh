@@ -10,6 +10,7 @@
 SCENE_LIMIT_PERCENT=15
 LATE_SECONDS=2    # how much further back a frame is looked for on a loaded machine
 FRAME_SECONDS=30  # the longest wait for a drawing program's next frames
+FIRST_STEP_SECONDS=1 # the clock's longest step (MAX_FRAME_STEP_MS), which the first frame may take
 SERVER_SECONDS=30 # for an X server to start
 
 # grab WINDOW FILE: the window's pixels as 24-bit PNG; a copy in PLUME_SAVER_SHOTS, a folder.
@@ -60,15 +61,29 @@ shows_scene() {
     return 1
 }
 
+# first_grab WINDOW: WINDOW's pixels before a program starts drawing into it, for new_frames.
+first_grab() {
+    scene_zero=$(plus "$(date +%s.%N)" "-$FIRST_STEP_SECONDS")
+    grab "$1" "$work/first.png"
+    seen_before=$(identify -format '%#' "$work/first.png")
+}
+
 # new_frames WINDOW SHOT COUNT: true once WINDOW's pixels have changed COUNT times from grab to
-# grab, as a drawing program's do frame by frame (a window just resized: the second change is a
-# frame drawn once the program knew); the last grab in SHOT.
+# grab (from first_grab's, where that was the last), as a drawing program's do frame by frame (a
+# window just resized: the second change is a frame drawn once the program knew); the last grab
+# in SHOT. After first_grab, $scene_zero is when the scene's clock started at the latest: the
+# last grab that saw no frame, less FIRST_STEP_SECONDS, the most the first frame's drawing adds.
+# shellcheck disable=SC2034 # $scene_zero is the caller's
 new_frames() {
-    local seen last='' changes=-1 deadline=$((SECONDS + FRAME_SECONDS))
+    local seen last=${seen_before:-} changes=-1 deadline=$((SECONDS + FRAME_SECONDS)) at
+    [ -z "$last" ] || changes=0
+    seen_before=''
     while [ "$changes" -lt "$3" ]; do
         [ "$SECONDS" -lt "$deadline" ] || { echo "$1: $changes new frames in $FRAME_SECONDS s"; return 1; }
+        at=$(date +%s.%N)
         grab "$1" "$2" && seen=$(identify -format '%#' "$2")
         [ "$seen" = "$last" ] || changes=$((changes + 1)) last=$seen
+        [ "$changes" -gt 0 ] || scene_zero=$(plus "$at" "-$FIRST_STEP_SECONDS")
     done
 }
 
