@@ -1,7 +1,6 @@
-# Sourced by tests/saver/run, tests/windows/run and tests/package/check: what the savers' checks share. A grab of
-# a saver's window and the one judge of a picture, plume-compare against this tree's
-# plume-snapshot; the measure of a processor share; waits on an event with one outer limit, and
-# the ending of a process within a limit; X servers beside the check's own.
+# Sourced by tests/saver/run, tests/windows/run and tests/package/check: a window's grab, the one
+# judge of a picture (plume-compare against plume-snapshot), a processor share, waits on an event
+# within one limit, a process's end within a limit, X servers beside the check's own.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work and $build are the sourcing check's
 
@@ -9,10 +8,12 @@
 # values more than plume-compare's 12 levels apart (0.05 s off, and the feathers' steps the
 # hack's own); the frame stretched to another aspect 40%, a white sky or an empty screen more.
 SCENE_LIMIT_PERCENT=15
-LATE_SECONDS=2 # how much further back a frame is looked for on a loaded machine
+LATE_SECONDS=2    # how much further back a frame is looked for on a loaded machine
+FRAME_SECONDS=30  # the longest wait for a drawing program's next frames
+FIRST_STEP_SECONDS=1 # the clock's longest step (MAX_FRAME_STEP_MS), which the first frame may take
+SERVER_SECONDS=30 # for an X server to start
 
-# grab WINDOW FILE: the window's pixels as the server holds them, as 24-bit PNG; a copy in
-# PLUME_SAVER_SHOTS, where that names a folder, to look at.
+# grab WINDOW FILE: the window's pixels as 24-bit PNG; a copy in PLUME_SAVER_SHOTS, a folder.
 grab() {
     import -window "$1" "PNG24:$2"
     [ -z "${PLUME_SAVER_SHOTS:-}" ] || cp "$2" "$PLUME_SAVER_SHOTS/"
@@ -30,17 +31,23 @@ within() {
 
 # shows_scene SHOT SECONDS: SHOT must be plume's scene at SHOT's size as plume-snapshot draws it
 # within SCENE_LIMIT_PERCENT, at one of the times 0.1 s apart from just after SECONDS (the hack's
-# age when grabbed: its clock starts once its images are read) back to 1.5 s before, newest
-# first. A machine loaded by other checks may start the hack slowly or pause its clock over a
-# frame of more than a second, so the search goes on through the LATE_SECONDS before that.
+# age when grabbed: its clock starts once its images are read) back to 1.5 s before, and on a
+# loaded machine, which may start the hack slowly or pause its clock over a long frame, the
+# LATE_SECONDS before that; newest first. The frames are kept, for the checks beside this one and
+# after it, for as long as the tool and the images are these (the folder's name is their sum).
 shows_scene() {
-    local size time frame nearest='' least=''
+    local size time frames nearest='' least=''
     size=$(identify -format '%wx%h' "$1")
+    frames="$build/scene-frames-$(cat "$build/plume-snapshot" "$PLUME_ROOT"/data/*.tga | cksum | tr ' ' -)"
+    mkdir -p "$frames" && touch "$frames"
+    find "$build" -maxdepth 1 -name 'scene-frames-*' ! -name "${frames##*/}" -mmin +60 -exec rm -rf {} +
     while read -r time; do
-        frame="$work/scene-$size-$time.png"
-        [ -e "$frame" ] || "$build/plume-snapshot" --data "$PLUME_ROOT/data" --time "$time" \
-            --step-ms 16 --size "$size" --out "$frame" >/dev/null
-        if within "$SCENE_LIMIT_PERCENT" "$1" "$frame"; then
+        scene_frame="$frames/$size-$time.png"
+        # Named once whole: the checks beside this one read the folder.
+        [ -e "$scene_frame" ] || { "$build/plume-snapshot" --data "$PLUME_ROOT/data" --time "$time" \
+            --step-ms 16 --size "$size" --out "$scene_frame.$$.png" >/dev/null &&
+            mv "$scene_frame.$$.png" "$scene_frame"; }
+        if within "$SCENE_LIMIT_PERCENT" "$1" "$scene_frame"; then
             echo "${1##*/} ($size) is plume-snapshot's frame at $time s: $share% of values more" \
                 "than 12 levels apart (limit $SCENE_LIMIT_PERCENT%)"
             return 0
@@ -54,15 +61,37 @@ shows_scene() {
     return 1
 }
 
-# plus SECONDS TERMS: SECONDS with TERMS added ("-1.5", "-1.5 - 2").
-plus() {
-    awk "BEGIN { print $1 + $2 }"
+# first_grab WINDOW: WINDOW's pixels before a program starts drawing into it, for new_frames.
+first_grab() {
+    scene_zero=$(plus "$(date +%s.%N)" "-$FIRST_STEP_SECONDS")
+    grab "$1" "$work/first.png"
+    seen_before=$(identify -format '%#' "$work/first.png")
 }
 
-# cpu_ticks PID: the processor time PID has taken so far, in clock ticks.
-cpu_ticks() {
-    sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+# new_frames WINDOW SHOT COUNT: true once WINDOW's pixels have changed COUNT times from grab to
+# grab (from first_grab's, where that was the last), as a drawing program's do frame by frame (a
+# window just resized: the second change is a frame drawn once the program knew); the last grab
+# in SHOT. After first_grab, $scene_zero is when the scene's clock started at the latest: the
+# last grab that saw no frame, less FIRST_STEP_SECONDS, the most the first frame's drawing adds.
+# shellcheck disable=SC2034 # $scene_zero is the caller's
+new_frames() {
+    local seen last=${seen_before:-} changes=-1 deadline=$((SECONDS + FRAME_SECONDS)) at
+    [ -z "$last" ] || changes=0
+    seen_before=''
+    while [ "$changes" -lt "$3" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || { echo "$1: $changes new frames in $FRAME_SECONDS s"; return 1; }
+        at=$(date +%s.%N)
+        grab "$1" "$2" && seen=$(identify -format '%#' "$2")
+        [ "$seen" = "$last" ] || changes=$((changes + 1)) last=$seen
+        [ "$changes" -gt 0 ] || scene_zero=$(plus "$at" "-$FIRST_STEP_SECONDS")
+    done
 }
+
+# since TIME: the seconds from TIME (date +%s.%N) to now.
+since() { plus "$(date +%s.%N)" "-$1"; }
+
+# plus SECONDS TERMS: SECONDS with TERMS added ("-1.5", "-1.5 - 2").
+plus() { awk "BEGIN { printf \"%.3f\\n\", $1 + $2 }"; }
 
 # cpu_share PID SECONDS [PID...]: the share of one processor, in percent, that each PID took over
 # the same SECONDS, one a line.
@@ -76,8 +105,9 @@ cpu_share() {
     done
 }
 
-# wait_until SECONDS COMMAND...: COMMAND, tried every 0.1 s until it succeeds; false, having
-# tried for SECONDS, where it never does.
+cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+
+# wait_until SECONDS COMMAND...: COMMAND, tried every 0.1 s until it succeeds, for SECONDS.
 wait_until() {
     local deadline=$((SECONDS + $1))
     shift
@@ -87,10 +117,7 @@ wait_until() {
     done
 }
 
-# gone PID: true once process PID has ended.
-gone() {
-    ! kill -0 "$1" 2>/dev/null
-}
+gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # ends_within MS PID [STATUS]: true if PID, a child of this shell, ends within MS milliseconds
 # from now with STATUS (0 unless given); what it saw in $verdict. One still running is left so.
@@ -109,36 +136,31 @@ ends_within() {
     [ "$status" -eq "${3:-0}" ] && [ "$took" -le "$1" ]
 }
 
-# whole_line FILE: true once FILE holds a whole line, as a server writes its display's number.
-whole_line() {
-    [ "$(tail -c 1 "$1" | wc -l)" -eq 1 ]
+stop_processes() {
+    local pid
+    for pid in "$@"; do
+        positive_pid "$pid" || return 1
+        { kill "$pid"; wait "$pid"; } 2>/dev/null || true
+    done
 }
 
-stop_process() {
-    positive_pid "$1" || return 1
-    kill "$1" 2>/dev/null || true
-    wait "$1" 2>/dev/null || true
-}
-
-EXTRA_SERVER_SECONDS=30
 # extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
-# it picks itself, named in $extra_display; stop_extra_servers ends them, last first, once
-# Wine's programs have ended.
+# it picks itself, named in $extra_display once it has written it, a whole line; stop_extra_servers ends
+# them, last first, once Wine's programs have ended.
 extra_servers=()
 extra_server() {
     local ready="$work/display-$RANDOM"
     "$@" -displayfd 3 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
     positive_pid "$!" && extra_servers=("$!" "${extra_servers[@]}") || return 1
-    wait_until "$EXTRA_SERVER_SECONDS" whole_line "$ready" || { echo "$1 did not start"; return 1; }
+    wait_until "$SERVER_SECONDS" whole_line "$ready" || { echo "$1 did not start"; return 1; }
     # shellcheck disable=SC2034 # read by the checks that start the server
     extra_display=":$(cat "$ready")"
 }
 
+whole_line() { [ "$(tail -c 1 "$1" | wc -l)" -eq 1 ]; }
+
 stop_extra_servers() {
-    local pid
     [ -z "${WINEPREFIX:-}" ] || wineserver -w 2>/dev/null || true
-    for pid in "${extra_servers[@]}"; do
-        stop_process "$pid" || true
-    done
+    stop_processes "${extra_servers[@]}" || true
     extra_servers=()
 }

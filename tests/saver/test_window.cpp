@@ -17,11 +17,14 @@ int main(int argc, char** argv) {
     if (visual == nullptr)
         return 1;
     const Window root = DefaultRootWindow(display);
+    // Black from the start, so that the first change a check sees is the hack's first frame, not
+    // what a window there before left behind.
     XSetWindowAttributes settings{};
     settings.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
+    settings.background_pixel = BlackPixel(display, DefaultScreen(display));
     const Window window =
         XCreateWindow(display, root, 0, 0, std::atoi(argv[1]), std::atoi(argv[2]), 0, visual->depth,
-                      InputOutput, visual->visual, CWColormap, &settings);
+                      InputOutput, visual->visual, CWColormap | CWBackPixel, &settings);
     XMapWindow(display, window);
     XSync(display, False);
     std::printf("0x%lx\n", window);

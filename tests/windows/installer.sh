@@ -2,15 +2,12 @@
 # the program it installs and the saver's component, then its uninstaller.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work, $exe, $version, $folder and $link are run's
-
 # The installer's keys: Apps & features' entry, and its own, which names plume's folder.
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\plume'
 OWN_KEY='HKLM\Software\the plume developers\plume'
 
 # The files of the C: drive but for the temporary folders (where an uninstaller runs a copy).
-drive_files() {
-    (cd "$WINEPREFIX/drive_c" && find . -path '*/Temp' -prune -o -print | sort)
-}
+drive_files() { (cd "$WINEPREFIX/drive_c" && find . -path '*/Temp' -prune -o -print | sort); }
 
 # installed: the Start-menu link names plume.exe and an icon (flag 64 of byte 20); the uninstall
 # key names plume, its version, publisher and icon, and the folder's size to a KiB.
@@ -39,10 +36,7 @@ saver_state() {
 }
 
 # wine_done COMMAND...: a Windows program and all it started ended, the first with 0.
-wine_done() {
-    wine "$@" >/dev/null
-    wineserver -w
-}
+wine_done() { wine "$@" >/dev/null && wineserver -w; }
 
 # A silent install; plume from its Start-menu link (as the Start menu starts it: in its folder,
 # among its images) showing the scene, where started elsewhere it shows white faces; a silent
@@ -70,6 +64,7 @@ installer() {
 # the user's setting, finding its images through the installer's key; uninstalled, neither, but
 # for another saver the user chose since.
 installer_saver() {
+    local age_saver
     [ -z "$(saver_state)" ]
     wine_done reg add "$UNINSTALL_KEY\\Components\\saver" /v Installed /t REG_DWORD /d 1 /f
     wine_done "$exe" /S
@@ -77,9 +72,11 @@ installer_saver() {
     [ "$(saver_state)" = $'system32/Plume.scr\nC:\\windows\\system32\\Plume.scr' ]
     cmp "$WINEPREFIX/drive_c/windows/system32/Plume.scr" "$folder/Plume.scr"
     screen_frame "$work/saver.png" 'C:\windows\system32\Plume.scr'
+    stop_processes "$pid"
     age_saver=$age
     wine_done reg delete "$OWN_KEY" /ve /f
     screen_frame "$work/white.png" 'C:\windows\system32\Plume.scr'
+    stop_processes "$pid"
     age=$age_saver scene "$work/saver.png" "$work/white.png"
     wine_done "$folder/Uninstall.exe" /S
     [ -z "$(saver_state)" ]
@@ -89,4 +86,3 @@ installer_saver() {
     echo "another saver chosen, then uninstalled: $(saver_state)"
     [ "$(saver_state)" = 'C:\other.scr' ]
 }
-

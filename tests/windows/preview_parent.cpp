@@ -1,8 +1,8 @@
 // A stand-in for Display settings: a white window that prints its handle, for a saver's /p or
-// /c:, and ends when it is closed. It lingers then, so that a saver that ends has ended for its
-// parent window, not for the parent's process. Never active, so that Wine leaves it to X alone:
-// it waits 2 s for a window manager to take a window it manages down.
-// Its input's lines are commands: minimise, hide, show, or caption (prints its child's text).
+// /c:, and ends when it is closed, lingering so that a saver that ends has ended for its window,
+// not for its process. Never active, so that Wine leaves it to X alone (it waits 2 s for a window
+// manager to take a window it manages down). Its input's lines are commands: minimise, hide,
+// show, or caption (prints its child's text).
 #include <windows.h>
 
 #include <cstdint>
@@ -10,15 +10,14 @@
 
 constexpr int LINGER_MS = 5000;
 constexpr UINT COMMAND_MESSAGE = WM_APP;
-constexpr int CAPTION_CHARACTERS = 256;
 
 LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
     }
     if (message == COMMAND_MESSAGE && wParam == 'c') {
-        char caption[CAPTION_CHARACTERS] = "";
-        GetWindowTextA(GetWindow(window, GW_CHILD), caption, CAPTION_CHARACTERS);
+        char caption[256] = "";
+        GetWindowTextA(GetWindow(window, GW_CHILD), caption, sizeof caption);
         std::printf("%s\n", caption);
         std::fflush(stdout);
     } else if (message == COMMAND_MESSAGE) {
@@ -29,16 +28,15 @@ LRESULT CALLBACK parentProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Each command's first letter to the window; read past the C runtime, whose lock would stop exit.
+// Each line's first letter to the window; read past the C runtime, whose lock would stop exit.
 DWORD WINAPI readCommands(void* window) {
-    char byte = '\n';
-    bool lineStart = true;
+    char byte = '\n', last = '\n';
     DWORD count = 0;
     while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr) && count == 1) {
-        if (lineStart) {
+        if (last == '\n') {
             PostMessageW(static_cast<HWND>(window), COMMAND_MESSAGE, static_cast<WPARAM>(byte), 0);
         }
-        lineStart = byte == '\n';
+        last = byte;
     }
     return 0;
 }

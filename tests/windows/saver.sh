@@ -2,9 +2,8 @@
 # settings box, DPI and monitors, and its command line's statuses.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work, $win, $build, the screen and the limits are run's
-
-END_MS=1000 # how soon the saver ends once asked to
-STAY_MS=2000 # how long it goes on when it is not
+END_MS=1000     # how soon the saver ends once asked to
+STAY_MS=2000    # how long it goes on when it is not
 BOX_END_MS=3000 # Wine takes a managed window down by waiting 2 s for a window manager
 # Wine on Xvfb gives no refresh rate: the preview takes 60 Hz, its caption's mean measured 57-64
 # (unpaced 180-201); it takes 14-24% of a processor seen, 0% unseen.
@@ -19,11 +18,11 @@ saver_copy() {
     echo "$work/$1/Plume.scr"
 }
 
-# screen_frame SHOT SAVER: SAVER /s covers the screen, counting frames; the screen in SHOT, then.
+# screen_frame SHOT SAVER: SAVER /s covers the screen ($screen, else the check's) and counts
+# frames; the screen then in SHOT. Its process goes on, in $pid.
 screen_frame() {
     start "$2" /s
     at_frame "${screen:-$SCREEN+0+0}" "$1" root
-    stop_process "$pid"
 }
 
 # ends MS [STATUS]: $pid ends within MS milliseconds with STATUS (0); stays: it goes on.
@@ -39,19 +38,18 @@ stays() {
 }
 
 # string_one FILE: string 1 of FILE's string table, Windows' name for a saver.
-string_one() {
-    wrestool -x --raw --type=6 --name=1 "$1" 2>/dev/null | strings -el | head -n 1
-}
+string_one() { wrestool -x --raw --type=6 --name=1 "$1" 2>/dev/null | strings -el | head -n 1; }
 
+# Named Plume where plume.exe has no name; covering the screen with the scene, which moves, where
+# a copy without its images shows white faces.
 saver() {
     echo "string 1: '$(string_one "$win/Plume.scr")'; plume.exe's '$(string_one "$win/plume.exe")'"
-    [ "$(string_one "$win/Plume.scr")" = Plume ]
-    [ -z "$(string_one "$win/plume.exe")" ]
+    [ "$(string_one "$win/Plume.scr")" = Plume ] && [ -z "$(string_one "$win/plume.exe")" ]
     screen_frame "$work/white.png" "$(saver_copy no)"
-    start "$(saver_copy yes)" /s
-    at_frame "$SCREEN+0+0" "$work/saver.png" root
+    stop_processes "$pid"
+    screen_frame "$work/saver.png" "$(saver_copy yes)"
     grab root "$work/later.png"
-    stop_process "$pid"
+    stop_processes "$pid"
     scene "$work/saver.png" "$work/white.png"
     echo "it moves: the screen a moment later is another frame"
     refuse "$build/plume-compare" "$work/saver.png" "$work/later.png"
@@ -63,15 +61,11 @@ saver_input() {
     local ending input
     while read -r ending input; do
         xdotool mousemove 640 512
-        start "$(saver_copy yes)" /s
-        at_frame "$SCREEN+0+0" "$work/input.png"
+        screen_frame "$work/input.png" "$(saver_copy yes)"
         echo "$input ($ending):"
         # shellcheck disable=SC2086 # xdotool's command and its arguments
         xdotool $input
-        if [ "$ending" = stays ]; then
-            stays
-            xdotool key space
-        fi
+        [ "$ending" = ends ] || { stays && xdotool key space; }
         ends "$END_MS"
     done <<<$'ends key Escape\nends click 1\nends click 3\nends mousemove_relative 20 0
 stays mousemove_relative -- -1 1'
@@ -82,14 +76,14 @@ stays mousemove_relative -- -1 1'
 # machine may start the saver's clock seconds after its window shows.
 saver_monitors() {
     # shellcheck disable=SC2034 # the limits shows_scene (judge.sh) reads, for this check alone
-    local half SCENE_LIMIT_PERCENT=10 LATE_SECONDS=4
+    local half SCENE_LIMIT_PERCENT=10 LATE_SECONDS=4 wide=$((2 * SCREEN_WIDTH))x$SCREEN_HEIGHT
     extra_server Xvfb -screen 0 2600x1100x24
     DISPLAY=$extra_display extra_server Xephyr +xinerama -screen "$SCREEN" -screen "$SCREEN" \
         -extension RANDR
     export DISPLAY=$extra_display
-    screen=$((2 * SCREEN_WIDTH))x$SCREEN_HEIGHT+0+0 screen_frame "$work/monitors.png" "$(saver_copy yes)"
+    screen=$wide+0+0 screen_frame "$work/monitors.png" "$(saver_copy yes)"
     "$build/plume-snapshot" --data "$PLUME_ROOT/data" --time "$(plus "$age" -0.5)" \
-        --step-ms 16 --size "$((2 * SCREEN_WIDTH))x$SCREEN_HEIGHT" --out "$work/spanning.png" >/dev/null
+        --step-ms 16 --size "$wide" --out "$work/spanning.png" >/dev/null
     for half in 0+0 "$SCREEN_WIDTH+0"; do
         convert "$work/monitors.png" -crop "$SCREEN+$half" "PNG24:$work/half.png"
         convert "$work/spanning.png" -crop "$SCREEN+$half" "PNG24:$work/spanning-half.png"
@@ -110,8 +104,8 @@ start_parent() {
     handle=$(head -n 1 "$work/parent.out" | tr -d '\r')
 }
 
-# preview_surface: Wine draws the preview off the screen, into a window of the parent's size;
-# preview_counts: its caption, which the parent reads, gives a frame rate.
+# preview_surface: Wine draws the preview off the screen, into a window of the parent's size, in
+# $surface; preview_counts: its caption, which the parent reads, gives a frame rate.
 preview_surface() {
     surface=$(xwininfo -root -tree | awk 'index($0, "(has no name): ()  320x240+0+0 ") {
         print $1; exit }')
@@ -127,15 +121,15 @@ preview_counts() {
 # parent is shown, none while minimised or hidden; it is deaf to input, and ends with its
 # parent's window, which the parent's process outlives.
 preview() {
-    local started seen_now state share rate
+    local seen_now state share rate shown_at
     start_parent
     grab "$window" "$work/parent.png"
     start "$(saver_copy yes)" /p "$handle"
     wait_until "$LIMIT" preview_surface
-    started=$(date +%s.%N)
+    shown_at=$(date +%s.%N)
+    new_frames "$surface" "$work/preview.png" 2
+    age=$(since "$shown_at")
     wait_until "$LIMIT" preview_counts
-    grab "$surface" "$work/preview.png"
-    age=$(plus "$(date +%s.%N)" "-$started")
     # Grabbed through its 1-pixel holder, the surface may lose a row and a column.
     convert "$work/parent.png" -crop "$(identify -format %wx%h "$work/preview.png")+0+0" \
         "PNG24:$work/parent.png"
@@ -164,14 +158,15 @@ open_box() {
     box=${seen%%+*}
 }
 
-# Each box owned by the window given, or by none, and going on until its OK is clicked.
+# Each box owned by the window given (the forms of the command line are scr_command_line_test's),
+# or by none, and going on until its OK is clicked.
 settings() {
     local parent_window owner arguments transient
     start_parent
     parent_window=$window
     while read -r owner arguments; do
         # shellcheck disable=SC2086 # the row's words are the arguments
-        open_box ${arguments//HANDLE/$handle}
+        open_box ${arguments/HANDLE/$handle}
         transient=$(xprop -id "$window" WM_TRANSIENT_FOR | sed -n 's/.*# //p')
         echo "'$arguments': box $window $box, owned by ${transient:-no window}"
         [ "${transient:-none}" = "${owner/parent/$parent_window}" ]
@@ -179,7 +174,7 @@ settings() {
         # OK, the box's one button, centred 20 pixels above its foot.
         xdotool mousemove --window "$window" $((${box%x*} / 2)) $((${box#*x} - 20)) click 1
         ends "$BOX_END_MS"
-    done <<<$'parent /c:HANDLE\nparent -C HANDLE\nnone'
+    done <<<$'parent /c:HANDLE\nnone'
 }
 
 # awareness FILE: "DPI_AWARENESS|DPI_AWARE" as FILE's manifest declares them, or "|".
@@ -193,7 +188,7 @@ box_at() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
     wineserver -w # the desktop's process reads it as it starts
     open_box /c
-    stop_process "$pid"
+    stop_processes "$pid"
 }
 
 # Per-monitor awareness declared, where a copy with the names changed declares none; at 144 DPI
@@ -211,6 +206,7 @@ saver_dpi() {
     echo "the settings box at 96 DPI $box_96, at 144 DPI $box"
     ((${box%x*} > ${box_96%x*} && ${box#*x} > ${box_96#*x}))
     screen_frame "$work/dpi.png" "$(saver_copy no)"
+    stop_processes "$pid"
     box_at 96
 }
 
@@ -247,4 +243,3 @@ arguments() {
 0|-A:77
 EOF
 }
-
