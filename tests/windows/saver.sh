@@ -119,7 +119,9 @@ preview_counts() {
 
 # The preview draws the scene at the display's rate, taking a share of a processor while its
 # parent is shown, none while minimised or hidden; it is deaf to input, and ends with its
-# parent's window, which the parent's process outlives.
+# parent's window, which the parent's process outlives. The parent is first hidden while shown:
+# a minimised window stays minimised while hidden, so hiding it then would not tell a preview that
+# misses hidden windows from one that sees them.
 preview() {
     local seen_now state share rate shown_at
     start_parent
@@ -143,7 +145,7 @@ preview() {
         share=$(cpu_share "$pid" 3)
         echo "parent told to $state: $share% of a processor"
         (((share >= UNSEEN_PERCENT) == seen_now))
-    done <<<$'1 show\n0 minimise\n0 hide\n1 show'
+    done <<<$'1 show\n0 hide\n1 show\n0 minimise\n0 hide\n1 show'
     xdotool mousemove 260 220 click 1 key space
     stays
     "$build/plume-close-window" "$parent" >/dev/null
