@@ -26,6 +26,14 @@ within() {
     [ "${share/./}" -lt "$(($1 * 1000))" ]
 }
 
+# spawn COMMAND...: COMMAND in the background, its process in $pid and among $pids.
+spawn() {
+    "$@" &
+    pid=$!
+    positive_pid "$pid" || return 1
+    pids+=("$pid")
+}
+
 # refuse COMMAND...: a control, which must fail.
 refuse() {
     if "$@"; then echo "the control passed: $*"; return 1; fi

@@ -39,34 +39,37 @@ stays() {
 # string_one FILE: string 1 of FILE's string table, Windows' name for a saver.
 string_one() { wrestool -x --raw --type=6 --name=1 "$1" 2>/dev/null | strings -el | head -n 1; }
 
-# Named Plume where plume.exe has no name; covering the screen with the scene, which moves, where
-# a copy without its images shows white faces.
+# The file names itself Plume (string 1, where plume.exe has none) and declares per-monitor DPI
+# awareness, where a copy with the names changed declares none (Wine 8 scales no program). /s
+# covers the screen with the scene, which moves, where a copy without its images shows white
+# faces; a 1-pixel move leaves it running, a 20-pixel one ends it, as a click does (keys and
+# buttons end it alike; the threshold is scr_command_line_test's).
 saver() {
     echo "string 1: '$(string_one "$win/Plume.scr")'; plume.exe's '$(string_one "$win/plume.exe")'"
     [ "$(string_one "$win/Plume.scr")" = Plume ] && [ -z "$(string_one "$win/plume.exe")" ]
+    sed 's/dpiAware/dpiAwarX/g' "$win/Plume.scr" >"$work/renamed.scr"
+    echo "awareness: '$(awareness "$win/Plume.scr")', renamed '$(awareness "$work/renamed.scr")'"
+    [ "$(awareness "$win/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ]
+    [ "$(awareness "$work/renamed.scr")" = "|" ]
+    xdotool mousemove 400 300
     screen_frame "$work/white.png" "$(saver_copy no)"
-    stop_processes "$pid"
+    xdotool mousemove_relative -- -1 1
+    stays
+    xdotool mousemove_relative 20 0
+    ends "$END_MS"
     screen_frame "$work/saver.png" "$(saver_copy yes)"
     grab root "$work/later.png"
-    stop_processes "$pid"
+    xdotool click 1
+    ends "$END_MS"
     scene "$work/saver.png" "$work/white.png"
     echo "it moves: the screen a moment later is another frame"
     refuse "$build/plume-compare" "$work/saver.png" "$work/later.png"
 }
 
-# Rows: whether the input (xdotool's words) ends the saver; one that does not, then a key, does.
-# Keys and buttons end it alike; moves against the threshold are scr_command_line_test's.
-saver_input() {
-    local ending input
-    while read -r ending input; do
-        xdotool mousemove 640 512
-        screen_frame "$work/input.png" "$(saver_copy yes)"
-        echo "$input ($ending):"
-        # shellcheck disable=SC2086 # xdotool's command and its arguments
-        xdotool $input
-        [ "$ending" = ends ] || { stays && xdotool key space; }
-        ends "$END_MS"
-    done <<<$'ends click 1\nends mousemove_relative 20 0\nstays mousemove_relative -- -1 1'
+# awareness FILE: "DPI_AWARENESS|DPI_AWARE" as FILE's manifest declares them, or "|".
+awareness() {
+    wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n' |
+        sed 's/.*<dpiAware [^>]*>\([^<]*\)<.*<dpiAwareness [^>]*>\([^<]*\)<.*/\2|\1/;t;s/.*/|/'
 }
 
 # Xephyr's two screens side by side, two monitors to Wine: each half of the window the scene
@@ -168,21 +171,6 @@ settings() {
         xdotool mousemove --window "$window" $((${box%x*} / 2)) $((${box#*x} - 20)) click 1
         ends "$BOX_END_MS"
     done <<<$'parent /c:HANDLE\nnone'
-}
-
-# awareness FILE: "DPI_AWARENESS|DPI_AWARE" as FILE's manifest declares them, or "|".
-awareness() {
-    wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n' |
-        sed 's/.*<dpiAware [^>]*>\([^<]*\)<.*<dpiAwareness [^>]*>\([^<]*\)<.*/\2|\1/;t;s/.*/|/'
-}
-
-# Per-monitor awareness declared, where a copy with the names changed declares none (Wine 8
-# scales no program, so only the file shows it).
-saver_dpi() {
-    sed 's/dpiAware/dpiAwarX/g' "$win/Plume.scr" >"$work/renamed.scr"
-    echo "awareness: '$(awareness "$win/Plume.scr")', renamed '$(awareness "$work/renamed.scr")'"
-    [ "$(awareness "$win/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ]
-    [ "$(awareness "$work/renamed.scr")" = "|" ]
 }
 
 # Rows: the status, the arguments, the display (the check's; none; noglx: without GLX), what the
