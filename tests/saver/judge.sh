@@ -1,5 +1,5 @@
-# Sourced by tests/saver/run, tests/windows/run and tests/package/check: a window's grab, the one
-# judge of a picture (plume-compare against plume-snapshot), processor shares and bounded waits.
+# Sourced by tests/saver/run, tests/windows/run and tests/package/check: the judge of a picture
+# (plume-compare against plume-snapshot), grabs, processor shares and bounded waits.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work and $build are the sourcing check's
 
@@ -40,9 +40,8 @@ refuse() {
 }
 
 # shows_scene SHOT SECONDS: SHOT is plume-snapshot's frame at its size (in $scene_frame) within
-# SCENE_LIMIT_PERCENT, at a time 0.1 s apart from just after SECONDS, its age, back to 1.5 s and
-# LATE_SECONDS before, newest first. The frames are kept for the checks beside and after this
-# one while the tool and the images are these (the folder's name is their sum).
+# SCENE_LIMIT_PERCENT at a time 0.1 s apart from just after SECONDS, its age, back 1.5 s and
+# LATE_SECONDS more, newest first; frames are kept while the tool and images (their sum) stay.
 shows_scene() {
     local size time frames nearest='' least=''
     size=$(identify -format '%wx%h' "$1")
@@ -76,10 +75,8 @@ first_grab() {
     seen_before=$(identify -format '%#' "$work/first.png")
 }
 
-# new_frames WINDOW SHOT COUNT: true once WINDOW's pixels have changed COUNT times from grab to
-# grab (from first_grab's, where that was the last); the last grab in SHOT. $scene_zero is then
-# when the scene's clock started at the latest: the last grab that saw no frame, less
-# FIRST_STEP_SECONDS.
+# new_frames WINDOW SHOT COUNT: true once WINDOW's grabs (from first_grab's) changed COUNT times,
+# the last in SHOT; $scene_zero, the last grab that saw no frame less FIRST_STEP_SECONDS.
 # shellcheck disable=SC2034 # $scene_zero is the caller's
 new_frames() {
     local seen last=${seen_before:-} changes=-1 deadline=$((SECONDS + FRAME_SECONDS)) at
@@ -98,8 +95,7 @@ new_frames() {
 since() { plus "$(date +%s.%N)" "-$1"; }
 plus() { awk "BEGIN { printf \"%.3f\\n\", $1 + $2 }"; }
 
-# cpu_share PID SECONDS [PID...]: each PID's share of one processor over the same SECONDS, in
-# percent, one a line.
+# cpu_share PID SECONDS [PID...]: each PID's percent of a processor over the same SECONDS.
 cpu_share() {
     local pid seconds=$2 before=()
     for pid in "$1" "${@:3}"; do before+=("$(cpu_ticks "$pid")"); done
@@ -124,8 +120,7 @@ wait_until() {
 
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
-# ends_within MS PID [STATUS]: PID, a child of this shell, ends within MS milliseconds with
-# STATUS (0); what it saw in $verdict. One still running is left so.
+# ends_within MS PID [STATUS]: PID, a child, ends within MS ms with STATUS (0), seen in $verdict.
 # shellcheck disable=SC2034 # $verdict is the caller's to report
 ends_within() {
     local started took status=0

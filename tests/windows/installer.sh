@@ -58,9 +58,8 @@ installer() {
     refuse wine reg query "$OWN_KEY"
 }
 
-# The saver chosen (CPack's component flag, as an earlier install's choice): in System32 and the
-# user's setting, finding its images through the installer's key; uninstalled, neither, but for
-# another saver the user chose since.
+# The saver chosen (CPack's component flag): in System32 and the user's setting, finding its
+# images through the installer's key; uninstalled, neither, but another saver chosen since.
 installer_saver() {
     local age_saver
     [ -z "$(saver_state)" ]

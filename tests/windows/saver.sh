@@ -17,8 +17,7 @@ saver_copy() {
     echo "$work/$1/Plume.scr"
 }
 
-# screen_frame SHOT SAVER: SAVER /s covers the screen ($screen, else the check's) and counts
-# frames; the screen then in SHOT. Its process goes on, in $pid.
+# screen_frame SHOT SAVER: SAVER /s covers the screen ($screen, else the check's), grabbed in SHOT.
 screen_frame() {
     start wine "$2" /s
     at_frame "${screen:-$SCREEN+0+0}" "$1" root
@@ -36,17 +35,11 @@ stays() {
     [[ "$verdict" == still* ]]
 }
 
-# string_one FILE: string 1 of FILE's string table, Windows' name for a saver.
-string_one() { wrestool -x --raw --type=6 --name=1 "$1" 2>/dev/null | strings -el | head -n 1; }
-
-# The file names itself Plume (string 1, where plume.exe has none) and declares per-monitor DPI
-# awareness, where a copy with the names changed declares none (Wine 8 scales no program). /s
-# covers the screen with the scene, which moves, where a copy without its images shows white
-# faces; a 1-pixel move leaves it running, a 20-pixel one ends it, as a click does (keys and
-# buttons end it alike; the threshold is scr_command_line_test's).
+# The file declares per-monitor DPI awareness, a copy with the names changed none (Wine 8 scales
+# no program). /s covers the screen with the scene, which moves, where a copy without its images
+# shows white faces; a 1-pixel move leaves it running, a 20-pixel one or a click (as a key) ends
+# it; the threshold is scr_command_line_test's.
 saver() {
-    echo "string 1: '$(string_one "$win/Plume.scr")'; plume.exe's '$(string_one "$win/plume.exe")'"
-    [ "$(string_one "$win/Plume.scr")" = Plume ] && [ -z "$(string_one "$win/plume.exe")" ]
     sed 's/dpiAware/dpiAwarX/g' "$win/Plume.scr" >"$work/renamed.scr"
     echo "awareness: '$(awareness "$win/Plume.scr")', renamed '$(awareness "$work/renamed.scr")'"
     [ "$(awareness "$win/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ]
@@ -72,9 +65,8 @@ awareness() {
         sed 's/.*<dpiAware [^>]*>\([^<]*\)<.*<dpiAwareness [^>]*>\([^<]*\)<.*/\2|\1/;t;s/.*/|/'
 }
 
-# Xephyr's two screens side by side, two monitors to Wine: each half of the window the scene
-# (measured 0.8-3.5%), where one view over both, cut in two, is not (19-48%). A loaded machine
-# may start the saver's clock seconds after its window shows.
+# Xephyr's two screens, two monitors to Wine: each half of the window the scene (measured 0.8-3.5%)
+# where one view over both, cut in two, is not (19-48%); its clock may start seconds late.
 saver_monitors() {
     # shellcheck disable=SC2034 # the limits shows_scene (judge.sh) reads, for this check alone
     local half SCENE_LIMIT_PERCENT=10 LATE_SECONDS=4 wide=$((2 * SCREEN_WIDTH))x$SCREEN_HEIGHT
@@ -92,8 +84,8 @@ saver_monitors() {
     done
 }
 
-# start_parent: tests/windows/preview_parent.cpp's window, Display settings' stand-in: its handle
-# in $handle, its process in $parent, its X window in $window, its commands through $to_parent.
+# start_parent: preview_parent.cpp's window, its handle in $handle, process in $parent, X window
+# in $window, commands through $to_parent.
 start_parent() {
     mkfifo "$work/parent.in"
     (exec wine "$win/preview-parent.exe" <"$work/parent.in" >"$work/parent.out" 2>/dev/null) &
@@ -105,7 +97,7 @@ start_parent() {
     handle=$(head -n 1 "$work/parent.out" | tr -d '\r')
 }
 
-# preview_surface: Wine draws the preview off the screen, into a window of the parent's size, in
+# preview_surface: Wine's off-screen window of the parent's size that the preview draws into, in
 # $surface; preview_counts: its caption, which the parent reads, gives a frame rate.
 preview_surface() {
     surface=$(xwininfo -root -tree | awk 'index($0, "(has no name): ()  320x240+0+0 ") {
@@ -152,8 +144,7 @@ preview() {
     [ -e "/proc/$parent" ]
 }
 
-# Each box owned by the window given (the forms of the command line are scr_command_line_test's),
-# or by none, and going on until its OK is clicked.
+# Each box owned by the window given, or by none, going on until its OK is clicked.
 settings() {
     local parent_window owner arguments transient box
     start_parent
@@ -174,9 +165,8 @@ settings() {
 }
 
 # Rows: the status, the arguments, the display (the check's; none; noglx: without GLX), what the
-# debug line says could not be done. A bad command line (the parser's table is
-# scr_command_line_test's) ends with 2 and the usage line, saying nothing to a debugger; each
-# failure with its own status and line; a line Windows may pass, with 0.
+# debug line says could not be done: a bad command line ends with 2 and the usage line, saying
+# nothing to a debugger; each failure with its own status and line.
 arguments() {
     local expected arguments where says display said served=unset
     extra_server Xvfb -screen 0 640x480x24 -extension GLX
@@ -199,6 +189,5 @@ arguments() {
 3|/p 999999999||find the window /p names
 5|/s|none|create its window
 6|/s|noglx|choose a GL pixel format
-0|-A:77
 EOF
 }
