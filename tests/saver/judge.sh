@@ -1,17 +1,15 @@
-# Sourced by tests/saver/run, tests/windows/run and tests/package/check: a window's grab, the one
-# judge of a picture (plume-compare against plume-snapshot), a processor share, waits on an event
-# within one limit, a process's end within a limit, X servers beside the check's own.
+# Sourced by tests/saver/run, tests/windows/run and tests/package/check: the judge of a picture
+# (plume-compare against plume-snapshot), grabs, processor shares and bounded waits.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work and $build are the sourcing check's
 
-# A frame of the hack against the nearest of plume-snapshot's frames 0.1 s apart: 1 to 3% of its
-# values more than plume-compare's 12 levels apart (0.05 s off, and the feathers' steps the
-# hack's own); the frame stretched to another aspect 40%, a white sky or an empty screen more.
+# A hack's frame is 1 to 3% of values more than 12 levels from plume-snapshot's nearest frame
+# 0.1 s apart; the frame stretched to another aspect 40%, a white sky or an empty screen more.
 SCENE_LIMIT_PERCENT=15
-LATE_SECONDS=2    # how much further back a frame is looked for on a loaded machine
-FRAME_SECONDS=30  # the longest wait for a drawing program's next frames
+LATE_SECONDS=2       # how much further back a frame is looked for on a loaded machine
+FRAME_SECONDS=30     # the longest wait for a drawing program's next frames
 FIRST_STEP_SECONDS=1 # the clock's longest step (MAX_FRAME_STEP_MS), which the first frame may take
-SERVER_SECONDS=30 # for an X server to start
+SERVER_SECONDS=30    # for an X server to start
 
 # grab WINDOW FILE: the window's pixels as 24-bit PNG; a copy in PLUME_SAVER_SHOTS, a folder.
 grab() {
@@ -19,9 +17,8 @@ grab() {
     [ -z "${PLUME_SAVER_SHOTS:-}" ] || cp "$2" "$PLUME_SAVER_SHOTS/"
 }
 
-# within LIMIT A B: plume-compare's verdict that picture A is picture B within LIMIT: under LIMIT
-# percent of their values more than its 12 levels apart. The share it saw is left in $share;
-# status 2, $share empty, where it could not compare them (unreadable, or of other sizes).
+# within LIMIT A B: under LIMIT percent of the pictures' values more than 12 levels apart, the
+# share in $share; status 2, $share empty, where they cannot be compared.
 within() {
     share=$("$build/plume-compare" "$2" "$3" | sed -n 's/.*levels, \([0-9.]*\)% of values.*/\1/p') ||
         true
@@ -29,12 +26,22 @@ within() {
     [ "${share/./}" -lt "$(($1 * 1000))" ]
 }
 
-# shows_scene SHOT SECONDS: SHOT must be plume's scene at SHOT's size as plume-snapshot draws it
-# within SCENE_LIMIT_PERCENT, at one of the times 0.1 s apart from just after SECONDS (the hack's
-# age when grabbed: its clock starts once its images are read) back to 1.5 s before, and on a
-# loaded machine, which may start the hack slowly or pause its clock over a long frame, the
-# LATE_SECONDS before that; newest first. The frames are kept, for the checks beside this one and
-# after it, for as long as the tool and the images are these (the folder's name is their sum).
+# spawn COMMAND...: COMMAND in the background, its process in $pid and among $pids.
+spawn() {
+    "$@" &
+    pid=$!
+    positive_pid "$pid" || return 1
+    pids+=("$pid")
+}
+
+# refuse COMMAND...: a control, which must fail.
+refuse() {
+    if "$@"; then echo "the control passed: $*"; return 1; fi
+}
+
+# shows_scene SHOT SECONDS: SHOT is plume-snapshot's frame at its size (in $scene_frame) within
+# SCENE_LIMIT_PERCENT at a time 0.1 s apart from just after SECONDS, its age, back 1.5 s and
+# LATE_SECONDS more, newest first; frames are kept while the tool and images (their sum) stay.
 shows_scene() {
     local size time frames nearest='' least=''
     size=$(identify -format '%wx%h' "$1")
@@ -68,11 +75,8 @@ first_grab() {
     seen_before=$(identify -format '%#' "$work/first.png")
 }
 
-# new_frames WINDOW SHOT COUNT: true once WINDOW's pixels have changed COUNT times from grab to
-# grab (from first_grab's, where that was the last), as a drawing program's do frame by frame (a
-# window just resized: the second change is a frame drawn once the program knew); the last grab
-# in SHOT. After first_grab, $scene_zero is when the scene's clock started at the latest: the
-# last grab that saw no frame, less FIRST_STEP_SECONDS, the most the first frame's drawing adds.
+# new_frames WINDOW SHOT COUNT: true once WINDOW's grabs (from first_grab's) changed COUNT times,
+# the last in SHOT; $scene_zero, the last grab that saw no frame less FIRST_STEP_SECONDS.
 # shellcheck disable=SC2034 # $scene_zero is the caller's
 new_frames() {
     local seen last=${seen_before:-} changes=-1 deadline=$((SECONDS + FRAME_SECONDS)) at
@@ -87,14 +91,11 @@ new_frames() {
     done
 }
 
-# since TIME: the seconds from TIME (date +%s.%N) to now.
+# since TIME: the seconds from TIME (date +%s.%N) to now; plus SECONDS TERMS: their sum.
 since() { plus "$(date +%s.%N)" "-$1"; }
-
-# plus SECONDS TERMS: SECONDS with TERMS added ("-1.5", "-1.5 - 2").
 plus() { awk "BEGIN { printf \"%.3f\\n\", $1 + $2 }"; }
 
-# cpu_share PID SECONDS [PID...]: the share of one processor, in percent, that each PID took over
-# the same SECONDS, one a line.
+# cpu_share PID SECONDS [PID...]: each PID's percent of a processor over the same SECONDS.
 cpu_share() {
     local pid seconds=$2 before=()
     for pid in "$1" "${@:3}"; do before+=("$(cpu_ticks "$pid")"); done
@@ -119,8 +120,7 @@ wait_until() {
 
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
-# ends_within MS PID [STATUS]: true if PID, a child of this shell, ends within MS milliseconds
-# from now with STATUS (0 unless given); what it saw in $verdict. One still running is left so.
+# ends_within MS PID [STATUS]: PID, a child, ends within MS ms with STATUS (0), seen in $verdict.
 # shellcheck disable=SC2034 # $verdict is the caller's to report
 ends_within() {
     local started took status=0
@@ -144,9 +144,8 @@ stop_processes() {
     done
 }
 
-# extra_server SERVER ARGUMENT...: another X server (an Xvfb without GLX, a Xephyr) on a display
-# it picks itself, named in $extra_display once it has written it, a whole line; stop_extra_servers ends
-# them, last first, once Wine's programs have ended.
+# extra_server SERVER ARGUMENT...: another X server on a display it picks, in $extra_display once
+# written whole; stop_extra_servers ends them, last first, once Wine's programs have ended.
 extra_servers=()
 extra_server() {
     local ready="$work/display-$RANDOM"

@@ -1,7 +1,5 @@
-// A window for the hack's checks, as XScreenSaver makes one: top level, mapped, with a GL visual
-// (single-buffered on request). Prints its id in hex, then keeps it until the process or the
-// display ends.
-//   plume-saver-test-window WIDTH HEIGHT [single]
+// A window for the hack's checks as XScreenSaver makes one, top level, mapped, of a GL visual
+// (single-buffered on request); prints its id in hex:   test-window WIDTH HEIGHT [single]
 #include <GL/glx.h>
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,7 @@
-# Sourced by tests/windows/run: the installer in a Wine prefix of its own, its shortcut, keys,
-# the program it installs and the saver's component, then its uninstaller.
+# Sourced by tests/windows/run: the installer and its uninstaller in a Wine prefix of its own.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work, $exe, $version, $folder and $link are run's
-# The installer's keys: Apps & features' entry, and its own, which names plume's folder.
+# Apps & features' entry, and the installer's own key, which names plume's folder.
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\plume'
 OWN_KEY='HKLM\Software\the plume developers\plume'
 
@@ -38,9 +37,8 @@ saver_state() {
 # wine_done COMMAND...: a Windows program and all it started ended, the first with 0.
 wine_done() { wine "$@" >/dev/null && wineserver -w; }
 
-# A silent install; plume from its Start-menu link (as the Start menu starts it: in its folder,
-# among its images) showing the scene, where started elsewhere it shows white faces; a silent
-# uninstall leaving the drive and the registry as before.
+# A silent install; plume from its Start-menu link (started in its folder, among its images)
+# shows the scene, started elsewhere white faces; a silent uninstall leaves all as before.
 installer() {
     refuse installed
     drive_files >"$work/before"
@@ -49,10 +47,10 @@ installer() {
     [ -n "$(drive_files | comm -13 "$work/before" -)" ] # the control of the uninstall's listing
     installed
     [ -z "$(saver_state)" ] # the control of installer-saver
-    program_frame "$work/elsewhere" wine "$folder/plume.exe"
+    program_frame wine "$folder/plume.exe"
     mv "$work/frame.png" "$work/white.png"
     # shellcheck disable=SC2016 # $1 is the inner shell's: the link
-    program_frame "$work/elsewhere" bash -c 'wine start /unix "$1" && wineserver -w' - "$link"
+    program_frame bash -c 'wine start /unix "$1" && wineserver -w' - "$link"
     scene "$work/frame.png" "$work/white.png"
     wine_done "$folder/Uninstall.exe" /S
     diff "$work/before" <(drive_files)
@@ -60,9 +58,8 @@ installer() {
     refuse wine reg query "$OWN_KEY"
 }
 
-# The saver chosen (as an earlier installation's choice, CPack's component flag): in System32 and
-# the user's setting, finding its images through the installer's key; uninstalled, neither, but
-# for another saver the user chose since.
+# The saver chosen (CPack's component flag): in System32 and the user's setting, finding its
+# images through the installer's key; uninstalled, neither, but another saver chosen since.
 installer_saver() {
     local age_saver
     [ -z "$(saver_state)" ]

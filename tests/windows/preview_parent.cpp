@@ -1,8 +1,6 @@
-// A stand-in for Display settings: a white window that prints its handle, for a saver's /p or
-// /c:, and ends when it is closed, lingering so that a saver that ends has ended for its window,
-// not for its process. Never active, so that Wine leaves it to X alone (it waits 2 s for a window
-// manager to take a window it manages down). Its input's lines are commands: minimise, hide,
-// show, or caption (prints its child's text).
+// Display settings' stand-in: a white window that prints its handle for a saver's /p or /c:, and
+// lingers once closed, so that a saver ends for its window, not its process. Never active, which
+// Wine would take down waiting for a window manager. Input lines: minimise, hide, show, caption.
 #include <windows.h>
 
 #include <cstdint>

@@ -1,12 +1,11 @@
-# Sourced by tests/windows/run: the screen saver's checks under Wine, its modes, preview,
-# settings box, DPI and monitors, and its command line's statuses.
+# Sourced by tests/windows/run: the screen saver's checks under Wine.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work, $win, $build, the screen and the limits are run's
 END_MS=1000     # how soon the saver ends once asked to
 STAY_MS=2000    # how long it goes on when it is not
 BOX_END_MS=3000 # Wine takes a managed window down by waiting 2 s for a window manager
-# Wine on Xvfb gives no refresh rate: the preview takes 60 Hz, its caption's mean measured 57-64
-# (unpaced 180-201); it takes 14-24% of a processor seen, 0% unseen.
+# Wine on Xvfb gives no refresh rate: the preview takes 60 Hz (measured 57-64, unpaced 180-201),
+# and 14-24% of a processor seen, 0% unseen.
 MAX_RATE_HZ=75
 UNSEEN_PERCENT=5
 
@@ -18,10 +17,9 @@ saver_copy() {
     echo "$work/$1/Plume.scr"
 }
 
-# screen_frame SHOT SAVER: SAVER /s covers the screen ($screen, else the check's) and counts
-# frames; the screen then in SHOT. Its process goes on, in $pid.
+# screen_frame SHOT SAVER: SAVER /s covers the screen ($screen, else the check's), grabbed in SHOT.
 screen_frame() {
-    start "$2" /s
+    start wine "$2" /s
     at_frame "${screen:-$SCREEN+0+0}" "$1" root
 }
 
@@ -37,43 +35,38 @@ stays() {
     [[ "$verdict" == still* ]]
 }
 
-# string_one FILE: string 1 of FILE's string table, Windows' name for a saver.
-string_one() { wrestool -x --raw --type=6 --name=1 "$1" 2>/dev/null | strings -el | head -n 1; }
-
-# Named Plume where plume.exe has no name; covering the screen with the scene, which moves, where
-# a copy without its images shows white faces.
+# The file declares per-monitor DPI awareness, a copy with the names changed none (Wine 8 scales
+# no program). /s covers the screen with the scene, which moves, where a copy without its images
+# shows white faces; a 1-pixel move leaves it running, a 20-pixel one or a click (as a key) ends
+# it; the threshold is scr_command_line_test's.
 saver() {
-    echo "string 1: '$(string_one "$win/Plume.scr")'; plume.exe's '$(string_one "$win/plume.exe")'"
-    [ "$(string_one "$win/Plume.scr")" = Plume ] && [ -z "$(string_one "$win/plume.exe")" ]
+    sed 's/dpiAware/dpiAwarX/g' "$win/Plume.scr" >"$work/renamed.scr"
+    echo "awareness: '$(awareness "$win/Plume.scr")', renamed '$(awareness "$work/renamed.scr")'"
+    [ "$(awareness "$win/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ]
+    [ "$(awareness "$work/renamed.scr")" = "|" ]
+    xdotool mousemove 400 300
     screen_frame "$work/white.png" "$(saver_copy no)"
-    stop_processes "$pid"
+    xdotool mousemove_relative -- -1 1
+    stays
+    xdotool mousemove_relative 20 0
+    ends "$END_MS"
     screen_frame "$work/saver.png" "$(saver_copy yes)"
     grab root "$work/later.png"
-    stop_processes "$pid"
+    xdotool click 1
+    ends "$END_MS"
     scene "$work/saver.png" "$work/white.png"
     echo "it moves: the screen a moment later is another frame"
     refuse "$build/plume-compare" "$work/saver.png" "$work/later.png"
 }
 
-# Rows: whether the input (xdotool's words) ends the saver; one that does not, then a key, does.
-# Moves against the threshold are scr_command_line_test's.
-saver_input() {
-    local ending input
-    while read -r ending input; do
-        xdotool mousemove 640 512
-        screen_frame "$work/input.png" "$(saver_copy yes)"
-        echo "$input ($ending):"
-        # shellcheck disable=SC2086 # xdotool's command and its arguments
-        xdotool $input
-        [ "$ending" = ends ] || { stays && xdotool key space; }
-        ends "$END_MS"
-    done <<<$'ends key Escape\nends click 1\nends click 3\nends mousemove_relative 20 0
-stays mousemove_relative -- -1 1'
+# awareness FILE: "DPI_AWARENESS|DPI_AWARE" as FILE's manifest declares them, or "|".
+awareness() {
+    wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n' |
+        sed 's/.*<dpiAware [^>]*>\([^<]*\)<.*<dpiAwareness [^>]*>\([^<]*\)<.*/\2|\1/;t;s/.*/|/'
 }
 
-# Xephyr's two screens side by side, which Wine reports as two monitors: each half of the window
-# the scene (measured 0.8-3.5%), where one view over both, cut in two, is not (19-48%). A loaded
-# machine may start the saver's clock seconds after its window shows.
+# Xephyr's two screens, two monitors to Wine: each half of the window the scene (measured 0.8-3.5%)
+# where one view over both, cut in two, is not (19-48%); its clock may start seconds late.
 saver_monitors() {
     # shellcheck disable=SC2034 # the limits shows_scene (judge.sh) reads, for this check alone
     local half SCENE_LIMIT_PERCENT=10 LATE_SECONDS=4 wide=$((2 * SCREEN_WIDTH))x$SCREEN_HEIGHT
@@ -91,8 +84,8 @@ saver_monitors() {
     done
 }
 
-# start_parent: tests/windows/preview_parent.cpp's window, Display settings' stand-in: its handle
-# in $handle, its process in $parent, its X window in $window, its commands through $to_parent.
+# start_parent: preview_parent.cpp's window, its handle in $handle, process in $parent, X window
+# in $window, commands through $to_parent.
 start_parent() {
     mkfifo "$work/parent.in"
     (exec wine "$win/preview-parent.exe" <"$work/parent.in" >"$work/parent.out" 2>/dev/null) &
@@ -104,7 +97,7 @@ start_parent() {
     handle=$(head -n 1 "$work/parent.out" | tr -d '\r')
 }
 
-# preview_surface: Wine draws the preview off the screen, into a window of the parent's size, in
+# preview_surface: Wine's off-screen window of the parent's size that the preview draws into, in
 # $surface; preview_counts: its caption, which the parent reads, gives a frame rate.
 preview_surface() {
     surface=$(xwininfo -root -tree | awk 'index($0, "(has no name): ()  320x240+0+0 ") {
@@ -117,16 +110,14 @@ preview_counts() {
     [[ "$(tail -n 1 "$work/parent.out")" == *FPS:* ]]
 }
 
-# The preview draws the scene at the display's rate, taking a share of a processor while its
-# parent is shown, none while minimised or hidden; it is deaf to input, and ends with its
-# parent's window, which the parent's process outlives. The parent is first hidden while shown:
-# a minimised window stays minimised while hidden, so hiding it then would not tell a preview that
-# misses hidden windows from one that sees them.
+# The preview draws the scene at the display's rate, taking a processor's share while its parent
+# is shown, none while hidden or minimised (hidden first while shown: a minimised window stays
+# so when hidden); it is deaf to input, and ends with its parent's window, not its process.
 preview() {
     local seen_now state share rate shown_at
     start_parent
     grab "$window" "$work/parent.png"
-    start "$(saver_copy yes)" /p "$handle"
+    start wine "$(saver_copy yes)" /p "$handle"
     wait_until "$LIMIT" preview_surface
     shown_at=$(date +%s.%N)
     new_frames "$surface" "$work/preview.png" 2
@@ -153,22 +144,16 @@ preview() {
     [ -e "/proc/$parent" ]
 }
 
-# open_box ARGUMENTS...: Plume.scr's settings box, shown; its size in $box.
-open_box() {
-    start "$(saver_copy no)" "$@"
-    wait_until "$LIMIT" shown Plume ''
-    box=${seen%%+*}
-}
-
-# Each box owned by the window given (the forms of the command line are scr_command_line_test's),
-# or by none, and going on until its OK is clicked.
+# Each box owned by the window given, or by none, going on until its OK is clicked.
 settings() {
-    local parent_window owner arguments transient
+    local parent_window owner arguments transient box
     start_parent
     parent_window=$window
     while read -r owner arguments; do
         # shellcheck disable=SC2086 # the row's words are the arguments
-        open_box ${arguments/HANDLE/$handle}
+        start wine "$(saver_copy no)" ${arguments/HANDLE/$handle}
+        wait_until "$LIMIT" shown Plume ''
+        box=${seen%%+*}
         transient=$(xprop -id "$window" WM_TRANSIENT_FOR | sed -n 's/.*# //p')
         echo "'$arguments': box $window $box, owned by ${transient:-no window}"
         [ "${transient:-none}" = "${owner/parent/$parent_window}" ]
@@ -179,43 +164,9 @@ settings() {
     done <<<$'parent /c:HANDLE\nnone'
 }
 
-# awareness FILE: "DPI_AWARENESS|DPI_AWARE" as FILE's manifest declares them, or "|".
-awareness() {
-    wrestool -x --raw --type=24 --name=1 "$1" 2>/dev/null | tr -d '\r\n' |
-        sed 's/.*<dpiAware [^>]*>\([^<]*\)<.*<dpiAwareness [^>]*>\([^<]*\)<.*/\2|\1/;t;s/.*/|/'
-}
-
-# box_at DPI: the settings box's size at DPI (the prefix's, as winecfg sets it), in $box.
-box_at() {
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-    wineserver -w # the desktop's process reads it as it starts
-    open_box /c
-    stop_processes "$pid"
-}
-
-# Per-monitor awareness declared, where a copy with the names changed declares none; at 144 DPI
-# /s covers the screen in its pixels. Wine 8 scales no program, so the settings box, larger at
-# 144 than at 96, is the control that the prefix's DPI took.
-saver_dpi() {
-    local box_96
-    sed 's/dpiAware/dpiAwarX/g' "$win/Plume.scr" >"$work/renamed.scr"
-    echo "awareness: '$(awareness "$win/Plume.scr")', renamed '$(awareness "$work/renamed.scr")'"
-    [ "$(awareness "$win/Plume.scr")" = "PerMonitorV2, PerMonitor|true/pm" ]
-    [ "$(awareness "$work/renamed.scr")" = "|" ]
-    box_at 96
-    box_96=$box
-    box_at 144
-    echo "the settings box at 96 DPI $box_96, at 144 DPI $box"
-    ((${box%x*} > ${box_96%x*} && ${box#*x} > ${box_96#*x}))
-    screen_frame "$work/dpi.png" "$(saver_copy no)"
-    stop_processes "$pid"
-    box_at 96
-}
-
 # Rows: the status, the arguments, the display (the check's; none; noglx: without GLX), what the
-# debug line says could not be done. A bad command line (the parser's table is
-# scr_command_line_test's) ends with 2 and the usage line, saying nothing to a debugger; each
-# failure with its own status and line; lines Windows may pass, with 0.
+# debug line says could not be done: a bad command line ends with 2 and the usage line, saying
+# nothing to a debugger; each failure with its own status and line.
 arguments() {
     local expected arguments where says display said served=unset
     extra_server Xvfb -screen 0 640x480x24 -extension GLX
@@ -225,7 +176,7 @@ arguments() {
         [ "$display" = "$served" ] || wineserver -w
         served=$display
         # shellcheck disable=SC2086 # the row's words are the arguments
-        DISPLAY=$display WINEDEBUG=warn+seh start "$(saver_copy no)" $arguments
+        DISPLAY=$display WINEDEBUG=warn+seh start wine "$(saver_copy no)" $arguments
         ends_within $((LIMIT * 1000)) "$pid" "$expected" || verdict="FAILED: $verdict"
         # Wine 8 logs OutputDebugStringW's line as an exception's, on its seh channel.
         said=$(sed -n 's/.*OutputDebugString.*"\(Plume.scr: .*\)\\n"$/\1/p' "$work/wine.log")
@@ -234,14 +185,9 @@ arguments() {
         [[ -n "$says" || -z "$said" ]]
         [ "$expected" -ne 2 ] || grep -q '^usage: Plume.scr' "$work/wine.log"
     done <<'EOF'
-2|/x
 2|/s extra
-2|/p 0x10
-2|/c: 5
 3|/p 999999999||find the window /p names
 5|/s|none|create its window
 6|/s|noglx|choose a GL pixel format
-0|/a 5
-0|-A:77
 EOF
 }

@@ -1,8 +1,7 @@
-// The suite's checks of the feather field and the Targa loader, for a build that runs where the
-// suite cannot, through that platform's own C runtime:
+// The feather field and Targa loader through the C runtime of a platform the suite cannot run on:
 //   plume-windows-checks field       prints the field as tests/reference/feather_field.txt holds it
-//   plume-windows-checks files DIR   status 0 if the suite's good and bad Targa files, written into
-//                                    DIR, each load or are refused as the suite expects
+//   plume-windows-checks files DIR   status 0 if the suite's Targa files, written into DIR, each
+//                                    load or are refused as the suite expects
 #include "app/glut_window.h"
 #include "feather_table.h"
 #include "platform_glut.h"
