@@ -1,7 +1,7 @@
 // The page's pictures: the pinned frames, the still and the first frame, a lost context, no WebGL.
 import { sleep, waitFor } from './engines.mjs';
 import { frames, inProgram, judge, moves, programHolds, save, shown, visit, COUNT, DRAWN_IN,
-  FRAMES, LOSE, MESSAGE, ON_THE_PAGE, READY, SAID_LOST, TEXT } from './site.mjs';
+  FRAMES, IS_LOST, LOSE, MESSAGE, ON_THE_PAGE, READY, RESTORE, SAID_LOST, TEXT } from './site.mjs';
 
 const MAX_DRAWS_PER_FRAME = 8;
 // The still against the first live frame: lossy and scaled, but the same picture; a frame 3 s
@@ -9,7 +9,6 @@ const MAX_DRAWS_PER_FRAME = 8;
 const [MAX_STILL_LEVELS, MIN_CONTROL_LEVELS] = [3, 12];
 // How long the page waits for a lost context to come back before it says so.
 const RESTORE_WAIT_MS = 5000;
-const [IS_LOST, RESTORE] = ['Module.ctx.isContextLost()', 'plumeLose.restoreContext()'];
 
 // Each pinned frame where the engine draws it, and in Chromium on the page too; the control, a
 // frame 0.25 s on. On the page a lost context takes it away (a control), a restored one draws it
@@ -17,7 +16,7 @@ const [IS_LOST, RESTORE] = ['Module.ctx.isContextLost()', 'plumeLose.restoreCont
 /** @type {Scenario} */
 export async function pinned(engine, served, results) {
   for (const where of engine.page ? ['worker', 'page'] : ['']) {
-    const undo = where === 'page' ? await engine.beforeScripts?.(ON_THE_PAGE) : null;
+    const undo = where === 'page' && await engine.beforeScripts?.(ON_THE_PAGE);
     for (const [query, frame] of [['?time=10&step-ms=100', '10-100'], ['?time=2', '2-16']]) {
       const ready = await visit(engine, served.base + query, READY);
       const { same, said } = ready ? await shown(engine, frame) : { same: false, said: 'none' };
@@ -25,8 +24,8 @@ export async function pinned(engine, served, results) {
     }
     const control = await shown(engine, '2.25-16');
     results.push([`control: ?time=2 ${where}: ${control.said}`, !control.same]);
-    await undo?.();
-    if (where !== 'page') continue;
+    if (!undo) continue;
+    await undo();
     await inProgram(engine, LOSE);
     const [lost, gone] = [await programHolds(engine, IS_LOST), await shown(engine, '2-16')];
     results.push([`control: lost (${lost}) on the page: ${gone.said}`, lost && !gone.same]);
@@ -61,53 +60,46 @@ const CAPTURE_FRAMES = `(() => {
     return [png(to - from, height, (c) => { c.scale(1, -1); c.drawImage(flat, -from, -height); }),
       png(to - from, height, (c) => c.drawImage(image, left - from, 0, scaled, height))];
   };
-  let pending = false, first = 0;
+  let first = 0;
   proto.drawElements = function (...args) {
     first ||= performance.now();
-    if (!pending && (frames.length === 0 || frames.length === 1 &&
-        performance.now() - first > 3000)) {
-      pending = true;
-      queueMicrotask(() => {
-        const [width, height] = [this.drawingBufferWidth, this.drawingBufferHeight];
-        frames.push({ width, height, canvas: box(this.canvas), still: box(still()),
-          stillShown: !still().hidden, pngs: pngs(this, width, height) });
-        pending = false;
-      });
+    if (frames.length === 0 || frames.length === 1 && performance.now() - first > 3000) {
+      const [width, height] = [this.drawingBufferWidth, this.drawingBufferHeight];
+      frames.push(null);
+      queueMicrotask(() => frames.splice(-1, 1, { width, height, canvas: box(this.canvas),
+        still: box(still()), stillShown: !still().hidden, pngs: pngs(this, width, height) }));
     }
     return draw.apply(this, args);
   };
 })()`;
 
-// In windows of several aspects, on the page: the still stands in the canvas's box, shows what
-// the first live frame shows, and goes once that frame is up; the control, in the first alone.
+// In a narrow window (the still, drawn at 5:2, cropped at its sides), on the page: the still
+// stands in the canvas's box, shows what the first live frame shows, and goes once that frame
+// is up; the control, a frame 3 s on.
 /** @type {Scenario} */
 export async function still(engine, served, results) {
+  const [width, height] = [360, 640], size = `${width}x${height}`;
   const undo = [await engine.beforeScripts?.(ON_THE_PAGE),
     await engine.beforeScripts?.(CAPTURE_FRAMES)];
-  for (const [which, [width, height]] of [[800, 600], [1000, 400], [360, 640]].entries()) {
-    await engine.resize(width, height);
-    const size = `${width}x${height}`, taken = which === 0 ? 2 : 1;
-    const live = await visit(engine, served.base, `self.plumeFrames?.length === ${taken}`);
-    const gone = await waitFor(engine, "document.getElementById('still').hidden", 5000);
-    const [first, later] = live ? await engine.evaluate('plumeFrames') : [{}, {}];
-    results.push([`${size}: still box ${first.still}, canvas box ${first.canvas}, shown at the` +
-      ` first frame ${first.stillShown}, gone after ${gone}`, first.still ===
-      `0,0,${width},${height}` && first.canvas === first.still && first.stillShown && gone]);
-    const [near, far] = [first, later].slice(0, taken).map((frame, at) => {
-      if (!live) return { same: false, levels: NaN, said: 'never drawn' };
-      frame.pngs.forEach((/** @type {string} */ address, /** @type {number} */ each) =>
-        save(`${at}-${each}`, Buffer.from(address.split(',')[1], 'base64')));
-      return judge(`${at}-0`, `${at}-1`, MAX_STILL_LEVELS);
-    });
-    results.push([`${size}: the first frame (${first.width}x${first.height}): ${near.said},` +
-      ` within ${MAX_STILL_LEVELS} levels`, near.same && `${first.width}x${first.height}` === size]);
-    if (far) {
-      results.push([`control: the frame 3 s on: ${far.said}, at least ${MIN_CONTROL_LEVELS}` +
-        ' levels', far.levels >= MIN_CONTROL_LEVELS]);
-    }
-  }
+  await engine.resize(width, height);
+  const live = await visit(engine, served.base, 'self.plumeFrames?.[1]');
+  const gone = await waitFor(engine, "document.getElementById('still').hidden", 5000);
+  const [first, later] = live ? await engine.evaluate('plumeFrames') : [{}, {}];
   for (const each of undo) await each?.();
   await engine.resize(800, 600);
+  results.push([`${size}: still box ${first.still}, canvas box ${first.canvas}, shown at the` +
+    ` first frame ${first.stillShown}, gone after ${gone}`, first.still ===
+    `0,0,${width},${height}` && first.canvas === first.still && first.stillShown && gone]);
+  const [near, far] = [first, later].map((frame, at) => {
+    if (!live) return { same: false, levels: NaN, said: 'never drawn' };
+    frame.pngs.forEach((/** @type {string} */ address, /** @type {number} */ each) =>
+      save(`${at}-${each}`, Buffer.from(address.split(',')[1], 'base64')));
+    return judge(`${at}-0`, `${at}-1`, MAX_STILL_LEVELS);
+  });
+  results.push([`${size}: the first frame (${first.width}x${first.height}): ${near.said},` +
+    ` within ${MAX_STILL_LEVELS} levels`, near.same && `${first.width}x${first.height}` === size]);
+  results.push([`control: the frame 3 s on: ${far.said}, at least ${MIN_CONTROL_LEVELS} levels`,
+    far.levels >= MIN_CONTROL_LEVELS]);
 }
 
 // A context taken and given back, then taken again: the first loss's wait says nothing of the

@@ -15,6 +15,7 @@ export const TEXT = "(m => m.hidden ? '' : m.textContent)(document.getElementByI
 export const DRAWN_IN = "document.getElementById('canvas').dataset.drawnIn";
 export const LOSE = "self.plumeLose = Module.ctx.getExtension('WEBGL_lose_context');" +
   ' plumeLose.loseContext();';
+export const [IS_LOST, RESTORE] = ['Module.ctx.isContextLost()', 'plumeLose.restoreContext()'];
 export const SAID_LOST = `${TEXT}.includes('not given it back')`;
 // Before the page's scripts: the program runs on the page, as where a Worker cannot draw.
 export const [ON_THE_PAGE, FIRST_FRAME] = [`(${ON_PAGE})()`, FIRST];
@@ -30,17 +31,16 @@ export const FRAMES = (count) => `new Promise((done, fail) => { let left = ${cou
 export const COUNT = `(() => {
   const counts = self.plumeCounts = { frames: 0, draws: 0, stamps: [] };
   const proto = WebGLRenderingContext.prototype, ask = self.requestAnimationFrame.bind(self);
-  const { viewport, uniformMatrix4fv } = proto;
   let drew = false;
-  for (const name of ['drawArrays', 'drawElements']) {
+  for (const name of ['drawArrays', 'drawElements', 'viewport', 'uniformMatrix4fv']) {
     const call = proto[name];
-    proto[name] = function (...args) { counts.draws++; drew = true; return call.apply(this, args); };
+    proto[name] = function (...args) {
+      if (name === 'viewport') counts.viewport = args;
+      else if (name === 'uniformMatrix4fv') counts.projection = Array.from(args[2]);
+      else [counts.draws, drew] = [counts.draws + 1, true];
+      return call.apply(this, args);
+    };
   }
-  proto.viewport = function (...args) { counts.viewport = args; return viewport.apply(this, args); };
-  proto.uniformMatrix4fv = function (at, transpose, value) {
-    counts.projection = Array.from(value);
-    return uniformMatrix4fv.call(this, at, transpose, value);
-  };
   self.requestAnimationFrame = (callback) => ask((time) => {
     const begun = Date.now();
     [counts.frames, drew] = [counts.frames + 1, false];
@@ -97,10 +97,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null, w
     const path = new URL(request.url ?? '/', 'http://x').pathname, planned = plan(path) ?? {};
     if (planned.stall) return;
     if (planned.abort) return request.socket.destroy();
-    if (planned.status) {
-      served.answers.push({ path, status: planned.status });
-      return response.writeHead(planned.status).end();
-    }
+    if (planned.status) return response.writeHead(planned.status).end();
     const end = response.end.bind(response);
     /** @param {Buffer} data */
     const send = (data) => {
@@ -123,7 +120,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null, w
     handler(request, response);
   });
   const down = () => new Promise((done) => served.server.close(done).closeAllConnections());
-  return { ...served, directory, down, open: () => open };
+  return { base: served.base, directory, down, open: () => open };
 }
 
 export const judged = { work: '', compare: '' };
@@ -133,19 +130,6 @@ const file = (name) => `${judged.work}/${name}.png`;
 export const save = (name, bytes) => writeFileSync(file(name), bytes);
 /** @param {string[]} args */
 const run = (...args) => spawnSync(args[0], args.slice(1), { encoding: 'utf8' });
-
-// The canvas's box, cut from a screenshot into WORK_DIR/`name`.png; its size.
-/** @param {Engine} engine @param {string} name */
-export async function shot(engine, name) {
-  const [width, height, left, top] = await engine.evaluate("(b => [b.width, b.height, b.left," +
-    " b.top].map((v) => Math.round(v * devicePixelRatio)))(document.getElementById('canvas')" +
-    '.getBoundingClientRect())');
-  save(name, await engine.screenshot());
-  const size = `${width}x${height}`, cut = run('convert', file(name), '-crop',
-    `${size}+${left}+${top}`, '+repage', file(name));
-  if (cut.status !== 0) throw new Error(`convert: ${cut.stderr}`);
-  return size;
-}
 
 // plume-compare on WORK_DIR's `a` and `b` (a name, or a frame's SECONDS-STEP): without
 // `maxLevels` its own verdict, with it a mean difference within that.
@@ -160,27 +144,34 @@ export function judge(a, b, maxLevels) {
   return { same, levels, said: `${a} against ${b}: ${compared.stdout.trim()}` };
 }
 
-// The canvas shot and judged against `frame`.
+// The canvas's box cut from a screenshot into WORK_DIR/`name`.png and, given a `frame`, judged
+// against it.
 /** @param {Engine} engine @param {string} frame */
-export async function shown(engine, frame) {
-  const size = await shot(engine, 'shot'), verdict = judge('shot', frame);
-  return { ...verdict, said: `${size} ${verdict.said}` };
+export async function shown(engine, frame, name = 'shot') {
+  const [width, height, left, top] = await engine.evaluate("(b => [b.width, b.height, b.left," +
+    " b.top].map((v) => Math.round(v * devicePixelRatio)))(document.getElementById('canvas')" +
+    '.getBoundingClientRect())');
+  save(name, await engine.screenshot());
+  const cut = run('convert', file(name), '-crop', `${width}x${height}+${left}+${top}`, '+repage',
+    file(name));
+  if (cut.status !== 0) throw new Error(`convert: ${cut.stderr}`);
+  const verdict = frame ? judge(name, frame) : { same: false, levels: NaN, said: '' };
+  return { ...verdict, said: `${width}x${height} ${verdict.said}` };
 }
 
 // Until `count` more animation frames (`drew`: in which it drew) where the program runs, counted.
 /** @param {Engine} engine */
 export async function frames(engine, count = 20, drew = false) {
-  const [now, seen] = await inProgram(engine, '[Date.now(), plumeCounts.frames]');
-  return programHolds(engine, drew ? `plumeCounts.stamps.filter((ms) => ms > ${now}).length >=` +
-    ` ${count}` : `plumeCounts.frames >= ${seen + count}`, 60000);
+  const counted = `plumeCounts.${drew ? 'stamps.length' : 'frames'}`;
+  const seen = await inProgram(engine, counted);
+  return programHolds(engine, `${counted} >= ${seen + count}`, 60000);
 }
 
 // Whether the picture moves over `count` frames of the program's, counted.
 /** @param {Engine} engine */
 export async function moves(engine, count = 60) {
   await frames(engine, 4);
-  await shot(engine, 'before');
+  await shown(engine, '', 'before');
   await frames(engine, count);
-  await shot(engine, 'after');
-  return !judge('before', 'after').same;
+  return !(await shown(engine, 'before')).same;
 }

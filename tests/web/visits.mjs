@@ -1,6 +1,8 @@
-// The canvas as a window onto the scene, and coming back: a new build taken up, then offline.
-import { answer, until, waitFor } from './engines.mjs';
-import { host, inProgram, visit, COUNT, FRAMES, LIVE, READY } from './site.mjs';
+// The canvas as a window onto the scene, and coming back: a new build taken up, offline, and a
+// page hidden, frozen or in the back/forward cache.
+import { answer, sleep, until, waitFor } from './engines.mjs';
+import { frames, host, inProgram, visit, COUNT, DRAWN_IN, FIRST_FRAME, FRAMES, LIVE, READY,
+  TEXT } from './site.mjs';
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -26,10 +28,9 @@ async function settled(engine, said = '') {
     const scale = Math.min(ratio, Math.sqrt(MAX_BUFFER_PIXELS / (cssWidth * cssHeight)));
     said = `CSS ${cssWidth}x${cssHeight} at ${ratio}: buffer ${width}x${height}, viewport` +
       ` ${viewport}, projection x ${Number(p[0]).toFixed(4)} y ${Number(p[5]).toFixed(4)}`;
-    return cssWidth === innerWidth && cssHeight === innerHeight &&
-      near(width, cssWidth * scale) && near(height, cssHeight * scale) &&
-      width * height <= MAX_BUFFER_PIXELS * 1.001 && String(viewport) === `0,0,${width},${height}`
-      && near(p[5], FOCAL, 1e-3) && near(p[0] * width / height, FOCAL, 1e-3);
+    return cssWidth === innerWidth && cssHeight === innerHeight && near(width, cssWidth * scale)
+      && near(height, cssHeight * scale) && String(viewport) === `0,0,${width},${height}` &&
+      near(p[5], FOCAL, 1e-3) && near(p[0] * width / height, FOCAL, 1e-3);
   }, 10000);
   return [fits, said];
 }
@@ -100,8 +101,8 @@ const FORGET = 'navigator.serviceWorker.getRegistrations().then((all) => Promise
   'names.map((n) => caches.delete(n))))]))';
 
 // The host given another build id: the next visit's worker replaces the old and keeps that
-// build alone; with the host gone the page runs that build. The control: all that forgotten,
-// the page does not open.
+// build alone, which runs with the host gone. The control: all that forgotten, the page does
+// not open.
 /** @type {Scenario} */
 export async function offline(engine, served, results) {
   const copy = mkdtempSync(join(tmpdir(), 'plume-site-'));
@@ -110,17 +111,17 @@ export async function offline(engine, served, results) {
   try {
     const first = await visit(engine, visited.base,
       `${LIVE} && navigator.serviceWorker.controller !== null`);
-    const old = await engine.evaluate(BUILD), next = old.split('').reverse().join('');
+    const old = await engine.evaluate(BUILD), next = [...old].reverse().join('');
     for (const name of ['index.html', 'sw.js']) {
       writeFileSync(join(copy, name), readFileSync(join(copy, name), 'utf8').replaceAll(old, next));
     }
-    const kept = await visit(engine, visited.base, `${LIVE} && navigator.serviceWorker` +
+    const kept = first && await visit(engine, visited.base, `${LIVE} && navigator.serviceWorker` +
       `.controller?.scriptURL.endsWith('${next}') && ${CACHES}.then((n) => n === 'plume-${next}')`);
-    results.push([`new build ${next} after ${old} (first kept ${first}): caches` +
-      ` ${await answer(engine, CACHES, '?')}`, first && kept]);
+    const caches = await answer(engine, CACHES, '?');
     await visited.down();
     const back = await visit(engine, visited.base), build = back && await engine.evaluate(BUILD);
-    results.push([`host gone, the page runs again: build ${build}`, back && build === next]);
+    results.push([`new build ${next} after ${old} taken up (${kept}), caches ${caches}; host` +
+      ` gone, the page runs build ${build}`, kept && build === next]);
     await engine.evaluate(FORGET);
     // A failed navigation leaves the engine's error page, which some cannot be asked about.
     const opened = await engine.goto(visited.base) && await engine.evaluate(
@@ -130,4 +131,74 @@ export async function offline(engine, served, results) {
     await visited.down();
     rmSync(copy, { recursive: true, force: true });
   }
+}
+
+// Away this long; a frame under way as the page goes may finish: only those begun SETTLE_MS on
+// count.
+const [AWAY_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [3000, 250, 30];
+const EVENTS = ['visibilitychange', 'freeze', 'resume', 'pagehide', 'pageshow'];
+// Before the page's scripts, for the control: its listeners for those events are never added.
+const DEAFEN = `(() => {
+  const listen = EventTarget.prototype.addEventListener;
+  EventTarget.prototype.addEventListener = function (type, listener, options) {
+    if (!${JSON.stringify(EVENTS)}.includes(type) || options === true || options?.capture) {
+      listen.call(this, type, listener, options);
+    }
+  };
+})()`;
+// Frames drawn that began after `from` and before `to`.
+/** @param {Engine} engine @param {number} from @param {number} to */
+const drawn = async (engine, from, to) => (await inProgram(engine, 'plumeCounts.stamps'))
+  .filter((/** @type {number} */ ms) => ms > from && ms < to).length;
+
+// How the page goes and comes back: behind another tab, frozen there, or left for another page
+// and restored from the back/forward cache (Chromium says why it was not).
+/** @type {Record<string, Array<(engine: Engine, url: string) => Promise<unknown>>>} */
+const AWAY = {
+  hidden: [(engine) => engine.hide(), (engine) => engine.show()],
+  frozen: [async (engine) => { await engine.hide(); await engine.setFrozen?.(true); },
+    async (engine) => { await engine.setFrozen?.(false); await engine.show(); }],
+  bfcache: [(engine, url) => engine.goto(url + 'favicon.ico'), async (engine) => {
+    // Restored from the cache, it fires no load event for Puppeteer to await.
+    await engine.evaluate('void setTimeout(() => history.back())');
+    if (await waitFor(engine, `${LIVE} && 'plumeShownAt' in self`, 20000)) return;
+    throw new Error(`loaded afresh, not restored: ${await answer(engine, "JSON.stringify(" +
+      "performance.getEntriesByType('navigation')[0]?.notRestoredReasons)", '?')}`);
+  }],
+};
+
+// A page not shown draws nothing for a few times the clock's longest step (the scene taking the
+// gap as a pause is ClockTest's), some in the second before, and draws again once shown, saying
+// nothing. The control, deaf to its hiding (its listeners never added), draws on while hidden
+// in Chromium's Worker, which goes on getting frames.
+/** @param {string} how @returns {Scenario} */
+const away = (how, deaf = false) => async (engine, served, results) => {
+  const [leave, come] = AWAY[how], path = engine.name === 'webkit' ? 'page' : 'worker';
+  const undo = deaf && await engine.beforeScripts?.(DEAFEN);
+  const ran = await visit(engine, served.base, deaf ? `${FIRST_FRAME} !== null` : LIVE);
+  if (undo) await undo();
+  await inProgram(engine, COUNT);
+  await engine.evaluate("addEventListener('visibilitychange', () => document.hidden ||" +
+    ' (self.plumeShownAt = Date.now()), true)');
+  if (!ran || !await frames(engine, 20, true)) return results.push([`${how}: never ran`, false]);
+  const leaving = Date.now();
+  await leave(engine, served.base);
+  const gone = Date.now();
+  await sleep(AWAY_MS);
+  await come(engine, served.base);
+  const resumed = await frames(engine, 20, true), back = await engine.evaluate('plumeShownAt');
+  const [during, before] = [await drawn(engine, gone + SETTLE_MS, back),
+    await drawn(engine, leaving - 1000, leaving)];
+  const [drawnIn, message] = [await engine.evaluate(DRAWN_IN), await engine.evaluate(TEXT)];
+  results.push([`${deaf ? 'control: deaf, ' : ''}${how} ${back - gone} ms, drawn in the` +
+    ` ${drawnIn}: ${during} frames, ${before} in the second before, drawing again ${resumed};` +
+    ` then saying "${message}"`, back - gone >= AWAY_MS && before > 0 && resumed &&
+    drawnIn === path && !message && (deaf ? during >= MIN_CONTROL_FRAMES : during === 0)]);
+};
+
+export const [frozen, bfcache] = [away('frozen'), away('bfcache')];
+/** @type {Scenario} */
+export async function hidden(engine, served, results) {
+  await away('hidden')(engine, served, results);
+  if (engine.page) await away('hidden', true)(engine, served, results);
 }
