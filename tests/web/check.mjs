@@ -1,9 +1,7 @@
-// The page in one engine, one browser: a table of scenarios, each on a host (an origin, a cache,
-// a service worker) of its own; each check says ok or FAIL and what it saw. A scenario not ended
-// within SCENARIO_MS fails, saying what it last said, and once the run has taken RUN_MS (within
-// CTest's limit) those left fail unrun. PLUME_WEB_CHECKS=pinned,lost runs only those.
+// The page in one engine: a table of scenarios, each on a host (an origin, a cache, a service
+// worker) of its own, each check saying ok or FAIL and what it saw; a scenario past SCENARIO_MS,
+// or the run past RUN_MS (within CTest's limit), fails. PLUME_WEB_CHECKS=pinned,lost runs those.
 //   node check.mjs chromium|firefox|webkit SITE_DIR WORK_DIR PLUME_COMPARE [MINIBROWSER]
-// WORK_DIR holds plume-snapshot's SECONDS-STEP.png.
 import { bounded, openEngine } from './engines.mjs';
 import { host, judged } from './site.mjs';
 import { pinned, still, lostContext, noWebGL, NO_WEBGL } from './pictures.mjs';
@@ -13,7 +11,7 @@ import { loading, downloads, failures } from './loading.mjs';
 const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
 const [SCENARIO_MS, RUN_MS] = [240000, 780000];
 // Each scenario with its host's link; `chromium`: there alone, which alone can freeze a page,
-// or where the page does the same in all engines.
+// where the page does the same in all.
 /** @type {Array<[string, Scenario, { bytesPerSecond?: number, worker?: string,
  *   chromium?: true }]>} */
 const SCENARIOS = [
@@ -26,11 +24,9 @@ const SCENARIOS = [
   ['offline', offline, {}],
   ['hidden', hidden, {}],
   ['frozen', frozen, { chromium: true }],
-  // Late: under load Firefox has stopped giving the page animation frames after a context given
-  // back in its Worker, and then every later page.
+  // Late: under load Firefox has stopped giving any page animation frames after a context given
+  // back in its Worker, and its automation loses track of a page after the back/forward cache.
   ['lost', lostContext, {}],
-  // After a page restored from the back/forward cache, Firefox's automation loses track of the
-  // page's later navigations.
   ['bfcache', bfcache, {}],
   ['no-webgl', noWebGL, { worker: NO_WEBGL, chromium: true }],
 ];

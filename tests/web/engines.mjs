@@ -1,6 +1,5 @@
-// The engines, each opened once at 800x600 and a pixel ratio of 1: Chromium (headless) and
-// Firefox (a window: WebGL) through Puppeteer, WebKitGTK's MiniBrowser through WebKitWebDriver.
-// Every call on a browser ends: one not answered within LIMIT_MS fails, saying what it asked.
+// The engines at 800x600: Chromium (headless) and Firefox (a window, for WebGL) through
+// Puppeteer, WebKitGTK's MiniBrowser through WebKitWebDriver; every call on them ends in time.
 import { CHROMIUM_FLAGS } from '../../tools/browser/browser.mjs';
 import puppeteer from 'puppeteer-core';
 import { spawn } from 'node:child_process';
@@ -11,7 +10,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
 const VIEWPORT = { width: 800, height: 600 };
-// The longest any one wait may take: a start on a busy machine takes 10-20 s.
+// A start on a busy machine takes 10-20 s.
 const LIMIT_MS = 60000;
 
 // `promise`, or a failure naming `what` once it has not settled within `ms`.
@@ -55,13 +54,12 @@ async function puppeteerEngine(name) {
   };
 }
 
-// WebKitGTK through its driver on a free loopback port.
 /** @param {string} miniBrowser @returns {Promise<Engine>} */
 async function webkit(miniBrowser) {
   const probe = createServer().listen(0, '127.0.0.1');
   await once(probe, 'listening');
   const { port } = /** @type {import('node:net').AddressInfo} */ (probe.address());
-  await new Promise((done) => probe.close(done));
+  probe.close();
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
   const ended = new Promise((done) => driver.once('exit', done));
   let session = '';
@@ -77,10 +75,8 @@ async function webkit(miniBrowser) {
   const started = await until(() => call('GET', '/status').then((s) => s.ready, () => false)) &&
     await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions':
       { binary: miniBrowser, args: ['--automation'] } } } }).catch(() => null);
-  if (!started) {
-    driver.kill();
-    throw new Error('WebKitWebDriver did not start a session');
-  }
+  if (!started) driver.kill();
+  if (!started) throw new Error('WebKitWebDriver did not start a session');
   session = `/session/${started.sessionId}`;
   /** @param {string} expression */
   const evaluate = (expression) => call('POST', '/execute/sync', { script:
@@ -106,8 +102,8 @@ async function webkit(miniBrowser) {
 }
 
 // The engine, whose `hide` returns once the page says it is hidden.
-/** @param {string} name @param {string} [miniBrowser] */
-export async function openEngine(name, miniBrowser = '') {
+/** @param {string} name @param {string} miniBrowser */
+export async function openEngine(name, miniBrowser) {
   const engine = await (name === 'webkit' ? webkit(miniBrowser) : puppeteerEngine(name));
   const hide = engine.hide;
   engine.hide = async () => {
@@ -131,9 +127,8 @@ export async function until(ask, ms = LIMIT_MS) {
   return false;
 }
 
-// What Puppeteer says when a navigation replaced the page asked: the new one is not ready yet.
+// `expression` evaluated, or `whileGone` where a navigation replaced the page mid-question.
 const GONE = /Execution context was destroyed|[Ff]rame was detached|detached frame|no such frame/;
-// `expression` evaluated in `engine`, or `whileGone` where the page went away mid-question.
 /** @param {Engine} engine @param {string} expression @param {unknown} whileGone */
 export const answer = (engine, expression, whileGone) => engine.evaluate(expression).catch(
   (/** @type {Error} */ error) => {

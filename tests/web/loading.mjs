@@ -10,8 +10,7 @@ const PROGRESS = "(l => [l.hidden, Number(l.getAttribute('aria-valuenow'))," +
 // On a slow link the page says how much has arrived, rising, and no more once it runs.
 /** @type {Scenario} */
 export async function loading(engine, served, results) {
-  /** @type {number[]} */
-  const seen = [];
+  const seen = /** @type {number[]} */ ([]);
   let said = '';
   await engine.goto(served.base);
   const live = await until(async () => {
@@ -26,10 +25,10 @@ export async function loading(engine, served, results) {
     Math.max(...seen) >= 50 && /\d+%.*KB/.test(said) && seen.every((p, i) => !i || p > seen[i - 1])]);
 }
 
-// The file, what the page says, what the host does; whether Firefox and WebKit run it too.
+// The file, what the page says, what the host does; whether Firefox and WebKit run it too. On a
+// refusal the other packed files are held back, so that they are still arriving when it fails.
 /** @type {Array<[RegExp, RegExp, import('./site.mjs').Plan, boolean?]>} */
 const FAILED = [
-  // The other packed files held back, so that they are still arriving when this one fails.
   [/^\/sky_up\./, /sky_up\.tga could not be downloaded: the server answered 404/,
     { status: 404 }, true],
   [/^\/feather\./, /could not be downloaded: the connection failed/, { abort: true }],
@@ -37,11 +36,8 @@ const FAILED = [
     { change: (body) => body.subarray(0, body.length >> 1) }],
   // Gzip's own check holds: only the length and hash the build wrote down can tell.
   [/^\/plume\..*\.wasm\.gzip$/, /plume\.wasm arrived damaged \(its checksum differs\)/,
-    { change: (body) => {
-      const module = gunzipSync(body);
-      module[module.length >> 1] ^= 1;
-      return gzipSync(module);
-    } }],
+    { change: (body) => gzipSync(gunzipSync(body).map((byte, at, all) =>
+      at === all.length >> 1 ? byte ^ 1 : byte)) }],
   [/^\/sky_up\./, /^false,.*has stalled/, { stall: true }],
 ];
 const PICTURE = "[!document.getElementById('still').hidden, !document.getElementById('canvas')" +
@@ -69,7 +65,7 @@ export async function downloads(engine, served, results) {
 }
 
 // Detached, so that none catches them; a call of the page's that does not exist fails in
-// plume's own code (program.js).
+// program.js.
 const THROW = "setTimeout(() => { throw new Error('planted error'); })";
 const REJECT = "setTimeout(() => { Promise.reject(new Error('planted rejection')); })";
 const OWN_THROW = "setTimeout(() => callPage({ call: 'planted', args: [] }))";
@@ -77,8 +73,8 @@ const OWN_REJECT = "setTimeout(() => Promise.resolve().then(() => callPage({ cal
   ' args: [] })))';
 const UNREADABLE = "dispatchEvent(new MessageEvent('messageerror'))";
 const LATE_RESTORE = `setTimeout(() => ${RESTORE}, 200)`;
-// A context given back compiles the shaders again, which the browser refuses; a control where
-// the context is lost once more, when WebGL answers false to all.
+// A context given back compiles the shaders again, refused (a control: lost once more, when
+// WebGL answers false to all).
 const REFUSED_ON_RESTORE = `(() => {
   const proto = WebGLRenderingContext.prototype, ask = proto.getShaderParameter;
   proto.getShaderParameter = function (shader, name) {
@@ -100,8 +96,6 @@ const CASES = [
   ["a Worker's message the page cannot read", 'worker', { page: `unpacker.${UNREADABLE}` },
     /could not read its Worker/],
   ["a rejection of the page's code", 'own', { page: OWN_REJECT }, /not a function/, true],
-  ["an error thrown in the program's module, on the page", 'page',
-    { program: 'Module.page.caption = null' }, /caption is not a function/],
   ["an error thrown by a script not plume's", 'own', { page: THROW }, null, true],
   ["a rejection in a script not plume's", 'own', { page: REJECT }, null, true],
   ['a vertex shader a restored context in the Worker does not compile', 'worker',
@@ -113,7 +107,7 @@ const CASES = [
     { lost: true, page: OWN_THROW, program: LATE_RESTORE }, /not a function/, true],
 ];
 
-// Each said in words in place of the picture, where plume stopped its Worker ended (asked of
+// Each said in words in place of the picture, the Worker ended where plume stopped (asked of
 // Chromium); the controls leave the picture up.
 /** @type {Scenario} */
 export async function failures(engine, served, results) {

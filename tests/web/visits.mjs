@@ -1,24 +1,22 @@
-// The canvas as a window onto the scene, and coming back: a new build taken up, offline, and a
-// page hidden, frozen or in the back/forward cache.
+// The canvas fitting the window, and coming back: a new build, offline, a page not shown.
 import { answer, sleep, until, waitFor } from './engines.mjs';
 import { frames, host, inProgram, visit, COUNT, DRAWN_IN, FIRST_FRAME, FRAMES, LIVE, READY,
   TEXT } from './site.mjs';
-import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
 
 const MAX_BUFFER_PIXELS = 1920 * 1080;
 // gluPerspective's y scale for the 65 degree vertical field of view.
 const FOCAL = 1 / Math.tan((65 / 2) * Math.PI / 180);
 const SHOWN = "(c => [c.clientWidth, c.clientHeight, innerWidth, innerHeight, devicePixelRatio])" +
   "(document.getElementById('canvas'))";
-const DRAWN = '[Module.canvas.width, Module.canvas.height, plumeCounts.viewport,' +
-  ' plumeCounts.projection ?? []]';
+// Where the program runs: its drawing buffer, viewport and projection.
+const DRAWN = `(gl => [gl.canvas.width, gl.canvas.height, ...[gl.getParameter(gl.VIEWPORT), (p =>
+  gl.getUniform(p, gl.getUniformLocation(p, 'projection')))(gl.getParameter(gl.CURRENT_PROGRAM))]
+  .map((values) => Array.from(values))])(Module.ctx)`;
 /** @param {number} a @param {number} b */
 const near = (a, b, slack = 1) => Math.abs(a - b) <= slack;
 
 // Whether the canvas fills the window, its buffer the CSS size times the pixel ratio (capped),
-// the viewport and projection fitting it, once so (a Worker takes a few frames), or after 10 s.
+// the viewport and projection fitting it, within 10 s (a Worker takes a few frames).
 /** @param {Engine} engine @returns {Promise<[boolean, string]>} */
 async function settled(engine, said = '') {
   const fits = await until(async () => {
@@ -35,11 +33,10 @@ async function settled(engine, said = '') {
   return [fits, said];
 }
 
-// Each window size, and in Chromium pixel ratio (a phone's too), and Chromium's own below.
+// Each window size, and in Chromium pixel ratios (a phone's too) and what follows.
 /** @type {Scenario} */
 export async function windows(engine, served, results) {
   const live = await visit(engine, served.base);
-  await inProgram(engine, COUNT);
   /** @type {Array<[number, number, number, boolean?]>} */
   const sizes = [[1000, 400, 1], [500, 700, 1], [800, 600, 1]];
   if (engine.page) sizes.push([700, 500, 2], [1600, 1000, 2], [390, 844, 3, true]);
@@ -58,8 +55,8 @@ const EDGES = "((button, lines) => [button.top, button.right, lines.paddingBotto
 const NOTCH = { top: 47, right: 12, bottom: 34, left: 10 };
 const BUTTON = "(b => [b.checkVisibility(), b.textContent])(document.getElementById('fullscreen'))";
 
-// The full-screen control and the lines keep clear of a notch; the control enters full screen
-// and leaves it, the canvas fitting; it is hidden on a pinned frame (whose canvas fits a narrow
+// The full-screen control and the lines clear a notch; the control enters full screen and
+// leaves it, the canvas fitting; it is hidden on a pinned frame (whose canvas fits a narrow
 // screen) and where the Fullscreen API is missing (an iPhone's).
 /** @param {Engine} engine @param {import('puppeteer-core').Page} page @param {string} base
  * @param {Results} results */
@@ -100,50 +97,40 @@ const FORGET = 'navigator.serviceWorker.getRegistrations().then((all) => Promise
   '[...all.map((r) => r.unregister()), caches.keys().then((names) => Promise.all(' +
   'names.map((n) => caches.delete(n))))]))';
 
-// The host given another build id: the next visit's worker replaces the old and keeps that
-// build alone, which runs with the host gone. The control: all that forgotten, the page does
-// not open.
+// Another build id: the next visit's worker replaces the old and keeps that build alone, which
+// runs with the host gone. The control: all that forgotten, the page does not open.
 /** @type {Scenario} */
 export async function offline(engine, served, results) {
-  const copy = mkdtempSync(join(tmpdir(), 'plume-site-'));
-  cpSync(served.directory, copy, { recursive: true });
-  const visited = await host(copy);
-  try {
-    const first = await visit(engine, visited.base,
-      `${LIVE} && navigator.serviceWorker.controller !== null`);
-    const old = await engine.evaluate(BUILD), next = [...old].reverse().join('');
-    for (const name of ['index.html', 'sw.js']) {
-      writeFileSync(join(copy, name), readFileSync(join(copy, name), 'utf8').replaceAll(old, next));
-    }
-    const kept = first && await visit(engine, visited.base, `${LIVE} && navigator.serviceWorker` +
-      `.controller?.scriptURL.endsWith('${next}') && ${CACHES}.then((n) => n === 'plume-${next}')`);
-    const caches = await answer(engine, CACHES, '?');
-    await visited.down();
-    const back = await visit(engine, visited.base), build = back && await engine.evaluate(BUILD);
-    results.push([`new build ${next} after ${old} taken up (${kept}), caches ${caches}; host` +
-      ` gone, the page runs build ${build}`, kept && build === next]);
-    await engine.evaluate(FORGET);
-    // A failed navigation leaves the engine's error page, which some cannot be asked about.
-    const opened = await engine.goto(visited.base) && await engine.evaluate(
-      "document.getElementById('canvas') !== null").catch(() => false);
-    results.push([`control: nothing kept, host gone, the page opens: ${opened}`, !opened]);
-  } finally {
-    await visited.down();
-    rmSync(copy, { recursive: true, force: true });
-  }
+  let [old, next] = ['', ''];
+  const visited = await host(served.directory, { plan: (path) => next &&
+    /^\/(index\.html|sw\.js)?$/.test(path) ? { change: (body) => Buffer.from(String(body)
+      .replaceAll(old, next)) } : null });
+  const first = await visit(engine, visited.base,
+    `${LIVE} && navigator.serviceWorker.controller !== null`);
+  old = await engine.evaluate(BUILD);
+  next = [...old].reverse().join('');
+  const kept = first && await visit(engine, visited.base, `${LIVE} && navigator.serviceWorker` +
+    `.controller?.scriptURL.endsWith('${next}') && ${CACHES}.then((n) => n === 'plume-${next}')`);
+  const caches = await answer(engine, CACHES, '?');
+  await visited.down();
+  const back = await visit(engine, visited.base), build = back && await engine.evaluate(BUILD);
+  results.push([`new build ${next} after ${old} taken up (${kept}), caches ${caches}; host` +
+    ` gone, the page runs build ${build}`, kept && build === next]);
+  await engine.evaluate(FORGET);
+  // A failed navigation leaves the engine's error page, which some cannot be asked about.
+  const opened = await engine.goto(visited.base) && await engine.evaluate(
+    "document.getElementById('canvas') !== null").catch(() => false);
+  results.push([`control: nothing kept, host gone, the page opens: ${opened}`, !opened]);
 }
 
-// Away this long; a frame under way as the page goes may finish: only those begun SETTLE_MS on
-// count.
+// A frame under way as the page goes may finish: only those begun SETTLE_MS on count.
 const [AWAY_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [3000, 250, 30];
-const EVENTS = ['visibilitychange', 'freeze', 'resume', 'pagehide', 'pageshow'];
-// Before the page's scripts, for the control: its listeners for those events are never added.
+// Before the page's scripts, for the control: its listeners for being shown are never added.
 const DEAFEN = `(() => {
   const listen = EventTarget.prototype.addEventListener;
   EventTarget.prototype.addEventListener = function (type, listener, options) {
-    if (!${JSON.stringify(EVENTS)}.includes(type) || options === true || options?.capture) {
-      listen.call(this, type, listener, options);
-    }
+    if (!['visibilitychange', 'freeze', 'resume', 'pagehide', 'pageshow'].includes(type) ||
+      options === true || options?.capture) listen.call(this, type, listener, options);
   };
 })()`;
 // Frames drawn that began after `from` and before `to`.
@@ -152,7 +139,7 @@ const drawn = async (engine, from, to) => (await inProgram(engine, 'plumeCounts.
   .filter((/** @type {number} */ ms) => ms > from && ms < to).length;
 
 // How the page goes and comes back: behind another tab, frozen there, or left for another page
-// and restored from the back/forward cache (Chromium says why it was not).
+// and restored from the back/forward cache (Chromium says why not).
 /** @type {Record<string, Array<(engine: Engine, url: string) => Promise<unknown>>>} */
 const AWAY = {
   hidden: [(engine) => engine.hide(), (engine) => engine.show()],
@@ -167,10 +154,9 @@ const AWAY = {
   }],
 };
 
-// A page not shown draws nothing for a few times the clock's longest step (the scene taking the
-// gap as a pause is ClockTest's), some in the second before, and draws again once shown, saying
-// nothing. The control, deaf to its hiding (its listeners never added), draws on while hidden
-// in Chromium's Worker, which goes on getting frames.
+// A page not shown draws nothing for a few times the clock's longest step (its pause is
+// ClockTest's), some in the second before, and draws again once shown, saying nothing. The
+// control, deaf to its hiding, draws on in Chromium's Worker, which goes on getting frames.
 /** @param {string} how @returns {Scenario} */
 const away = (how, deaf = false) => async (engine, served, results) => {
   const [leave, come] = AWAY[how], path = engine.name === 'webkit' ? 'page' : 'worker';
