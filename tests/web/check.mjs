@@ -4,7 +4,7 @@
 //   node check.mjs chromium|firefox|webkit SITE_DIR WORK_DIR PLUME_COMPARE [MINIBROWSER]
 import { bounded, openEngine } from './engines.mjs';
 import { host, judged } from './site.mjs';
-import { pinned, still, lostContext, noWebGL, NO_WEBGL } from './pictures.mjs';
+import { pinned, still, lostContext } from './pictures.mjs';
 import { windows, offline, hidden, frozen, bfcache } from './visits.mjs';
 import { loading, downloads, failures } from './loading.mjs';
 
@@ -12,8 +12,7 @@ const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
 const [SCENARIO_MS, RUN_MS] = [240000, 780000];
 // Each scenario with its host's link; `chromium`: there alone, which alone can freeze a page,
 // where the page does the same in all.
-/** @type {Array<[string, Scenario, { bytesPerSecond?: number, worker?: string,
- *   chromium?: true }]>} */
+/** @type {Array<[string, Scenario, { bytesPerSecond?: number, chromium?: true }]>} */
 const SCENARIOS = [
   ['pinned', pinned, {}],
   ['still', still, { chromium: true }],
@@ -28,7 +27,6 @@ const SCENARIOS = [
   // back in its Worker, and its automation loses track of a page after the back/forward cache.
   ['lost', lostContext, {}],
   ['bfcache', bfcache, {}],
-  ['no-webgl', noWebGL, { worker: NO_WEBGL, chromium: true }],
 ];
 
 const only = process.env.PLUME_WEB_CHECKS?.split(',');

@@ -38,34 +38,30 @@ const FAILED = [
   [/^\/plume\..*\.wasm\.gzip$/, /plume\.wasm arrived damaged \(its checksum differs\)/,
     { change: (body) => gzipSync(gunzipSync(body).map((byte, at, all) =>
       at === all.length >> 1 ? byte ^ 1 : byte)) }],
-  [/^\/sky_up\./, /^false,.*has stalled/, { stall: true }],
 ];
 const PICTURE = "[!document.getElementById('still').hidden, !document.getElementById('canvas')" +
   `.hidden, ${FIRST_FRAME} !== null]`;
 
-// Each said in words with no picture, and still so once every other download has ended; a
-// download never answered leaves the loading bar, saying so.
+// Each said in words with no picture, and still so once every other download has ended.
 /** @type {Scenario} */
 export async function downloads(engine, served, results) {
   for (const [file, expected, plan, everywhere] of FAILED) {
     if (engine.name !== 'chromium' && !everywhere) continue;
     const failing = await host(served.directory, { plan: (path) => file.test(path) ? plan
       : plan?.status && path.endsWith('.gzip') ? { delayMs: 1500 } : null });
-    const said = await visit(engine, failing.base, `${TEXT} ||` +
-      " document.getElementById('progress').textContent.includes('stalled')", 30000);
-    await until(async () => failing.open() === 0 || !!plan?.stall, 10000);
+    const said = await visit(engine, failing.base, TEXT, 30000);
+    await until(async () => failing.open() === 0, 10000);
     await engine.evaluate(FRAMES(10));
-    const text = await engine.evaluate(TEXT) || String(await engine.evaluate(PROGRESS));
+    const text = await engine.evaluate(TEXT);
     /** @type {boolean[]} */
     const shown = await engine.evaluate(PICTURE);
     results.push([`${file} ${JSON.stringify(plan)}: "${text}"; still, canvas, drawn: ${shown}`,
-      said && expected.test(text) && (plan?.stall || shown.every((seen) => !seen))]);
+      said && expected.test(text) && shown.every((seen) => !seen)]);
     await failing.down();
   }
 }
 
-// Detached, so that none catches them; a call of the page's that does not exist fails in
-// program.js.
+// Detached, so that none catches them; the OWN ones fail in program.js, asking for no such call.
 const THROW = "setTimeout(() => { throw new Error('planted error'); })";
 const REJECT = "setTimeout(() => { Promise.reject(new Error('planted rejection')); })";
 const OWN_THROW = "setTimeout(() => callPage({ call: 'planted', args: [] }))";
@@ -83,9 +79,8 @@ const REFUSED_ON_RESTORE = `(() => {
   proto.getShaderInfoLog = () => 'planted';
 })(); ${LOSE} ${LATE_RESTORE}`;
 
-// Where the program runs ('own': the engine's way; WebKit's is the page); what is planted where
-// it runs, on the page, and whether after a lost context is said; the message (null: none, a
-// control); whether in all engines.
+// Where the program runs ('own': the engine's way); what is planted there, on the page, after a
+// lost context is said; the message (null: none, a control); whether in all engines.
 /** @type {Array<[string, 'worker' | 'page' | 'own', { program?: string, page?: string,
  *   lost?: boolean }, RegExp | null, boolean?]>} */
 const CASES = [

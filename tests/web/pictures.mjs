@@ -1,4 +1,4 @@
-// The page's pictures: the pinned frames, the still and the first frame, a lost context, no WebGL.
+// The page's pictures: the pinned frames, the still and the first frame, a lost context.
 import { sleep, waitFor } from './engines.mjs';
 import { frames, inProgram, judge, lose, moves, save, shown, visit, COUNT, DRAWN_IN, FRAMES,
   MESSAGE, ON_THE_PAGE, READY, SAID_LOST, TEXT } from './site.mjs';
@@ -10,9 +10,8 @@ const [MAX_STILL_LEVELS, MIN_CONTROL_LEVELS] = [3, 12];
 // How long the page waits for a lost context to come back before it says so.
 const RESTORE_WAIT_MS = 5000;
 
-// Each pinned frame where the engine draws it, and in Chromium on the page too, where a lost
-// context takes it away (a control) and a restored one draws it again; the control, a frame
-// 0.25 s on.
+// Each pinned frame where the engine draws it, and in Chromium on the page, where a lost context
+// takes it away (a control) and a restored one draws it again; the control, a frame 0.25 s on.
 /** @type {Scenario} */
 export async function pinned(engine, served, results) {
   for (const where of engine.page ? ['worker', 'page'] : ['']) {
@@ -34,9 +33,8 @@ export async function pinned(engine, served, results) {
   }
 }
 
-// Before the page's scripts: the first live frame and one 3 s on, read back once drawn, with the
-// boxes of canvas and still then; as PNGs, the frame and the still as shown (scaled to the
-// frame's height, centred), where the still covers it.
+// Before the page's scripts: the first live frame and one 3 s on, with the boxes of canvas and
+// still, as PNGs of the frame and of the still as shown (scaled to its height, centred) over it.
 const CAPTURE_FRAMES = `(() => {
   const frames = self.plumeFrames = [], proto = WebGLRenderingContext.prototype;
   const draw = proto.drawElements, still = () => document.getElementById('still');
@@ -68,9 +66,8 @@ const CAPTURE_FRAMES = `(() => {
   };
 })()`;
 
-// In a narrow window (the still, drawn at 5:2, cropped at its sides), on the page: the still
-// stands in the canvas's box, shows what the first live frame shows, and goes once that frame
-// is up; the control, a frame 3 s on.
+// In a narrow window (the 5:2 still cropped at its sides): the still stands in the canvas's box,
+// shows what the first live frame shows, and goes once that is up; the control, a frame 3 s on.
 /** @type {Scenario} */
 export async function still(engine, served, results) {
   const [width, height] = [360, 640], size = `${width}x${height}`;
@@ -128,15 +125,4 @@ export async function lostContext(engine, served, results) {
   const stands = again && !await moves(engine), lostDrawn = (await counts())[1] - lostBefore;
   results.push([`control: lost again (${again}) and not given back: ${lostDrawn} draws, the` +
     ` picture stands: ${stands}`, stands && lostDrawn === 0]);
-}
-
-// Put into the page and its Worker before their scripts: no WebGL anywhere, as in a browser
-// that has it turned off.
-export const NO_WEBGL = 'OffscreenCanvas.prototype.getContext = () => null';
-/** @type {Scenario} */
-export async function noWebGL(engine, served, results) {
-  const undo = await engine.beforeScripts?.('HTMLCanvasElement.prototype.getContext = () => null');
-  const said = await visit(engine, served.base, MESSAGE) && await engine.evaluate(TEXT);
-  await undo?.();
-  results.push([`no WebGL: "${said}"`, /WebGL, and this browser has it turned off/.test(said)]);
 }

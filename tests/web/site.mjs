@@ -1,5 +1,5 @@
 // What the scenarios share: the page's states, the program's realm, a host that can slow,
-// refuse, break or stall a download, the count of frames and draws, and plume-compare's judging.
+// refuse or break a download, the count of frames and draws, and plume-compare's judging.
 import { serve, FIRST_FRAME as FIRST, ON_THE_PAGE as ON_PAGE } from '../../tools/browser/browser.mjs';
 import { until, waitFor } from './engines.mjs';
 import { spawnSync } from 'node:child_process';
@@ -77,14 +77,13 @@ export const visit = async (engine, url, condition = LIVE, ms = 60000) =>
   await engine.goto(url) && await waitFor(engine, condition, ms);
 
 // `directory` on a port of its own, every answer sharing a link of `bytesPerSecond` in 16 KB
-// pieces; `worker` runs in the page's Worker after its script; `open()` counts answers under way.
-// A plan answers `status`, none, ends the connection, sends the body as `change` makes it, or
-// waits `delayMs` first.
-/** @typedef {{ status?: number, stall?: boolean, abort?: boolean,
- *   change?: (body: Buffer) => Buffer, delayMs?: number } | null} Plan */
+// pieces, the Worker's script followed by HOOK; `open()` counts answers under way. A plan
+// answers `status`, ends the connection, sends the body as `change` makes it, or waits first.
+/** @typedef {{ status?: number, abort?: boolean, change?: (body: Buffer) => Buffer,
+ *   delayMs?: number } | null} Plan */
 /** @param {string} directory
- * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan, worker?: string }} [link] */
-export async function host(directory, { bytesPerSecond = 0, plan = () => null, worker = '' } = {}) {
+ * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan }} [link] */
+export async function host(directory, { bytesPerSecond = 0, plan = () => null } = {}) {
   const served = await serve(directory);
   const [handler] = served.server.listeners('request');
   served.server.removeAllListeners('request');
@@ -93,7 +92,6 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null, w
     ++open;
     response.once('close', () => --open);
     const path = new URL(request.url ?? '/', 'http://x').pathname, planned = plan(path) ?? {};
-    if (planned.stall) return;
     if (planned.abort) return request.socket.destroy();
     if (planned.status) return response.writeHead(planned.status).end();
     const end = response.end.bind(response);
@@ -109,7 +107,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null, w
       let body = data && Buffer.from(data);
       if (body && /^\/(index\.html)?$/.test(path)) {
         const page = String(body), at = page.indexOf('</script>', page.indexOf('id="unpack"'));
-        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${worker}\n${page.slice(at)}`);
+        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${page.slice(at)}`);
       }
       if (body && planned.change) body = planned.change(body);
       setTimeout(() => send(body), planned.delayMs ?? 0);
@@ -127,8 +125,7 @@ const file = (name) => `${judged.work}/${name}.png`;
 /** @param {string} name @param {Buffer} bytes */
 export const save = (name, bytes) => writeFileSync(file(name), bytes);
 
-// plume-compare on WORK_DIR's `a` and `b` (a name, or a frame's SECONDS-STEP): without
-// `maxLevels` its own verdict, with it a mean difference within that.
+// plume-compare's verdict on WORK_DIR's `a` and `b`, or whether within `maxLevels` on average.
 /** @param {string} a @param {string} b @param {number} [maxLevels] */
 export function judge(a, b, maxLevels) {
   const compared = spawnSync(judged.compare, [file(a), file(b)], { encoding: 'utf8' });

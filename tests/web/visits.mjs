@@ -55,9 +55,8 @@ const EDGES = "((button, lines) => [button.top, button.right, lines.paddingBotto
 const NOTCH = { top: 47, right: 12, bottom: 34, left: 10 };
 const BUTTON = "(b => [b.checkVisibility(), b.textContent])(document.getElementById('fullscreen'))";
 
-// The full-screen control and the lines clear a notch; the control enters full screen and
-// leaves it, the canvas fitting; it is hidden on a pinned frame (whose canvas fits a narrow
-// screen) and where the Fullscreen API is missing (an iPhone's).
+// The control and the lines clear a notch; the control enters full screen and leaves it, and is
+// hidden on a pinned frame (fitting a narrow screen) and where the API is missing (an iPhone's).
 /** @param {Engine} engine @param {import('puppeteer-core').Page} page @param {string} base
  * @param {Results} results */
 async function chromiumWindow(engine, page, base, results) {
