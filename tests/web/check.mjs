@@ -1,41 +1,32 @@
-// The page in one engine, one browser: a table of scenarios, each on a host (an origin, a cache,
-// a service worker) of its own; each check says ok or FAIL and what it saw. Every wait has its
-// limit; a scenario not ended within SCENARIO_MS fails, saying what it last said, and once the
-// run has taken RUN_MS (within CTest's limit) those left fail unrun.
-// WORK_DIR holds plume-snapshot's SECONDS-STEP.png; PLUME_WEB_CHECKS=pinned,lost runs only those.
+// The page in one engine: a table of scenarios, each on a host (an origin, a cache, a service
+// worker) of its own, each check saying ok or FAIL and what it saw; a scenario past SCENARIO_MS,
+// or the run past RUN_MS (within CTest's limit), fails. PLUME_WEB_CHECKS=pinned,lost runs those.
 //   node check.mjs chromium|firefox|webkit SITE_DIR WORK_DIR PLUME_COMPARE [MINIBROWSER]
 import { bounded, openEngine } from './engines.mjs';
 import { host, judged } from './site.mjs';
-import { pinned, still, lostContext, noWebGL, NO_WEBGL } from './pictures.mjs';
-import { windows, offline } from './visits.mjs';
-import { loading, downloads } from './loading.mjs';
-import { failures } from './failures.mjs';
-import { hidden, frozen, bfcache } from './hidden.mjs';
+import { pinned, still, lostContext } from './pictures.mjs';
+import { windows, offline, hidden, frozen, bfcache } from './visits.mjs';
+import { loading, downloads, failures } from './loading.mjs';
 
 const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
 const [SCENARIO_MS, RUN_MS] = [240000, 780000];
-// The engines, and what each runs beside the scenarios all run: Chromium alone can freeze a
-// page, and one engine is enough where the page does the same in all.
-/** @type {Record<string, string[]>} */
-const ENGINES = { chromium: ['still', 'frozen', 'no-webgl'], firefox: [], webkit: [] };
-/** @type {Array<[string, Scenario, { bytesPerSecond?: number, worker?: string, all?: true }]>} */
+// Each scenario with its host's link; `chromium`: there alone, which alone can freeze a page,
+// where the page does the same in all.
+/** @type {Array<[string, Scenario, { bytesPerSecond?: number, chromium?: true }]>} */
 const SCENARIOS = [
-  ['pinned', pinned, { all: true }],
-  ['still', still, {}],
-  ['window', windows, { all: true }],
-  ['loading', loading, { all: true, bytesPerSecond: 250000 }],
-  ['downloads', downloads, { all: true }],
-  ['failures', failures, { all: true }],
-  ['offline', offline, { all: true }],
-  ['hidden', hidden, { all: true }],
-  ['frozen', frozen, {}],
-  // Late: under load Firefox has stopped giving the page animation frames after a context given
-  // back in its Worker, and then every later page.
-  ['lost', lostContext, { all: true }],
-  // After a page restored from the back/forward cache, Firefox's automation loses track of the
-  // page's later navigations.
-  ['bfcache', bfcache, { all: true }],
-  ['no-webgl', noWebGL, { worker: NO_WEBGL }],
+  ['pinned', pinned, {}],
+  ['still', still, { chromium: true }],
+  ['window', windows, {}],
+  ['loading', loading, { bytesPerSecond: 250000 }],
+  ['downloads', downloads, {}],
+  ['failures', failures, {}],
+  ['offline', offline, {}],
+  ['hidden', hidden, {}],
+  ['frozen', frozen, { chromium: true }],
+  // Late: under load Firefox has stopped giving any page animation frames after a context given
+  // back in its Worker, and its automation loses track of a page after the back/forward cache.
+  ['lost', lostContext, {}],
+  ['bfcache', bfcache, {}],
 ];
 
 const only = process.env.PLUME_WEB_CHECKS?.split(',');
@@ -47,7 +38,7 @@ process.on('unhandledRejection', (error) => console.log(`late: ${error}`));
 const engine = await openEngine(name, miniBrowser);
 try {
   for (const [scenario, run, link] of SCENARIOS) {
-    if (!link.all && !ENGINES[name].includes(scenario) || only && !only.includes(scenario)) continue;
+    if (link.chromium && name !== 'chromium' || only && !only.includes(scenario)) continue;
     const [started, served] = [Date.now(), await host(site, link)];
     /** @type {Results} */
     const said = [];

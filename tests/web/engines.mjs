@@ -1,27 +1,24 @@
-// The engines, each opened once at 800x600 and a pixel ratio of 1: Chromium (headless) and
-// Firefox (a window: WebGL) through Puppeteer, WebKitGTK's MiniBrowser through WebKitWebDriver.
-// Every call on a browser ends: one not answered within LIMIT_MS fails, saying what it asked.
+// The engines at 800x600: Chromium (headless) and Firefox (a window, for WebGL) through
+// Puppeteer, WebKitGTK's MiniBrowser through WebKitWebDriver; every call on them ends in time.
 import { CHROMIUM_FLAGS } from '../../tools/browser/browser.mjs';
 import puppeteer from 'puppeteer-core';
 import { spawn } from 'node:child_process';
+import { once } from 'node:events';
 import { createServer } from 'node:net';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 
 const VIEWPORT = { width: 800, height: 600 };
-// The longest any one wait may take: a start on a busy machine takes 10-20 s.
-export const LIMIT_MS = 60000;
+// A start on a busy machine takes 10-20 s.
+const LIMIT_MS = 60000;
 
 // `promise`, or a failure naming `what` once it has not settled within `ms`.
 /** @template T @param {Promise<T>} promise @param {string} what @returns {Promise<T>} */
-export function bounded(promise, what, ms = LIMIT_MS) {
-  /** @type {NodeJS.Timeout | undefined} */
-  let timer;
-  return Promise.race([promise, /** @type {Promise<never>} */ (new Promise((_, fail) => {
-    timer = setTimeout(() => fail(new Error(`${what}: no answer in ${ms / 1000} s`)), ms);
-  }))]).finally(() => clearTimeout(timer));
-}
+export const bounded = (promise, what, ms = LIMIT_MS) => new Promise((done, fail) => {
+  const timer = setTimeout(() => fail(new Error(`${what}: no answer in ${ms / 1000} s`)), ms);
+  promise.then(done, fail).finally(() => clearTimeout(timer));
+});
 /** @param {string} expression */
 const asked = (expression) => expression.replace(/\s+/g, ' ').slice(0, 80);
 
@@ -40,32 +37,29 @@ async function puppeteerEngine(name) {
     goto: (url) => page.goto(url, { timeout: LIMIT_MS }).then(() => true, () => false),
     evaluate: (expression) => bounded(page.evaluate(expression), asked(expression)),
     screenshot: async () => Buffer.from(await page.screenshot()),
-    resize: (width, height, deviceScaleFactor = 1, mobile = false) => cdp ? cdp.send(
-      'Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor, mobile })
-      .then(() => {}) : page.setViewport({ width, height }),
+    resize: async (width, height, deviceScaleFactor = 1, mobile = false) => void await (cdp
+      ? cdp.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor, mobile })
+      : page.setViewport({ width, height })),
     beforeScripts: async (source) => {
       const { identifier } = await page.evaluateOnNewDocument(source);
       return () => page.removeScriptToEvaluateOnNewDocument(identifier);
     },
     hide: async () => { await (front = await browser.newPage()).bringToFront(); },
     show: async () => { await page.bringToFront(); await front?.close(); },
-    setFrozen: cdp && ((frozen) => cdp.send('Page.setWebLifecycleState',
-      { state: frozen ? 'frozen' : 'active' }).then(() => {})),
+    setFrozen: cdp && (async (frozen) => void await cdp.send('Page.setWebLifecycleState',
+      { state: frozen ? 'frozen' : 'active' })),
     close: () => bounded(browser.close(), 'closing the browser').catch(() =>
       browser.process()?.kill('SIGKILL')).then(() =>
       rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 })),
   };
 }
 
-// WebKitGTK through its driver on a free loopback port.
 /** @param {string} miniBrowser @returns {Promise<Engine>} */
 async function webkit(miniBrowser) {
-  const port = await new Promise((done) => {
-    const probe = createServer().listen(0, '127.0.0.1', () => {
-      const { port } = /** @type {import('node:net').AddressInfo} */ (probe.address());
-      probe.close(() => done(port));
-    });
-  });
+  const probe = createServer().listen(0, '127.0.0.1');
+  await once(probe, 'listening');
+  const { port } = /** @type {import('node:net').AddressInfo} */ (probe.address());
+  probe.close();
   const driver = spawn('WebKitWebDriver', [`--port=${port}`], { stdio: 'ignore' });
   const ended = new Promise((done) => driver.once('exit', done));
   let session = '';
@@ -81,10 +75,8 @@ async function webkit(miniBrowser) {
   const started = await until(() => call('GET', '/status').then((s) => s.ready, () => false)) &&
     await call('POST', '/session', { capabilities: { alwaysMatch: { 'webkitgtk:browserOptions':
       { binary: miniBrowser, args: ['--automation'] } } } }).catch(() => null);
-  if (!started) {
-    driver.kill();
-    throw new Error('WebKitWebDriver did not start a session');
-  }
+  if (!started) driver.kill();
+  if (!started) throw new Error('WebKitWebDriver did not start a session');
   session = `/session/${started.sessionId}`;
   /** @param {string} expression */
   const evaluate = (expression) => call('POST', '/execute/sync', { script:
@@ -110,14 +102,15 @@ async function webkit(miniBrowser) {
 }
 
 // The engine, whose `hide` returns once the page says it is hidden.
-/** @param {string} name @param {string} [miniBrowser] */
-export async function openEngine(name, miniBrowser = '') {
+/** @param {string} name @param {string} miniBrowser */
+export async function openEngine(name, miniBrowser) {
   const engine = await (name === 'webkit' ? webkit(miniBrowser) : puppeteerEngine(name));
   const hide = engine.hide;
   engine.hide = async () => {
     await hide();
-    if (await waitFor(engine, "document.visibilityState === 'hidden'", 10000)) return;
-    throw new Error('the page did not say it was hidden in 10 s');
+    if (!await waitFor(engine, "document.visibilityState === 'hidden'", 10000)) {
+      throw new Error('the page did not say it was hidden in 10 s');
+    }
   };
   return engine;
 }
@@ -134,9 +127,8 @@ export async function until(ask, ms = LIMIT_MS) {
   return false;
 }
 
-// What Puppeteer says when a navigation replaced the page asked: the new one is not ready yet.
+// `expression` evaluated, or `whileGone` where a navigation replaced the page mid-question.
 const GONE = /Execution context was destroyed|[Ff]rame was detached|detached frame|no such frame/;
-// `expression` evaluated in `engine`, or `whileGone` where the page went away mid-question.
 /** @param {Engine} engine @param {string} expression @param {unknown} whileGone */
 export const answer = (engine, expression, whileGone) => engine.evaluate(expression).catch(
   (/** @type {Error} */ error) => {

@@ -1,19 +1,16 @@
-// A first visit: its progress on a slow link, what it brings, and downloads that fail.
+// A first visit: its progress on a slow link, downloads that fail, and failures once running.
 import { answer, until, waitFor } from './engines.mjs';
-import { host, visit, FIRST_FRAME, FRAMES, LIVE, TEXT } from './site.mjs';
+import { host, inProgram, programHolds, visit, DRAWN_IN, FIRST_FRAME, FRAMES, IS_LOST, LIVE, LOSE,
+  MESSAGE, ON_THE_PAGE, RESTORE, SAID_LOST, TEXT } from './site.mjs';
 import { gunzipSync, gzipSync } from 'node:zlib';
 
-const [MAX_WIRE_BYTES, ICON_SIZES] = [600000, '16x16 32x32 48x48 64x64 128x128 256x256'];
 const PROGRESS = "(l => [l.hidden, Number(l.getAttribute('aria-valuenow'))," +
   " document.getElementById('progress').textContent])(document.getElementById('loading'))";
 
-// On a 250 KB/s link, compressing nothing: the page says how much has arrived, rising, and no
-// more once it runs. What the host saw (one engine says it): its bytes, the service worker in
-// charge; the manifest and every icon a browser may ask for (/favicon.ico too); no refusals.
+// On a slow link the page says how much has arrived, rising, and no more once it runs.
 /** @type {Scenario} */
 export async function loading(engine, served, results) {
-  /** @type {number[]} */
-  const seen = [];
+  const seen = /** @type {number[]} */ ([]);
   let said = '';
   await engine.goto(served.base);
   const live = await until(async () => {
@@ -26,52 +23,21 @@ export async function loading(engine, served, results) {
   results.push([`progress while loading: ${seen.join('% ')}% ("${said}"), gone once live` +
     ` (${live}): ${hidden}`, live && hidden === true && seen.length >= 3 &&
     Math.max(...seen) >= 50 && /\d+%.*KB/.test(said) && seen.every((p, i) => !i || p > seen[i - 1])]);
-  if (!engine.page) return;
-  const kept = await waitFor(engine, 'navigator.serviceWorker.controller !== null');
-  const bytes = served.wireBytes();
-  results.push([`service worker in charge ${kept}, ${bytes} bytes over the wire (at most` +
-    ` ${MAX_WIRE_BYTES})`, kept && bytes > 0 && bytes <= MAX_WIRE_BYTES]);
-  const manifest = await (await fetch(served.base + 'manifest.webmanifest')).json();
-  /** @type {Array<{ src: string, sizes: string }>} */
-  const icons = manifest.icons;
-  const sizes = icons.map((icon) => icon.sizes).join(' ');
-  results.push([`manifest: ${manifest.name}, background ${manifest.background_color}, icons` +
-    ` ${sizes}`, manifest.name === 'plume' && /^#[0-9a-f]{6}$/i.test(manifest.background_color) &&
-    sizes === ICON_SIZES]);
-  /** @type {string[]} */
-  const linked = await engine.evaluate("[...document.querySelectorAll('link[href]')]" +
-    ".map((link) => link.getAttribute('href'))");
-  for (const path of new Set(['favicon.ico', ...linked, ...icons.map((icon) => icon.src)])) {
-    const response = await fetch(served.base + path);
-    results.push([`${path}: ${response.status} ${response.headers.get('content-type')}`,
-      response.status === 200]);
-  }
-  const failed = served.answers.filter((a) => a.status >= 400).map((a) => `${a.path} ${a.status}`);
-  results.push([`answers of 400 or more: ${failed.join(', ') || 'none'}`, failed.length === 0]);
 }
 
-// The file, what the page says, what the host does; whether Firefox and WebKit run it too.
+// The file, what the page says, what the host does; whether Firefox and WebKit run it too. On a
+// refusal the other packed files are held back, so that they are still arriving when it fails.
 /** @type {Array<[RegExp, RegExp, import('./site.mjs').Plan, boolean?]>} */
 const FAILED = [
-  // The other packed files held back, so that they are still arriving when this one fails.
   [/^\/sky_up\./, /sky_up\.tga could not be downloaded: the server answered 404/,
     { status: 404 }, true],
   [/^\/feather\./, /could not be downloaded: the connection failed/, { abort: true }],
   [/^\/sky_back\./, /sky_back\.tga arrived cut short: \d+ of \d+/,
     { change: (body) => body.subarray(0, body.length >> 1) }],
-  [/^\/sky_front\./, /sky_front\.tga arrived damaged/, { change: (body) => {
-    for (let i = 0; i < 16; ++i) body[(body.length >> 1) + i] ^= 0x5a;
-    return body;
-  } }],
   // Gzip's own check holds: only the length and hash the build wrote down can tell.
   [/^\/plume\..*\.wasm\.gzip$/, /plume\.wasm arrived damaged \(its checksum differs\)/,
-    { change: (body) => {
-      const module = gunzipSync(body);
-      module[module.length >> 1] ^= 1;
-      return gzipSync(module);
-    } }],
-  // Never answered: the loading bar stays, saying so.
-  [/^\/sky_up\./, /^false,.*has stalled/, { stall: true }],
+    { change: (body) => gzipSync(gunzipSync(body).map((byte, at, all) =>
+      at === all.length >> 1 ? byte ^ 1 : byte)) }],
 ];
 const PICTURE = "[!document.getElementById('still').hidden, !document.getElementById('canvas')" +
   `.hidden, ${FIRST_FRAME} !== null]`;
@@ -83,15 +49,87 @@ export async function downloads(engine, served, results) {
     if (engine.name !== 'chromium' && !everywhere) continue;
     const failing = await host(served.directory, { plan: (path) => file.test(path) ? plan
       : plan?.status && path.endsWith('.gzip') ? { delayMs: 1500 } : null });
-    const said = await visit(engine, failing.base, `${TEXT} ||` +
-      " document.getElementById('progress').textContent.includes('stalled')", 30000);
-    await until(async () => failing.open() === 0 || !!plan?.stall, 10000);
+    const said = await visit(engine, failing.base, TEXT, 30000);
+    await until(async () => failing.open() === 0, 10000);
     await engine.evaluate(FRAMES(10));
-    const text = await engine.evaluate(TEXT) || String(await engine.evaluate(PROGRESS));
+    const text = await engine.evaluate(TEXT);
     /** @type {boolean[]} */
     const shown = await engine.evaluate(PICTURE);
     results.push([`${file} ${JSON.stringify(plan)}: "${text}"; still, canvas, drawn: ${shown}`,
-      said && expected.test(text) && (plan?.stall || shown.every((seen) => !seen))]);
+      said && expected.test(text) && shown.every((seen) => !seen)]);
     await failing.down();
+  }
+}
+
+// Detached, so that none catches them; the OWN ones fail in program.js, asking for no such call.
+const THROW = "setTimeout(() => { throw new Error('planted error'); })";
+const REJECT = "setTimeout(() => { Promise.reject(new Error('planted rejection')); })";
+const OWN_THROW = "setTimeout(() => callPage({ call: 'planted', args: [] }))";
+const OWN_REJECT = "setTimeout(() => Promise.resolve().then(() => callPage({ call: 'planted'," +
+  ' args: [] })))';
+const UNREADABLE = "dispatchEvent(new MessageEvent('messageerror'))";
+const LATE_RESTORE = `setTimeout(() => ${RESTORE}, 200)`;
+// A context given back compiles the shaders again, refused (a control: lost once more, when
+// WebGL answers false to all).
+const REFUSED_ON_RESTORE = `(() => {
+  const proto = WebGLRenderingContext.prototype, ask = proto.getShaderParameter;
+  proto.getShaderParameter = function (shader, name) {
+    return name === this.COMPILE_STATUS ? false : ask.call(this, shader, name);
+  };
+  proto.getShaderInfoLog = () => 'planted';
+})(); ${LOSE} ${LATE_RESTORE}`;
+
+// Where the program runs ('own': the engine's way); what is planted there, on the page, after a
+// lost context is said; the message (null: none, a control); whether in all engines.
+/** @type {Array<[string, 'worker' | 'page' | 'own', { program?: string, page?: string,
+ *   lost?: boolean }, RegExp | null, boolean?]>} */
+const CASES = [
+  ['an error thrown in the Worker', 'worker', { program: THROW }, /planted error/],
+  ['a rejection none catches in the Worker', 'worker', { program: REJECT }, /planted rejection/],
+  ['a message the Worker cannot read', 'worker', { program: `setTimeout(() => ${UNREADABLE})` },
+    /could not read the page/],
+  ["a Worker's message the page cannot read", 'worker', { page: `unpacker.${UNREADABLE}` },
+    /could not read its Worker/],
+  ["a rejection of the page's code", 'own', { page: OWN_REJECT }, /not a function/, true],
+  ["an error thrown by a script not plume's", 'own', { page: THROW }, null, true],
+  ["a rejection in a script not plume's", 'own', { page: REJECT }, null, true],
+  ['a vertex shader a restored context in the Worker does not compile', 'worker',
+    { program: REFUSED_ON_RESTORE }, /could not compile its vertex shader: planted/],
+  ['shaders refused as the context in the Worker is lost again', 'worker', { program:
+    `WebGLRenderingContext.prototype.isContextLost = () => true; ${REFUSED_ON_RESTORE}` }, null],
+  // Given back, the program takes its own words back: not the failure's.
+  ["an error in the page's code while its lost context is said, on the page", 'page',
+    { lost: true, page: OWN_THROW, program: LATE_RESTORE }, /not a function/, true],
+];
+
+// Each said in words in place of the picture, the Worker ended where plume stopped (asked of
+// Chromium); the controls leave the picture up.
+/** @type {Scenario} */
+export async function failures(engine, served, results) {
+  for (const [name, where, plant, expected, everywhere] of CASES) {
+    if (engine.name !== 'chromium' && !everywhere) continue;
+    const undo = where === 'page' && await engine.beforeScripts?.(ON_THE_PAGE);
+    const drawn = where === 'own' ? "!== ''" : `=== '${where}'`;
+    const running = await visit(engine, served.base, `${MESSAGE} || (${DRAWN_IN} || '') ${drawn}`)
+      && await programHolds(engine, 'typeof Module === "object" && Module.ctx !== undefined');
+    if (undo) await undo();
+    if (plant.lost) await inProgram(engine, LOSE);
+    const lostSaid = !plant.lost || await waitFor(engine, SAID_LOST);
+    if (plant.program) await inProgram(engine, plant.program);
+    if (plant.page) await engine.evaluate(plant.page);
+    const heard = !expected || await waitFor(engine, `${MESSAGE} && ${expected}.test(${TEXT})`,
+      20000);
+    // A control's frames to show the message in; a context given back after the failure.
+    if (plant.lost) await programHolds(engine, `!${IS_LOST}`);
+    await engine.evaluate(FRAMES(expected ? 2 : 30));
+    const [text, shown, drawnIn] = await engine.evaluate(`[${TEXT} || 'no message', ${MESSAGE},` +
+      ` ${DRAWN_IN}]`), stopped = text.includes('Reload the page');
+    // Puppeteer drops an ended Worker at once; only Chromium's protocol is asked.
+    const workers = () => engine.page?.workers().length ?? (stopped ? 0 : 1);
+    const gone = stopped ? await until(async () => workers() === 0, 10000) : workers() === 0;
+    results.push([`${expected ? '' : 'control: '}${name} (drawn in ${drawnIn}, Worker ` +
+      `${gone ? 'ended' : 'running'}): "${text}"`, running && lostSaid &&
+      (where === 'own' || drawnIn === where) && gone === stopped &&
+      (expected ? heard && shown && expected.test(text) : !shown)]);
   }
 }

@@ -1,6 +1,5 @@
-// What the scenarios share: the page's states, the program's realm, a host of the site that can
-// slow, refuse, break or stall a download, the one count of frames and draws, and the one judge
-// of a picture, plume-compare.
+// What the scenarios share: the page's states, the program's realm, a host that can slow,
+// refuse or break a download, the count of frames and draws, and plume-compare's judging.
 import { serve, FIRST_FRAME as FIRST, ON_THE_PAGE as ON_PAGE } from '../../tools/browser/browser.mjs';
 import { until, waitFor } from './engines.mjs';
 import { spawnSync } from 'node:child_process';
@@ -13,8 +12,9 @@ export const MESSAGE = "!document.getElementById('message').hidden &&" +
   " document.getElementById('canvas').hidden";
 export const TEXT = "(m => m.hidden ? '' : m.textContent)(document.getElementById('message'))";
 export const DRAWN_IN = "document.getElementById('canvas').dataset.drawnIn";
-export const LOSE = "self.plumeLose = Module.ctx.getExtension('WEBGL_lose_context');" +
-  ' plumeLose.loseContext();';
+export const LOSE = "(self.plumeLose ??= Module.ctx.getExtension('WEBGL_lose_context'))" +
+  '.loseContext();';
+export const [IS_LOST, RESTORE] = ['Module.ctx.isContextLost()', 'plumeLose.restoreContext()'];
 export const SAID_LOST = `${TEXT}.includes('not given it back')`;
 // Before the page's scripts: the program runs on the page, as where a Worker cannot draw.
 export const [ON_THE_PAGE, FIRST_FRAME] = [`(${ON_PAGE})()`, FIRST];
@@ -25,22 +25,15 @@ export const FRAMES = (count) => `new Promise((done, fail) => { let left = ${cou
   requestAnimationFrame(next);
   setTimeout(() => fail(new Error(left + ' of ${count} animation frames still to come after' +
     ' 20 s, the page ' + document.visibilityState)), 20000); })`;
-// Where the program runs: its animation frames, the draws made, when each frame in which it drew
-// began, and the last viewport and projection it set.
+// Where the program runs: its animation frames, draws, and when each frame it drew in began.
 export const COUNT = `(() => {
   const counts = self.plumeCounts = { frames: 0, draws: 0, stamps: [] };
   const proto = WebGLRenderingContext.prototype, ask = self.requestAnimationFrame.bind(self);
-  const { viewport, uniformMatrix4fv } = proto;
   let drew = false;
   for (const name of ['drawArrays', 'drawElements']) {
     const call = proto[name];
     proto[name] = function (...args) { counts.draws++; drew = true; return call.apply(this, args); };
   }
-  proto.viewport = function (...args) { counts.viewport = args; return viewport.apply(this, args); };
-  proto.uniformMatrix4fv = function (at, transpose, value) {
-    counts.projection = Array.from(value);
-    return uniformMatrix4fv.call(this, at, transpose, value);
-  };
   self.requestAnimationFrame = (callback) => ask((time) => {
     const begun = Date.now();
     [counts.frames, drew] = [counts.frames + 1, false];
@@ -55,7 +48,7 @@ const HOOK = `addEventListener('message', ({ data }) => data?.kind === 'plume-ev
     (value) => postMessage({ kind: 'plume-evaluated', value }),
     (error) => postMessage({ kind: 'plume-evaluated', error: String(error) })));`;
 
-// `source`'s value where the program runs: the page's Worker where it draws there, else the page.
+// `source`'s value where the program runs: the page's Worker, or the page.
 /** @param {Engine} engine @param {string} source */
 export const inProgram = (engine, source) => engine.evaluate(`${DRAWN_IN} !== 'worker' ?
   (0, eval)(${JSON.stringify(source)}) : new Promise((done, failed) => {
@@ -71,22 +64,26 @@ export const inProgram = (engine, source) => engine.evaluate(`${DRAWN_IN} !== 'w
 /** @param {Engine} engine @param {string} condition */
 export const programHolds = (engine, condition, ms = 20000) =>
   until(() => inProgram(engine, condition).catch(() => false), ms);
+// The program's context lost (`back`: given back), once the program says so.
+/** @param {Engine} engine */
+export async function lose(engine, back = false) {
+  await inProgram(engine, back ? RESTORE : LOSE);
+  return programHolds(engine, `${back ? '!' : ''}${IS_LOST}`);
+}
 
-// Whether the page at `url` comes to hold `condition` (live, by default).
+// Whether the page at `url` comes to be live (or hold `condition`).
 /** @param {Engine} engine @param {string} url */
 export const visit = async (engine, url, condition = LIVE, ms = 60000) =>
   await engine.goto(url) && await waitFor(engine, condition, ms);
 
-// What the host does with a request: answer `status`, none, end the connection, send the body
-// as `change` makes it, or wait `delayMs` first.
-/** @typedef {{ status?: number, stall?: boolean, abort?: boolean,
- *   change?: (body: Buffer) => Buffer, delayMs?: number } | null} Plan */
-// `directory` on a port (an origin, a cache and a service worker) of its own, every answer
-// sharing a link of `bytesPerSecond` in 16 KB pieces; `worker` runs in the page's Worker after its
-// script; `open()` counts answers under way.
+// `directory` on a port of its own, every answer sharing a link of `bytesPerSecond` in 16 KB
+// pieces, the Worker's script followed by HOOK; `open()` counts answers under way. A plan
+// answers `status`, ends the connection, sends the body as `change` makes it, or waits first.
+/** @typedef {{ status?: number, abort?: boolean, change?: (body: Buffer) => Buffer,
+ *   delayMs?: number } | null} Plan */
 /** @param {string} directory
- * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan, worker?: string }} [link] */
-export async function host(directory, { bytesPerSecond = 0, plan = () => null, worker = '' } = {}) {
+ * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan }} [link] */
+export async function host(directory, { bytesPerSecond = 0, plan = () => null } = {}) {
   const served = await serve(directory);
   const [handler] = served.server.listeners('request');
   served.server.removeAllListeners('request');
@@ -95,12 +92,8 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null, w
     ++open;
     response.once('close', () => --open);
     const path = new URL(request.url ?? '/', 'http://x').pathname, planned = plan(path) ?? {};
-    if (planned.stall) return;
     if (planned.abort) return request.socket.destroy();
-    if (planned.status) {
-      served.answers.push({ path, status: planned.status });
-      return response.writeHead(planned.status).end();
-    }
+    if (planned.status) return response.writeHead(planned.status).end();
     const end = response.end.bind(response);
     /** @param {Buffer} data */
     const send = (data) => {
@@ -114,7 +107,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null, w
       let body = data && Buffer.from(data);
       if (body && /^\/(index\.html)?$/.test(path)) {
         const page = String(body), at = page.indexOf('</script>', page.indexOf('id="unpack"'));
-        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${worker}\n${page.slice(at)}`);
+        body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${page.slice(at)}`);
       }
       if (body && planned.change) body = planned.change(body);
       setTimeout(() => send(body), planned.delayMs ?? 0);
@@ -123,7 +116,7 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null, w
     handler(request, response);
   });
   const down = () => new Promise((done) => served.server.close(done).closeAllConnections());
-  return { ...served, directory, down, open: () => open };
+  return { base: served.base, directory, down, open: () => open };
 }
 
 export const judged = { work: '', compare: '' };
@@ -131,27 +124,11 @@ export const judged = { work: '', compare: '' };
 const file = (name) => `${judged.work}/${name}.png`;
 /** @param {string} name @param {Buffer} bytes */
 export const save = (name, bytes) => writeFileSync(file(name), bytes);
-/** @param {string[]} args */
-const run = (...args) => spawnSync(args[0], args.slice(1), { encoding: 'utf8' });
 
-// The canvas's box, cut from a screenshot into WORK_DIR/`name`.png; its size.
-/** @param {Engine} engine @param {string} name */
-export async function shot(engine, name) {
-  const [width, height, left, top] = await engine.evaluate("(b => [b.width, b.height, b.left," +
-    " b.top].map((v) => Math.round(v * devicePixelRatio)))(document.getElementById('canvas')" +
-    '.getBoundingClientRect())');
-  save(name, await engine.screenshot());
-  const size = `${width}x${height}`, cut = run('convert', file(name), '-crop',
-    `${size}+${left}+${top}`, '+repage', file(name));
-  if (cut.status !== 0) throw new Error(`convert: ${cut.stderr}`);
-  return size;
-}
-
-// plume-compare on WORK_DIR's `a` and `b` (a name, or a frame's SECONDS-STEP): without
-// `maxLevels` its own verdict, with it a mean difference within that.
+// plume-compare's verdict on WORK_DIR's `a` and `b`, or whether within `maxLevels` on average.
 /** @param {string} a @param {string} b @param {number} [maxLevels] */
 export function judge(a, b, maxLevels) {
-  const compared = run(judged.compare, file(a), file(b));
+  const compared = spawnSync(judged.compare, [file(a), file(b)], { encoding: 'utf8' });
   if (compared.status !== 0 && compared.status !== 1) {
     throw new Error(`plume-compare ${a} ${b}: ${compared.stderr}`);
   }
@@ -160,27 +137,31 @@ export function judge(a, b, maxLevels) {
   return { same, levels, said: `${a} against ${b}: ${compared.stdout.trim()}` };
 }
 
-// The canvas shot and judged against `frame`.
+// The canvas's box cut from a screenshot into WORK_DIR/`name`.png, judged against `frame`.
 /** @param {Engine} engine @param {string} frame */
-export async function shown(engine, frame) {
-  const size = await shot(engine, 'shot'), verdict = judge('shot', frame);
-  return { ...verdict, said: `${size} ${verdict.said}` };
+export async function shown(engine, frame, name = 'shot') {
+  const box = await engine.evaluate("(b => [b.width, b.height, b.left, b.top].map((v) =>" +
+    " Math.round(v * devicePixelRatio)))(document.getElementById('canvas').getBoundingClientRect())");
+  save(name, await engine.screenshot());
+  const cut = spawnSync('convert', [file(name), '-crop', `${box[0]}x${box[1]}+${box[2]}+${box[3]}`,
+    '+repage', file(name)], { encoding: 'utf8' });
+  if (cut.status !== 0) throw new Error(`convert: ${cut.stderr}`);
+  return frame ? judge(name, frame) : { same: false, levels: NaN, said: '' };
 }
 
-// Until `count` more animation frames (`drew`: in which it drew) where the program runs, counted.
+// Until `count` more animation frames (`drew`: that drew) where the program runs.
 /** @param {Engine} engine */
 export async function frames(engine, count = 20, drew = false) {
-  const [now, seen] = await inProgram(engine, '[Date.now(), plumeCounts.frames]');
-  return programHolds(engine, drew ? `plumeCounts.stamps.filter((ms) => ms > ${now}).length >=` +
-    ` ${count}` : `plumeCounts.frames >= ${seen + count}`, 60000);
+  const counted = `plumeCounts.${drew ? 'stamps.length' : 'frames'}`;
+  const seen = await inProgram(engine, counted);
+  return programHolds(engine, `${counted} >= ${seen + count}`, 60000);
 }
 
-// Whether the picture moves over `count` frames of the program's, counted.
+// Whether the picture moves over `count` frames of the program's.
 /** @param {Engine} engine */
 export async function moves(engine, count = 60) {
   await frames(engine, 4);
-  await shot(engine, 'before');
+  await shown(engine, '', 'before');
   await frames(engine, count);
-  await shot(engine, 'after');
-  return !judge('before', 'after').same;
+  return !(await shown(engine, 'before')).same;
 }
