@@ -1,6 +1,5 @@
 #include "gl_test_support.h"
 #include "scene/scene_textures.h"
-#include "scene/skybox.h"
 
 #include <array>
 #include <cstring>
@@ -115,15 +114,6 @@ TEST(Picture, SkyFillsTheFrameWithoutSeamsAndAMissingFaceShowsWhite) {
         }
     }
     EXPECT_GT(white, WINDOW_WIDTH * WINDOW_HEIGHT / 3);
-}
-
-TEST(Sky, UsesTheEdgeClampWhereTheVersionHasIt) {
-    for (const auto& [version, mode] : {std::pair<const char*, GLint>{"1.1 Mesa", GL_CLAMP},
-                                        {"1.2", GL_CLAMP_TO_EDGE},
-                                        {"OpenGL ES 2.0 (WebGL 1.0)", GL_CLAMP_TO_EDGE},
-                                        {"", GL_CLAMP},
-                                        {nullptr, GL_CLAMP}})
-        EXPECT_EQ(skyWrapModeFor(version), mode) << (version ? version : "none");
 }
 
 // A window over two monitors: each view shows the whole frame that a window of its size shows,
