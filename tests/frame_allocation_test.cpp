@@ -24,7 +24,7 @@ void operator delete(void* memory, std::size_t) noexcept {
 }
 
 TEST(FramePath, AllocatesNothingOnTheHeapAndDrawsTheFeathersWithDepth) {
-    startTestScene(WINDOW_WIDTH, PLUME_DATA_DIR);
+    startTestScene(WINDOW_WIDTH);
     const auto runFrames = [](int first, int count) {
         for (int frame = first; frame < first + count; ++frame)
             setManualClockMs(frame * 7), updateClock(), drawFrame(), glutSwapBuffers();

@@ -1,7 +1,14 @@
 // The browser layer from the program's calls down to WebGL, on the desktop, against a WebGL that
 // records: primitives gather into as few draws as the state allows, each drawn as it was given,
-// and a context lost and restored shows the frame again, textures and all.
+// and a context lost and restored shows the frame again, textures and all; then the program's own
+// scene through it, so that a new element of the scene the layer cannot draw fails without a
+// browser.
+#include "app/camera.h"
+#include "app/frame.h"
+#include "app/pinned_frame.h"
+#include "feather_strip.h"
 #include "platform_glut.h"
+#include "scene/feathers.h"
 #include "web/gl/restore.h"
 #include "web/gl/webgl.h"
 
@@ -15,14 +22,13 @@
 #include <string>
 #include <vector>
 
-std::vector<std::string> summaries;
-std::vector<GatheredVertex> drawnVertices;
-
 namespace {
 
 // The recording context: its state by name ("bound", "textured", "texture 3 10241": a parameter
 // of texture 3, or its image GL_TEXTURE_2D, size GL_TEXTURE_WIDTH, levels GL_GENERATE_MIPMAP), its
-// buffers, and what it shows: each draw's summary and vertices (above), and each clear and draw.
+// buffers, and what it shows: each draw's summary and vertices, and each clear and draw.
+std::vector<std::string> summaries;
+std::vector<GatheredVertex> drawnVertices;
 std::map<std::string, std::string> webgl;
 std::vector<GatheredVertex> vertexBuffer(MAX_FRAME_VERTICES);
 std::vector<unsigned short> indexBuffer(MAX_FRAME_INDICES);
@@ -258,3 +264,32 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
 }
 
 } // namespace
+
+// The scene's calls beside the layer, answered as the page's toolkit and Emscripten answer them.
+const GLubyte* glGetString(GLenum) {
+    return reinterpret_cast<const GLubyte*>("OpenGL ES 2.0 (WebGL 1.0)");
+}
+
+// Feather 0 five units ahead of the eye, turned back by the first frame's pitch.
+TEST(WebScene, FramesDrawInSevenDrawsUnreportedWithTheFeathersStrips) {
+    startWebGl(), useManualClock(), testing::internal::CaptureStderr();
+    startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
+    featherPosition[0] = aheadOfTheEye(5.0), featherAngle[0] = {-cameraPitchAt(0.0), 0.0f, 0.0f};
+    featherScale[0] = 1.0f, featherBend[0] = 0.5f, featherColor[0] = {0.25f, 1.0f, 0.5f};
+    for (const int ms : {0, 16, 1000}) {
+        setManualClockMs(ms), stepFrame(), glutSwapBuffers();
+        // As on the page: the sky's six faces, a texture each, then all the feathers in one.
+        EXPECT_EQ(summaries.size(), 7u) << ms << " ms: " << testing::PrintToString(summaries);
+        if (ms == 0) {
+            EXPECT_EQ(offTheStrip(drawnVertices, 0.5), 0)
+                << "feather 0 off its strip (-1: not drawn)";
+            EXPECT_GT(offTheStrip(drawnVertices, 0.75), 0) << "control: another bend";
+        }
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reported unsupported";
+    // Control: a frame with a lit element, which the layer does not draw, reports it.
+    testing::internal::CaptureStderr();
+    glEnable(GL_LIGHTING), stepFrame(), glutSwapBuffers();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("does not support glEnable"),
+              std::string::npos);
+}
