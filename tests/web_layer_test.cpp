@@ -1,8 +1,6 @@
-// The browser layer from the program's calls down to WebGL, on the desktop, against a WebGL that
-// records: primitives gather into as few draws as the state allows, each drawn as it was given,
-// and a context lost and restored shows the frame again, textures and all; then the program's own
-// scene through it, so that a new element of the scene the layer cannot draw fails without a
-// browser.
+// The browser layer on the desktop, over a WebGL that records: as few draws as the state allows,
+// each as given, shown again with its textures by a restored context; and the program's own scene
+// through it, so that an element of the scene the layer cannot draw fails without a browser.
 #include "app/camera.h"
 #include "app/frame.h"
 #include "app/pinned_frame.h"
