@@ -55,9 +55,8 @@ std::string ofBound(unsigned what) {
     return "texture " + webgl["bound"] + " " + words(what);
 }
 
-// "2 triangles depth blend 770 771 texture 2 x 2 #78 mag 9729 projection 2": the blend function
-// while blending, the texture (size, sum of its bytes, magnifying filter, levels) while textured,
-// the projection's first element if not 1.
+// "2 triangles depth blend 770 771 texture 2 x 2 #78 mag 9729 projection 2": the blend function,
+// the texture (size, sum of its bytes, filter, levels) while in use, the projection if not 1.
 void record(int firstIndex, int indexCount) {
     std::string summary = words(indexCount / 3, "triangles"), detail;
     summary += webgl[words(GL_DEPTH_TEST)] == "1" ? " depth" : "";
@@ -199,9 +198,8 @@ void drawFrame(const std::function<void()>& calls) {
     calls(), glutSwapBuffers();
 }
 
-// The frame's draws are as `draws` says; lost, the context is sent nothing to draw, and given
-// back it shows the frame again, held still or drawn again meanwhile. A texture changed after
-// a draw is drawn again as it is now, so such a frame comes back otherwise.
+// The frame's draws are as `draws` says; lost, the context is sent nothing, and restored it shows
+// the frame again, held or drawn meanwhile, unless a texture changed after a draw it was in.
 void expectDraws(const char* name, const std::vector<std::string>& draws,
                  const std::function<void()>& calls, bool texturesKept = true) {
     drawFrame(calls);
@@ -229,6 +227,11 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
     const std::string fromB = two + " texture 4 x 4 #1128 mag 9729", blend = " blend 770 771";
     expectDraws("one state, and a primitive the layer does not draw", {"4 triangles"},
                 [] { quad(0), glBegin(GL_POINTS), glVertex3f(0, 0, 0), glEnd(), quad(1); });
+    // Each quad as two triangles about the diagonal from its first corner to its third.
+    std::string corners;
+    for (const GatheredVertex& v : drawnVertices)
+        corners += words(v.x, v.y) + ", ";
+    EXPECT_EQ(corners, "0 0, 1 0, 1 1, 0 0, 1 1, 0 1, 1 0, 2 0, 2 1, 1 0, 2 1, 1 1, ");
     expectDraws("blending, then the depth test, on between",
                 {two, two + blend, two + " depth" + blend}, [] {
                     quad(0), glEnable(GL_BLEND), glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
