@@ -1,5 +1,4 @@
-// What the tests share: a real window and context, opened by the program's own window code; a
-// temporary folder; the scene started as the program starts it; plume-snapshot's frames.
+// What the tests share: the program's own window, a temporary folder, the scene, snapshot frames.
 #pragma once
 
 #include <gtest/gtest.h>

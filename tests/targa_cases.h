@@ -39,8 +39,7 @@ inline const Bytes BGR = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
 inline const Bytes BGRA = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
 inline const Bytes RGBA = {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12, 15, 14, 13, 16};
 inline const Bytes GOOD = targa(2, 2, 2, 24, BGR);
-// Carriage return, line feed and end-of-file bytes, which a file opened in text mode on Windows
-// would lose or stop at.
+// Carriage return, line feed and end-of-file bytes, which Windows' text mode would lose or stop at.
 inline const Bytes TEXT_BYTES = {13, 10, 26, 13};
 
 // name, file, format, texels as read back: the depth alone decides the format; what follows the
