@@ -5,17 +5,12 @@
 #include <fstream>
 #include <iterator>
 
-namespace {
-
-// plume-clip's status at 160 x 120 with `arguments`.
-int runClip(const std::string& arguments) {
-    return std::system(
-        (std::string(PLUME_CLIP_EXE) + " --data " + PLUME_DATA_DIR + " --size 160x120" + arguments)
-            .c_str());
-}
-
 // Each frame is the snapshot at its time; an unwritable file fails the tool.
 TEST(Clip, EachFrameIsTheSnapshotAtItsTime) {
+    const auto runClip = [](const std::string& arguments) { // its status at 160 x 120
+        const std::string command = std::string(PLUME_CLIP_EXE) + " --data " + PLUME_DATA_DIR;
+        return std::system((command + " --size 160x120" + arguments).c_str());
+    };
     TempDir out;
     const std::string clip = out.file("clip.webp");
     ASSERT_EQ(
@@ -48,5 +43,3 @@ TEST(Clip, EachFrameIsTheSnapshotAtItsTime) {
     EXPECT_FALSE(sameFrame(compareImages(frames[1], snapshotFrame(out, at + "1.3"))));
     EXPECT_NE(runClip(" --length 0.04 --out /nonexistent/clip.webp"), 0) << "an unwritable file";
 }
-
-} // namespace

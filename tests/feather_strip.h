@@ -5,8 +5,6 @@
 // triangles', at all 16 of its vertices.
 #pragma once
 
-#include "app/camera.h"
-#include "scene/vec3.h"
 #include "web/gl/vertices.h"
 
 #include <algorithm>
@@ -27,12 +25,4 @@ inline int offTheStrip(const std::vector<GatheredVertex>& vertices, double bend)
         }
     }
     return count == 14 * 3 && reached == 0xFFFF ? off : -1;
-}
-
-// Where a feather lies `distance` units straight ahead of the eye in the first frame, whose camera
-// (yaw and roll 0) moves the scene by the dolly after the pitch: back through Rx(-pitch).
-inline Vec3 aheadOfTheEye(double distance) {
-    const double pitch = cameraPitchAt(0.0) * M_PI / 180.0, eyeZ = -distance - cameraDollyAt(0.0);
-    return {0.0f, static_cast<float>(eyeZ * std::sin(pitch)),
-            static_cast<float>(eyeZ * std::cos(pitch))};
 }

@@ -1,5 +1,4 @@
-// What the tests share: a real window and context, opened by the program's own window code; a
-// temporary folder; the scene started as the program starts it; plume-snapshot's frames.
+// What the tests share: the program's own window, a temporary folder, the scene, snapshot frames.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -40,10 +39,10 @@ struct TempDir {
     std::string file(const std::string& name) const { return path + "/" + name; }
 };
 
-// The scene started as the program starts it, `width` wide, yaw `yaw`, on the manual clock.
-inline void startTestScene(int width, const std::string& dataDirectory, float yaw = 0.0f) {
+// The scene of data/ started as the program starts it, `width` wide, on the manual clock.
+inline void startTestScene(int width, float yaw = 0.0f) {
     ensureGlWindow(), randomState = RANDOM_START_STATE, g_yaw = yaw, useManualClock();
-    startScene(width, WINDOW_HEIGHT, dataDirectory);
+    startScene(width, WINDOW_HEIGHT, PLUME_DATA_DIR);
 }
 
 // plume-snapshot's frame of data/ with `arguments`, read back; a failed run fails the test.

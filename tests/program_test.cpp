@@ -1,13 +1,10 @@
 // The real executable under the test's X server, observed and driven through plain Xlib.
-#include "app/captions.h"
 #include "gl_test_support.h"
 
 // After gtest: Xlib's Bool and None macros would break its templates.
 #include "x11_window.h"
 
-#include <GL/glx.h>
 #include <chrono>
-#include <climits>
 #include <csignal>
 #include <fstream>
 #include <regex>
@@ -28,7 +25,6 @@ template <typename Condition> bool pollUntil(Condition done) {
 // never waited for nor signalled: kill(-1) signals every process the user may.
 struct RunningProgram {
     pid_t pid = fork();
-    int status = -1; // the raw wait status once it has ended
 
     explicit RunningProgram(const char* program = PLUME_EXE,
                             const char* directory = PLUME_DATA_DIR) {
@@ -39,10 +35,9 @@ struct RunningProgram {
         EXPECT_GT(pid, 0) << "fork gave pid " << pid << ": no program to run, wait for or kill";
     }
     ~RunningProgram() {
-        if (running())
+        if (pid > 0)
             kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
     }
-    bool running() { return pid > 0 && status == -1 && waitpid(pid, &status, WNOHANG) == 0; }
 };
 
 // The program's top-level window, once it has one; 0 if none appears, or no program started.
@@ -67,43 +62,26 @@ std::vector<unsigned char> shippedIcon(int size) {
 
 } // namespace
 
-TEST(ProgramTest, OpensItsWindowTellsTheDesktopWhoItIsAndClosesWithStatusZero) {
+// Its size, caption and status on closing are Install.RunsFromAnyFolder's.
+TEST(ProgramTest, TellsTheDesktopWhoItIs) {
     // A window can vanish between listing and querying it; that is not the test's failure.
     const XErrorHandler previous = XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr) << "no X display";
-    // This process's window, named by the same code: a plume window of another process.
-    ensureGlWindow();
-    const auto otherPid =
-        windowCardinals(glXGetCurrentDisplay(), glXGetCurrentDrawable(), "_NET_WM_PID");
     RunningProgram program;
     const Window window = programWindow(display, program.pid);
     ASSERT_NE(window, 0u) << "no window of the program appeared";
-    XWindowAttributes attributes{};
-    ASSERT_TRUE(pollUntil([&] {
-        XGetWindowAttributes(display, window, &attributes);
-        return attributes.map_state == IsViewable;
-    }));
-    EXPECT_EQ(std::pair(attributes.width, attributes.height), std::pair(640, 480));
-    const std::regex caption(std::string(CAPTION_CREDIT) + R"(   -=\[ FPS:([1-9]\d{0,8}) \]=-)");
-    EXPECT_TRUE(pollUntil([&] { return std::regex_match(windowName(display, window), caption); }))
-        << "caption: " << windowName(display, window);
+    // The icon is the last of the window's identity to be set.
     pollUntil([&] { return !windowCardinals(display, window, "_NET_WM_ICON").empty(); });
     const auto [instance, windowClass] = windowClassHint(display, window);
-    const std::string machine = windowMachine(display, window);
     const auto pid = windowCardinals(display, window, "_NET_WM_PID");
     const auto icons = windowCardinals(display, window, "_NET_WM_ICON");
-    ASSERT_TRUE(requestClose(display, window));
-    ASSERT_TRUE(pollUntil([&] { return !program.running(); })) << "running after the request";
-    EXPECT_TRUE(WIFEXITED(program.status) && WEXITSTATUS(program.status) == 0) << program.status;
     XCloseDisplay(display), XSetErrorHandler(previous);
 
     std::ifstream entry(PLUME_DATA_DIR "/install/plume.desktop");
     const std::string text{std::istreambuf_iterator<char>(entry), {}};
     std::smatch entryClass; // what the installed desktop entry matches windows by
     std::regex_search(text, entryClass, std::regex("\nStartupWMClass=(.*)"));
-    char host[HOST_NAME_MAX + 1] = {};
-    gethostname(host, sizeof host - 1);
     // The icons, exactly those four; upside down, as a slip in a Targa file's row order shows it.
     std::size_t length = 0;
     bool shipped = true;
@@ -119,9 +97,6 @@ TEST(ProgramTest, OpensItsWindowTellsTheDesktopWhoItIsAndClosesWithStatusZero) {
         {"the instance is the program's name", instance == "plume"},
         {"_NET_WM_PID is the program's",
          pid == std::vector{static_cast<unsigned long>(program.pid)}},
-        {"another plume window, this test's own, has this process's",
-         otherPid == std::vector{static_cast<unsigned long>(getpid())}},
-        {"WM_CLIENT_MACHINE is this machine", machine == host},
         {"the icons are plume-16, -32, -64 and -128.png", shipped && icons.size() == length},
         {"control: the 32-pixel icon upside down is another", flipped != shippedIcon(32)},
     };

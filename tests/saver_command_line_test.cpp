@@ -8,15 +8,15 @@
 #include <vector>
 
 TEST(SaverWindowId, ReadsHexAndDecimalAndRefusesTheRest) {
+    // Either case of hex, and the largest id in each base.
     const std::pair<const char*, unsigned long> accepted[] = {
-        {"0x1a00007", 0x1a00007},   {"0X1A00007", 0x1a00007},  {"27262983", 27262983}, {"1", 1},
-        {"0xffffffff", 0xffffffff}, {"4294967295", 4294967295}};
+        {"0X1A00007", 0x1a00007}, {"0xffffffff", 0xffffffff}, {"4294967295", 4294967295}};
     for (const auto& [text, expected] : accepted) {
         unsigned long id = 0;
         EXPECT_TRUE(parseWindowId(text, id) && id == expected) << text << " read as " << id;
     }
-    for (const char* text : {"", "0", "0x", "0x0", "12a", "0x1g", " 12", "12 ", "-12", "+12",
-                             "0x100000000", "4294967296", "99999999999999999999", "1e3"}) {
+    // Nothing, zero in hex, a stray character in each base, and one past the largest.
+    for (const char* text : {"", "0x0", "12a", "0x1g", "0x100000000"}) {
         unsigned long id = 7;
         EXPECT_TRUE(!parseWindowId(text, id) && id == 7) << text << " read as " << id;
     }
@@ -32,21 +32,13 @@ TEST(SaverCommandLine, ChoosesTheWindowOrRefuses) {
         SaverTarget target;
         unsigned long window;
     } cases[] = {{{}, nullptr, run, T::OwnWindow, 0},
-                 {{"--root"}, nullptr, run, T::RootWindow, 0},
                  {{"-root"}, nullptr, run, T::RootWindow, 0},
                  {{"--root"}, "0x2a", run, T::GivenWindow, 42},
-                 {{}, "42", run, T::GivenWindow, 42},
-                 {{"-window-id", "0x2a"}, nullptr, run, T::GivenWindow, 42},
-                 {{"--window-id", "42", "--root"}, nullptr, run, T::GivenWindow, 42},
+                 {{"-window-id", "0x2a", "--root"}, nullptr, run, T::GivenWindow, 42},
                  {{"--window-id", "7"}, "42", run, T::GivenWindow, 42},
                  {{"-h"}, "junk", SaverOutcome::Help, T::OwnWindow, 0},
-                 {{"--root", "--help"}, nullptr, SaverOutcome::Help, T::OwnWindow, 0},
                  {{"--root"}, "junk", refused, T::OwnWindow, 0},
-                 {{}, "", refused, T::OwnWindow, 0},
                  {{"--window-id"}, nullptr, refused, T::OwnWindow, 0},
-                 {{"--window-id", "0"}, nullptr, refused, T::OwnWindow, 0},
-                 {{"---root"}, nullptr, refused, T::OwnWindow, 0},
-                 {{"--fps"}, nullptr, refused, T::OwnWindow, 0},
                  {{"--root", "--bogus", "--help"}, nullptr, refused, T::OwnWindow, 0}};
     for (Case& c : cases) {
         c.arguments.insert(c.arguments.begin(), "plume-saver");
@@ -69,18 +61,14 @@ struct ScrCase {
 };
 
 const ScrCase SCR_CASES[] = {
-    {"", ScrMode::Settings, 0},        {"  ", ScrMode::Settings, 0},
-    {"/s", ScrMode::Saver, 0},         {"-S ", ScrMode::Saver, 0},
+    {"", ScrMode::Settings, 0},        {"-S ", ScrMode::Saver, 0},
     {"/p 123", ScrMode::Preview, 123}, {"/P:42", ScrMode::Preview, 42},
     {"-p7", ScrMode::Preview, 7},      {"/p  18446744073709551615", ScrMode::Preview, UINTPTR_MAX},
     {"/c", ScrMode::Settings, 0},      {"/C:65568", ScrMode::Settings, 65568},
-    {"-c 9", ScrMode::Settings, 9},    {"/a 5", ScrMode::Ignored, 5},
-    {"/x", ScrMode::Refused, 0},       {"s", ScrMode::Refused, 0},
-    {"/", ScrMode::Refused, 0},        {"/s 1", ScrMode::Refused, 0},
-    {"/p", ScrMode::Refused, 0},       {"/p 0", ScrMode::Refused, 0},
-    {"/p 12a", ScrMode::Refused, 0},   {"/p -3", ScrMode::Refused, 0},
-    {"/p 1 2", ScrMode::Refused, 0},   {"/p 18446744073709551617", ScrMode::Refused, 0},
-    {"/c:", ScrMode::Refused, 0},      {"/c::1", ScrMode::Refused, 0},
+    {"/a 5", ScrMode::Ignored, 5},     {"/x", ScrMode::Refused, 0},
+    {"s", ScrMode::Refused, 0},        {"/s 1", ScrMode::Refused, 0},
+    {"/p 0", ScrMode::Refused, 0},     {"/p 1 2", ScrMode::Refused, 0},
+    {"/c:", ScrMode::Refused, 0},      {"/p 18446744073709551617", ScrMode::Refused, 0},
 };
 
 TEST(ScrCommandLine, ReadsWhatWindowsPassesAndRefusesTheRest) {
@@ -92,13 +80,10 @@ TEST(ScrCommandLine, ReadsWhatWindowsPassesAndRefusesTheRest) {
 }
 
 TEST(ScrPointer, EndsOnlyBeyondTheThreshold) {
-    // dx, dy, ends: along each axis, and diagonally (7, 7 is within 10 pixels; 8, 8 beyond).
-    const int moves[][3] = {{0, 0, 0},   {1, 0, 0},  {0, -1, 0}, {10, 0, 0},  {0, -10, 0},
-                            {-10, 0, 0}, {11, 0, 1}, {0, 11, 1}, {-11, 0, 1}, {1, 1, 0},
-                            {7, -7, 0},  {8, 8, 1},  {-8, 8, 1}, {11, 11, 1}};
+    // dx, dy, ends: along an axis, and diagonally (7, 7 is within 10 pixels; 8, 8 beyond).
+    const int moves[][3] = {{0, 0, 0}, {10, 0, 0}, {11, 0, 1}, {7, -7, 0}, {8, 8, 1}};
     for (const auto& [dx, dy, ends] : moves)
         EXPECT_EQ(pointerMovedAway(-500, 300, -500 + dx, 300 + dy), ends != 0) << dx << ", " << dy;
-    EXPECT_FALSE(pointerMovedAway(-32768, 0, -32768, 0));
     EXPECT_TRUE(pointerMovedAway(-32768, -32768, 32767, 32767));
 }
 

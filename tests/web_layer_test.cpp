@@ -1,13 +1,17 @@
-// The browser layer from the program's calls down to WebGL, on the desktop, against a WebGL that
-// records: primitives gather into as few draws as the state allows, each drawn as it was given,
-// and a context lost and restored shows the frame again, textures and all.
+// The browser layer on the desktop, over a WebGL that records: as few draws as the state allows,
+// each as given, shown again with its textures by a restored context; and the program's own scene
+// through it, so that an element of the scene the layer cannot draw fails without a browser.
+#include "app/camera.h"
+#include "app/frame.h"
+#include "app/pinned_frame.h"
+#include "feather_strip.h"
 #include "platform_glut.h"
+#include "scene/feathers.h"
 #include "web/gl/restore.h"
 #include "web/gl/webgl.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -15,14 +19,13 @@
 #include <string>
 #include <vector>
 
-std::vector<std::string> summaries;
-std::vector<GatheredVertex> drawnVertices;
-
 namespace {
 
 // The recording context: its state by name ("bound", "textured", "texture 3 10241": a parameter
-// of texture 3, or its image GL_TEXTURE_2D, size GL_TEXTURE_WIDTH, levels GL_GENERATE_MIPMAP), its
-// buffers, and what it shows: each draw's summary and vertices (above), and each clear and draw.
+// of texture 3, or its size GL_TEXTURE_WIDTH, levels GL_GENERATE_MIPMAP), its buffers, and what
+// it shows: each draw's summary and vertices, and each clear and draw.
+std::vector<std::string> summaries;
+std::vector<GatheredVertex> drawnVertices;
 std::map<std::string, std::string> webgl;
 std::vector<GatheredVertex> vertexBuffer(MAX_FRAME_VERTICES);
 std::vector<unsigned short> indexBuffer(MAX_FRAME_INDICES);
@@ -51,9 +54,8 @@ std::string ofBound(unsigned what) {
     return "texture " + webgl["bound"] + " " + words(what);
 }
 
-// "2 triangles depth blend 770 771 texture 2 x 2 #78 mag 9729 projection 2": the blend function
-// while blending, the texture (size, sum of its bytes, magnifying filter, levels) while textured,
-// the projection's first element if not 1.
+// "2 triangles depth blend 770 771 texture 2 x 2 #78 mag 9729 projection 2": the blend function,
+// the texture (size, sum of its bytes, filter, levels) while in use, the projection if not 1.
 void record(int firstIndex, int indexCount) {
     std::string summary = words(indexCount / 3, "triangles"), detail;
     summary += webgl[words(GL_DEPTH_TEST)] == "1" ? " depth" : "";
@@ -63,8 +65,7 @@ void record(int firstIndex, int indexCount) {
                    webgl[ofBound(GL_TEXTURE_MAG_FILTER)] +
                    (webgl[ofBound(GL_GENERATE_MIPMAP)] == "levels" ? " and its levels" : "");
         detail = words("", webgl[ofBound(GL_TEXTURE_MIN_FILTER)], webgl[ofBound(GL_TEXTURE_WRAP_S)],
-                       webgl[ofBound(GL_TEXTURE_WRAP_T)], webgl[ofBound(GL_GENERATE_MIPMAP)],
-                       webgl[ofBound(GL_TEXTURE_2D)]);
+                       webgl[ofBound(GL_TEXTURE_WRAP_T)], webgl[ofBound(GL_GENERATE_MIPMAP)]);
     }
     const std::string& projection = webgl["projection"];
     if (projection != words(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1))
@@ -95,17 +96,13 @@ void webglTexParameter(unsigned parameter, int value) {
     set(ofBound(parameter), words(value));
 }
 
-// The image is kept as the sum of its bytes and their FNV-1a hash, each row without its padding.
+// The image is kept as the sum of its bytes, each row without its padding.
 void webglTexImage(unsigned format, int width, int height, int alignment,
                    const unsigned char* pixels) {
     const int row = width * (format == GL_RGB ? 3 : 4);
-    std::uint64_t hash = 14695981039346656037u;
     int sum = 0;
-    for (int i = 0; pixels && i < row * height; ++i) {
-        const int byte = pixels[i / row * ((row + alignment - 1) & -alignment) + i % row];
-        hash = (hash ^ static_cast<std::uint64_t>(byte)) * 1099511628211u, sum += byte;
-    }
-    set(ofBound(GL_TEXTURE_2D), words("pixels", hash));
+    for (int i = 0; pixels && i < row * height; ++i)
+        sum += pixels[i / row * ((row + alignment - 1) & -alignment) + i % row];
     set(ofBound(GL_TEXTURE_WIDTH), words(width, 'x', height, '#') + std::to_string(sum));
     set(ofBound(GL_GENERATE_MIPMAP), "no levels");
 }
@@ -195,9 +192,8 @@ void drawFrame(const std::function<void()>& calls) {
     calls(), glutSwapBuffers();
 }
 
-// The frame's draws are as `draws` says; lost, the context is sent nothing to draw, and given
-// back it shows the frame again, held still or drawn again meanwhile. A texture changed after
-// a draw is drawn again as it is now, so such a frame comes back otherwise.
+// The frame's draws are as `draws` says; lost, the context is sent nothing, and restored it shows
+// the frame again, held or drawn meanwhile, unless a texture changed after a draw it was in.
 void expectDraws(const char* name, const std::vector<std::string>& draws,
                  const std::function<void()>& calls, bool texturesKept = true) {
     drawFrame(calls);
@@ -225,6 +221,11 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
     const std::string fromB = two + " texture 4 x 4 #1128 mag 9729", blend = " blend 770 771";
     expectDraws("one state, and a primitive the layer does not draw", {"4 triangles"},
                 [] { quad(0), glBegin(GL_POINTS), glVertex3f(0, 0, 0), glEnd(), quad(1); });
+    // Each quad as two triangles about the diagonal from its first corner to its third.
+    std::string corners;
+    for (const GatheredVertex& v : drawnVertices)
+        corners += words(v.x, v.y) + ", ";
+    EXPECT_EQ(corners, "0 0, 1 0, 1 1, 0 0, 1 1, 0 1, 1 0, 2 0, 2 1, 1 0, 2 1, 1 1, ");
     expectDraws("blending, then the depth test, on between",
                 {two, two + blend, two + " depth" + blend}, [] {
                     quad(0), glEnable(GL_BLEND), glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -243,7 +244,6 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
                 });
     expectDraws("a viewport between", {two, two},
                 [] { quad(0), glViewport(0, 0, 320, 240), quad(1), glViewport(0, 0, 640, 480); });
-    expectDraws("a clear between", {two}, [] { quad(0), glClear(GL_COLOR_BUFFER_BIT), quad(1); });
     expectDraws(
         "the texture drawn from filters otherwise", {fromA, two + " texture 2 x 2 #78 mag 9728"},
         [] { quad(0, a), setMagFilter(a, GL_NEAREST), quad(1, a); }, false);
@@ -258,3 +258,40 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
 }
 
 } // namespace
+
+// Where a feather lies `distance` units straight ahead of the eye in the first frame, whose camera
+// (yaw and roll 0) moves the scene by the dolly after the pitch: back through Rx(-pitch).
+static Vec3 aheadOfTheEye(double distance) {
+    const double pitch = cameraPitchAt(0.0) * M_PI / 180.0, eyeZ = -distance - cameraDollyAt(0.0);
+    return {0.0f, static_cast<float>(eyeZ * std::sin(pitch)),
+            static_cast<float>(eyeZ * std::cos(pitch))};
+}
+
+// The scene's calls beside the layer, answered as the page's toolkit and Emscripten answer them.
+const GLubyte* glGetString(GLenum) {
+    return reinterpret_cast<const GLubyte*>("OpenGL ES 2.0 (WebGL 1.0)");
+}
+
+// Feather 0 five units ahead of the eye, turned back by the first frame's pitch.
+TEST(WebScene, FramesDrawInSevenDrawsUnreportedWithTheFeathersStrips) {
+    startWebGl(), useManualClock(), testing::internal::CaptureStderr();
+    startScene(WINDOW_WIDTH, WINDOW_HEIGHT, PLUME_DATA_DIR);
+    featherPosition[0] = aheadOfTheEye(5.0), featherAngle[0] = {-cameraPitchAt(0.0), 0.0f, 0.0f};
+    featherScale[0] = 1.0f, featherBend[0] = 0.5f, featherColor[0] = {0.25f, 1.0f, 0.5f};
+    for (const int ms : {0, 16, 1000}) {
+        setManualClockMs(ms), stepFrame(), glutSwapBuffers();
+        // As on the page: the sky's six faces, a texture each, then all the feathers in one.
+        EXPECT_EQ(summaries.size(), 7u) << ms << " ms: " << testing::PrintToString(summaries);
+        if (ms == 0) {
+            EXPECT_EQ(offTheStrip(drawnVertices, 0.5), 0)
+                << "feather 0 off its strip (-1: not drawn)";
+            EXPECT_GT(offTheStrip(drawnVertices, 0.75), 0) << "control: another bend";
+        }
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "reported unsupported";
+    // Control: a frame with a lit element, which the layer does not draw, reports it.
+    testing::internal::CaptureStderr();
+    glEnable(GL_LIGHTING), stepFrame(), glutSwapBuffers();
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("does not support glEnable"),
+              std::string::npos);
+}

@@ -9,8 +9,7 @@
 static volatile unsigned sink;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // fmemopen may refuse a size of 0, which fails the header read as 1 to 17 bytes do; it takes a
-    // writable pointer even for "rb", and the bytes are only read.
+    // fmemopen may refuse 0 bytes, as the header read does 1 to 17; it only reads through the cast.
     FileHandle file(size > 0 ? fmemopen(const_cast<std::uint8_t*>(data), size, "rb") : nullptr);
     TgaHeader header;
     if (!file || !readTgaHeader(file.get(), header)) {

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""The feather field written out independently of the C++ code: the generator, the order of draws
-and the roundings, from their description alone. Prints one line per feather, the float bits of
-position x y z, angle x y z, spin x y z, colour r g b, scale and bend, in hexadecimal.
+"""The feather field worked out apart from the C++ code, from the generator's description up: a
+line per feather of the float bits, in hexadecimal, of position, angle, spin, colour, scale, bend.
 
     tests/reference/feather_field.py > tests/reference/feather_field.txt
 """
@@ -11,19 +10,14 @@ import struct
 state = 1
 
 
-def f32(x):
-    """x rounded to the nearest 32-bit float."""
+def f32(x):  # x rounded to the nearest 32-bit float
     return struct.unpack("<f", struct.pack("<f", x))[0]
 
 
-def draw():
+def scaled(limit):
     global state
     state = (state * 214013 + 2531011) % 2**32
-    return (state >> 16) & 0x7FFF
-
-
-def scaled(limit):
-    return draw() / 32768.0 * f32(limit)
+    return ((state >> 16) & 0x7FFF) / 32768.0 * f32(limit)
 
 
 for _ in range(512):
