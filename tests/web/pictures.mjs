@@ -1,12 +1,9 @@
-// The page's pictures: the pinned frames, the still and the first frame, a lost context.
+// The page's pictures: the pinned frames, the still before the first frame, a lost context.
 import { sleep, waitFor } from './engines.mjs';
-import { frames, inProgram, judge, lose, moves, save, shown, visit, COUNT, DRAWN_IN, FRAMES,
+import { frames, inProgram, lose, moves, shown, visit, COUNT, DRAWN_IN, FRAMES,
   MESSAGE, ON_THE_PAGE, READY, SAID_LOST, TEXT } from './site.mjs';
 
 const MAX_DRAWS_PER_FRAME = 8;
-// The still against the first live frame: lossy and scaled, but the same picture; a frame 3 s
-// on, the control, is not.
-const [MAX_STILL_LEVELS, MIN_CONTROL_LEVELS] = [3, 12];
 // How long the page waits for a lost context to come back before it says so.
 const RESTORE_WAIT_MS = 5000;
 
@@ -33,65 +30,35 @@ export async function pinned(engine, served, results) {
   }
 }
 
-// Before the page's scripts: the first live frame and one 3 s on, with the boxes of canvas and
-// still, as PNGs of the frame and of the still as shown (scaled to its height, centred) over it.
+// Before the page's scripts: at the first live frame, the boxes of canvas and still, and
+// whether the still is shown.
 const CAPTURE_FRAMES = `(() => {
-  const frames = self.plumeFrames = [], proto = WebGLRenderingContext.prototype;
-  const draw = proto.drawElements, still = () => document.getElementById('still');
+  const proto = WebGLRenderingContext.prototype, draw = proto.drawElements;
   const box = (e) => [e.offsetLeft, e.offsetTop, e.offsetWidth, e.offsetHeight].join();
-  const png = (width, height, paint) => { const canvas = Object.assign(document
-    .createElement('canvas'), { width, height }); paint(canvas.getContext('2d'));
-    return canvas.toDataURL(); };
-  const pngs = (gl, width, height) => {
-    const pixels = new Uint8Array(width * height * 4), image = still();
-    gl.readPixels(0, 0, width, height, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
-    const scaled = image.naturalWidth * height / image.naturalHeight, left = (width - scaled) / 2;
-    const [from, to] = [Math.max(0, Math.ceil(left)), Math.min(width, Math.floor(left + scaled))];
-    const flat = new OffscreenCanvas(width, height);
-    flat.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(pixels.buffer), width,
-      height), 0, 0);
-    return [png(to - from, height, (c) => { c.scale(1, -1); c.drawImage(flat, -from, -height); }),
-      png(to - from, height, (c) => c.drawImage(image, left - from, 0, scaled, height))];
-  };
-  let first = 0;
   proto.drawElements = function (...args) {
-    first ||= performance.now();
-    if (frames.length === 0 || frames.length === 1 && performance.now() - first > 3000) {
-      const [width, height] = [this.drawingBufferWidth, this.drawingBufferHeight];
-      frames.push(null);
-      queueMicrotask(() => frames.splice(-1, 1, { width, height, canvas: box(this.canvas),
-        still: box(still()), stillShown: !still().hidden, pngs: pngs(this, width, height) }));
-    }
+    const still = document.getElementById('still');
+    self.plumeFirst ??= { canvas: box(this.canvas), still: box(still), stillShown: !still.hidden };
     return draw.apply(this, args);
   };
 })()`;
 
-// In a narrow window (the 5:2 still cropped at its sides): the still stands in the canvas's box,
-// shows what the first live frame shows, and goes once that is up; the control, a frame 3 s on.
+// In a narrow window (the 5:2 still cropped at its sides): the still stands in the canvas's box
+// and goes once the first live frame is up. What it shows is plume-snapshot's frame at 0 s,
+// which the pinned frames hold the page's frames to.
 /** @type {Scenario} */
 export async function still(engine, served, results) {
-  const [width, height] = [360, 640], size = `${width}x${height}`;
+  const [width, height] = [360, 640];
   const undo = [await engine.beforeScripts?.(ON_THE_PAGE),
     await engine.beforeScripts?.(CAPTURE_FRAMES)];
   await engine.resize(width, height);
-  const live = await visit(engine, served.base, 'self.plumeFrames?.[1]');
+  const live = await visit(engine, served.base, 'self.plumeFirst');
   const gone = await waitFor(engine, "document.getElementById('still').hidden", 5000);
-  const [first, later] = live ? await engine.evaluate('plumeFrames') : [{}, {}];
+  const first = live ? await engine.evaluate('plumeFirst') : {};
   for (const each of undo) await each?.();
   await engine.resize(800, 600);
-  results.push([`${size}: still box ${first.still}, canvas box ${first.canvas}, shown at the` +
-    ` first frame ${first.stillShown}, gone after ${gone}`, first.still ===
+  results.push([`${width}x${height}: still box ${first.still}, canvas box ${first.canvas}, shown` +
+    ` at the first frame ${first.stillShown}, gone after ${gone}`, first.still ===
     `0,0,${width},${height}` && first.canvas === first.still && first.stillShown && gone]);
-  const [near, far] = [first, later].map((frame, at) => {
-    if (!live) return { same: false, levels: NaN, said: 'never drawn' };
-    frame.pngs.forEach((/** @type {string} */ address, /** @type {number} */ each) =>
-      save(`${at}-${each}`, Buffer.from(address.split(',')[1], 'base64')));
-    return judge(`${at}-0`, `${at}-1`, MAX_STILL_LEVELS);
-  });
-  results.push([`${size}: the first frame (${first.width}x${first.height}): ${near.said},` +
-    ` within ${MAX_STILL_LEVELS} levels`, near.same && `${first.width}x${first.height}` === size]);
-  results.push([`control: the frame 3 s on: ${far.said}, at least ${MIN_CONTROL_LEVELS} levels`,
-    far.levels >= MIN_CONTROL_LEVELS]);
 }
 
 // A context taken and given back, then taken again: the first loss's wait (which, not

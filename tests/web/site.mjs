@@ -122,19 +122,15 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
 export const judged = { work: '', compare: '' };
 /** @param {string} name */
 const file = (name) => `${judged.work}/${name}.png`;
-/** @param {string} name @param {Buffer} bytes */
-export const save = (name, bytes) => writeFileSync(file(name), bytes);
 
-// plume-compare's verdict on WORK_DIR's `a` and `b`, or whether within `maxLevels` on average.
-/** @param {string} a @param {string} b @param {number} [maxLevels] */
-export function judge(a, b, maxLevels) {
+// plume-compare's verdict on WORK_DIR's `a` and `b`.
+/** @param {string} a @param {string} b */
+function judge(a, b) {
   const compared = spawnSync(judged.compare, [file(a), file(b)], { encoding: 'utf8' });
   if (compared.status !== 0 && compared.status !== 1) {
     throw new Error(`plume-compare ${a} ${b}: ${compared.stderr}`);
   }
-  const levels = Number(/mean difference ([\d.]+)/.exec(compared.stdout)?.[1] ?? Infinity);
-  const same = maxLevels === undefined ? compared.status === 0 : levels <= maxLevels;
-  return { same, levels, said: `${a} against ${b}: ${compared.stdout.trim()}` };
+  return { same: compared.status === 0, said: `${a} against ${b}: ${compared.stdout.trim()}` };
 }
 
 // The canvas's box cut from a screenshot into WORK_DIR/`name`.png, judged against `frame`.
@@ -142,11 +138,11 @@ export function judge(a, b, maxLevels) {
 export async function shown(engine, frame, name = 'shot') {
   const box = await engine.evaluate("(b => [b.width, b.height, b.left, b.top].map((v) =>" +
     " Math.round(v * devicePixelRatio)))(document.getElementById('canvas').getBoundingClientRect())");
-  save(name, await engine.screenshot());
+  writeFileSync(file(name), await engine.screenshot());
   const cut = spawnSync('convert', [file(name), '-crop', `${box[0]}x${box[1]}+${box[2]}+${box[3]}`,
     '+repage', file(name)], { encoding: 'utf8' });
   if (cut.status !== 0) throw new Error(`convert: ${cut.stderr}`);
-  return frame ? judge(name, frame) : { same: false, levels: NaN, said: '' };
+  return frame ? judge(name, frame) : { same: false, said: '' };
 }
 
 // Until `count` more animation frames (`drew`: that drew) where the program runs.
