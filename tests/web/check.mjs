@@ -6,7 +6,7 @@ import { bounded, openEngine } from './engines.mjs';
 import { host, judged } from './site.mjs';
 import { pinned, still, lostContext } from './pictures.mjs';
 import { windows, offline, hidden, frozen, bfcache } from './visits.mjs';
-import { loading, downloads, failures } from './loading.mjs';
+import { loading, failures } from './loading.mjs';
 
 const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
 const [SCENARIO_MS, RUN_MS] = [240000, 780000];
@@ -18,7 +18,6 @@ const SCENARIOS = [
   ['still', still, { chromium: true }],
   ['window', windows, {}],
   ['loading', loading, { bytesPerSecond: 250000 }],
-  ['downloads', downloads, {}],
   ['failures', failures, {}],
   ['offline', offline, {}],
   ['hidden', hidden, {}],

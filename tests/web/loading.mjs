@@ -1,8 +1,7 @@
-// A first visit: its progress on a slow link, downloads that fail, and failures once running.
+// A first visit: its progress on a slow link, and failures once running.
 import { answer, until, waitFor } from './engines.mjs';
-import { host, inProgram, programHolds, visit, DRAWN_IN, FIRST_FRAME, FRAMES, IS_LOST, LIVE, LOSE,
+import { inProgram, programHolds, visit, DRAWN_IN, FRAMES, IS_LOST, LIVE, LOSE,
   MESSAGE, ON_THE_PAGE, RESTORE, SAID_LOST, TEXT } from './site.mjs';
-import { gunzipSync, gzipSync } from 'node:zlib';
 
 const PROGRESS = "(l => [l.hidden, Number(l.getAttribute('aria-valuenow'))," +
   " document.getElementById('progress').textContent])(document.getElementById('loading'))";
@@ -23,42 +22,6 @@ export async function loading(engine, served, results) {
   results.push([`progress while loading: ${seen.join('% ')}% ("${said}"), gone once live` +
     ` (${live}): ${hidden}`, live && hidden === true && seen.length >= 3 &&
     Math.max(...seen) >= 50 && /\d+%.*KB/.test(said) && seen.every((p, i) => !i || p > seen[i - 1])]);
-}
-
-// The file, what the page says, what the host does; whether Firefox and WebKit run it too. On a
-// refusal the other packed files are held back, so that they are still arriving when it fails.
-/** @type {Array<[RegExp, RegExp, import('./site.mjs').Plan, boolean?]>} */
-const FAILED = [
-  [/^\/sky_up\./, /sky_up\.tga could not be downloaded: the server answered 404/,
-    { status: 404 }, true],
-  [/^\/feather\./, /could not be downloaded: the connection failed/, { abort: true }],
-  [/^\/sky_back\./, /sky_back\.tga arrived cut short: \d+ of \d+/,
-    { change: (body) => body.subarray(0, body.length >> 1) }],
-  // Gzip's own check holds: only the length and hash the build wrote down can tell.
-  [/^\/plume\..*\.wasm\.gzip$/, /plume\.wasm arrived damaged \(its checksum differs\)/,
-    { change: (body) => gzipSync(gunzipSync(body).map((byte, at, all) =>
-      at === all.length >> 1 ? byte ^ 1 : byte)) }],
-];
-const PICTURE = "[!document.getElementById('still').hidden, !document.getElementById('canvas')" +
-  `.hidden, ${FIRST_FRAME} !== null]`;
-
-// Each said in words with no picture, and still so once every other download has ended.
-/** @type {Scenario} */
-export async function downloads(engine, served, results) {
-  for (const [file, expected, plan, everywhere] of FAILED) {
-    if (engine.name !== 'chromium' && !everywhere) continue;
-    const failing = await host(served.directory, { plan: (path) => file.test(path) ? plan
-      : plan?.status && path.endsWith('.gzip') ? { delayMs: 1500 } : null });
-    const said = await visit(engine, failing.base, TEXT, 30000);
-    await until(async () => failing.open() === 0, 10000);
-    await engine.evaluate(FRAMES(10));
-    const text = await engine.evaluate(TEXT);
-    /** @type {boolean[]} */
-    const shown = await engine.evaluate(PICTURE);
-    results.push([`${file} ${JSON.stringify(plan)}: "${text}"; still, canvas, drawn: ${shown}`,
-      said && expected.test(text) && shown.every((seen) => !seen)]);
-    await failing.down();
-  }
 }
 
 // Detached, so that none catches them; the OWN ones fail in program.js, asking for no such call.

@@ -1,5 +1,5 @@
-// What the scenarios share: the page's states, the program's realm, a host that can slow,
-// refuse or break a download, the count of frames and draws, and plume-compare's judging.
+// What the scenarios share: the page's states, the program's realm, a host that can slow or
+// change a download, the count of frames and draws, and plume-compare's judging.
 import { serve, FIRST_FRAME as FIRST, ON_THE_PAGE as ON_PAGE } from '../../tools/browser/browser.mjs';
 import { until, waitFor } from './engines.mjs';
 import { spawnSync } from 'node:child_process';
@@ -77,23 +77,16 @@ export const visit = async (engine, url, condition = LIVE, ms = 60000) =>
   await engine.goto(url) && await waitFor(engine, condition, ms);
 
 // `directory` on a port of its own, every answer sharing a link of `bytesPerSecond` in 16 KB
-// pieces, the Worker's script followed by HOOK; `open()` counts answers under way. A plan
-// answers `status`, ends the connection, sends the body as `change` makes it, or waits first.
-/** @typedef {{ status?: number, abort?: boolean, change?: (body: Buffer) => Buffer,
- *   delayMs?: number } | null} Plan */
-/** @param {string} directory
- * @param {{ bytesPerSecond?: number, plan?: (path: string) => Plan }} [link] */
-export async function host(directory, { bytesPerSecond = 0, plan = () => null } = {}) {
+// pieces, the Worker's script followed by HOOK, each body as `change` makes it, if it has one.
+/** @param {string} directory @param {{ bytesPerSecond?: number,
+ *   change?: (path: string, body: Buffer) => Buffer }} [link] */
+export async function host(directory, { bytesPerSecond = 0, change } = {}) {
   const served = await serve(directory);
   const [handler] = served.server.listeners('request');
   served.server.removeAllListeners('request');
-  let linkFreeAt = 0, open = 0;
+  let linkFreeAt = 0;
   served.server.on('request', (request, response) => {
-    ++open;
-    response.once('close', () => --open);
-    const path = new URL(request.url ?? '/', 'http://x').pathname, planned = plan(path) ?? {};
-    if (planned.abort) return request.socket.destroy();
-    if (planned.status) return response.writeHead(planned.status).end();
+    const path = new URL(request.url ?? '/', 'http://x').pathname;
     const end = response.end.bind(response);
     /** @param {Buffer} data */
     const send = (data) => {
@@ -109,14 +102,13 @@ export async function host(directory, { bytesPerSecond = 0, plan = () => null } 
         const page = String(body), at = page.indexOf('</script>', page.indexOf('id="unpack"'));
         body = Buffer.from(`${page.slice(0, at)}\n${HOOK}\n${page.slice(at)}`);
       }
-      if (body && planned.change) body = planned.change(body);
-      setTimeout(() => send(body), planned.delayMs ?? 0);
+      send(body && change ? change(path, body) : body);
       return response;
     };
     handler(request, response);
   });
   const down = () => new Promise((done) => served.server.close(done).closeAllConnections());
-  return { base: served.base, directory, down, open: () => open };
+  return { base: served.base, directory, down };
 }
 
 export const judged = { work: '', compare: '' };

@@ -101,9 +101,9 @@ const FORGET = 'navigator.serviceWorker.getRegistrations().then((all) => Promise
 /** @type {Scenario} */
 export async function offline(engine, served, results) {
   let [old, next] = ['', ''];
-  const visited = await host(served.directory, { plan: (path) => next &&
-    /^\/(index\.html|sw\.js)?$/.test(path) ? { change: (body) => Buffer.from(String(body)
-      .replaceAll(old, next)) } : null });
+  const visited = await host(served.directory, { change: (path, body) => next &&
+    /^\/(index\.html|sw\.js)?$/.test(path) ? Buffer.from(String(body).replaceAll(old, next))
+    : body });
   const first = await visit(engine, visited.base,
     `${LIVE} && navigator.serviceWorker.controller !== null`);
   old = await engine.evaluate(BUILD);
