@@ -1,10 +1,8 @@
-# Sourced by tests/saver/run, tests/windows/run and tests/package/check: the judge of a picture
-# (plume-compare against plume-snapshot), grabs, processor shares and bounded waits.
+# Sourced by the saver, Windows and package checks: plume-compare's judge, grabs, shares, waits.
 # shellcheck shell=bash
 # shellcheck disable=SC2154 # $work and $build are the sourcing check's
 
-# A hack's frame is 1 to 3% of values more than 12 levels from plume-snapshot's nearest frame
-# 0.1 s apart; the frame stretched to another aspect 40%, a white sky or an empty screen more.
+# A hack's frame is 1-3% from plume-snapshot's nearest; stretched 40%, white or empty more.
 SCENE_LIMIT_PERCENT=15
 LATE_SECONDS=2       # how much further back a frame is looked for on a loaded machine
 FRAME_SECONDS=30     # the longest wait for a drawing program's next frames
@@ -17,8 +15,7 @@ grab() {
     [ -z "${PLUME_SAVER_SHOTS:-}" ] || cp "$2" "$PLUME_SAVER_SHOTS/"
 }
 
-# within LIMIT A B: under LIMIT percent of the pictures' values more than 12 levels apart, the
-# share in $share; status 2, $share empty, where they cannot be compared.
+# within LIMIT A B: under LIMIT% of values 12+ levels apart (in $share); 2 if not comparable.
 within() {
     share=$("$build/plume-compare" "$2" "$3" | sed -n 's/.*levels, \([0-9.]*\)% of values.*/\1/p') ||
         true
@@ -39,9 +36,8 @@ refuse() {
     if "$@"; then echo "the control passed: $*"; return 1; fi
 }
 
-# shows_scene SHOT SECONDS: SHOT is plume-snapshot's frame at its size (in $scene_frame) within
-# SCENE_LIMIT_PERCENT at a time 0.1 s apart from just after SECONDS, its age, back 1.5 s and
-# LATE_SECONDS more, newest first; frames are kept while the tool and images (their sum) stay.
+# shows_scene SHOT AGE: SHOT within SCENE_LIMIT_PERCENT of plume-snapshot's frame ($scene_frame) at
+# 0.1 s steps back from AGE over 1.5 s + LATE_SECONDS; frames cached per tool and images' sum.
 shows_scene() {
     local size time frames nearest='' least=''
     size=$(identify -format '%wx%h' "$1")

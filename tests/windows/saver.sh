@@ -4,8 +4,7 @@
 END_MS=1000     # how soon the saver ends once asked to
 STAY_MS=2000    # how long it goes on when it is not
 BOX_END_MS=3000 # Wine takes a managed window down by waiting 2 s for a window manager
-# Wine on Xvfb gives no refresh rate: the preview takes 60 Hz (measured 57-64, unpaced 180-201),
-# and 14-24% of a processor seen, 0% unseen.
+# Wine on Xvfb gives no refresh rate: the preview takes 60 Hz (unpaced 180-201), 0% unseen.
 MAX_RATE_HZ=75
 UNSEEN_PERCENT=5
 
@@ -35,10 +34,8 @@ stays() {
     [[ "$verdict" == still* ]]
 }
 
-# The file declares per-monitor DPI awareness, a copy with the names changed none (Wine 8 scales
-# no program). /s covers the screen with the scene, which moves, where a copy without its images
-# shows white faces; a 1-pixel move leaves it running, a 20-pixel one or a click (as a key) ends
-# it; the threshold is scr_command_line_test's.
+# The manifest's DPI awareness (per monitor; renamed, none) as Wine 8 scales nothing; /s shows the
+# moving scene, white without images: 1 px stays, 20 (scr_command_line_test's) or a click ends it.
 saver() {
     sed 's/dpiAware/dpiAwarX/g' "$win/Plume.scr" >"$work/renamed.scr"
     echo "awareness: '$(awareness "$win/Plume.scr")', renamed '$(awareness "$work/renamed.scr")'"
@@ -84,8 +81,7 @@ saver_monitors() {
     done
 }
 
-# start_parent: preview_parent.cpp's window, its handle in $handle, process in $parent, X window
-# in $window, commands through $to_parent.
+# start_parent: preview_parent.cpp's window ($handle, X $window), process $parent, input $to_parent.
 start_parent() {
     mkfifo "$work/parent.in"
     (exec wine "$win/preview-parent.exe" <"$work/parent.in" >"$work/parent.out" 2>/dev/null) &
@@ -97,8 +93,7 @@ start_parent() {
     handle=$(head -n 1 "$work/parent.out" | tr -d '\r')
 }
 
-# preview_surface: Wine's off-screen window of the parent's size that the preview draws into, in
-# $surface; preview_counts: its caption, which the parent reads, gives a frame rate.
+# preview_surface: the parent-sized window the preview draws in ($surface); preview_counts: rate.
 preview_surface() {
     surface=$(xwininfo -root -tree | awk 'index($0, "(has no name): ()  320x240+0+0 ") {
         print $1; exit }')
@@ -110,9 +105,8 @@ preview_counts() {
     [[ "$(tail -n 1 "$work/parent.out")" == *FPS:* ]]
 }
 
-# The preview draws the scene at the display's rate, taking a processor's share while its parent
-# is shown, none while hidden or minimised (hidden first while shown: a minimised window stays
-# so when hidden); it is deaf to input, and ends with its parent's window, not its process.
+# The preview draws at the display's rate while its parent is shown, not hidden or minimised (hidden
+# first: minimised stays so); deaf to input, it ends with its parent's window, not its process.
 preview() {
     local seen_now state share rate shown_at
     start_parent
@@ -164,9 +158,8 @@ settings() {
     done <<<$'parent /c:HANDLE\nnone'
 }
 
-# Rows: the status, the arguments, the display (the check's; none; noglx: without GLX), what the
-# debug line says could not be done: a bad command line ends with 2 and the usage line, saying
-# nothing to a debugger; each failure with its own status and line.
+# Rows: status, arguments, display (the check's; none; noglx: no GLX), the debug line's failure;
+# a bad command line ends with 2 and the usage, silent to a debugger.
 arguments() {
     local expected arguments where says display said served=unset
     extra_server Xvfb -screen 0 640x480x24 -extension GLX
