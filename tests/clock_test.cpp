@@ -32,8 +32,7 @@ struct ClockTest : ::testing::Test {
 
 } // namespace
 
-// Whole milliseconds, truncated, on an odd counter and past the overflow of ticks * 1000 with
-// nanosecond ticks (200 days): the counter's arithmetic, over gaps beyond the scene's step.
+// Truncated milliseconds on an odd counter and past where ticks * 1000 overflows (200 days in ns).
 TEST_F(ClockTest, TimeIsWholeMillisecondsTruncatedOnAnyCounter) {
     setMaxFrameStep(std::numeric_limits<std::int64_t>::max());
     const std::int64_t days = 200LL * 86400 * 1000 + 123456;
@@ -57,9 +56,8 @@ TEST_F(ClockTest, CaptionShowsTheMeanRateOfEachHundredFrames) {
     EXPECT_EQ(g_titleText, caption("3"));
 }
 
-// A step is at most a second and never backwards; what a gap has beyond that is left out of the
-// scene's time for good, so the frames after it go on as before. Each row follows 10 s of 20 ms
-// frames: the gap, the step the scene takes for it, and the rate the caption counts for it.
+// A step is at most a second, never backwards, and a gap's excess is dropped for good so later
+// frames go on as before. Rows after 10 s of 20 ms frames: gap, scene step, caption's rate.
 TEST_F(ClockTest, AGapBeyondASecondIsASecondsStepAndThenAPause) {
     for (const auto& [gapMs, step, rate] : {std::tuple{0LL, 0.0, 0.0},
                                             {1000LL, 1.0, 1.0},

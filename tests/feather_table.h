@@ -1,5 +1,4 @@
-// The field as tests/reference/feather_field.txt holds it, created afresh: the bits of each
-// feather's 14 values in hexadecimal, a line per feather.
+// The field afresh as tests/reference/feather_field.txt holds it: each feather's bits in hex.
 #pragma once
 
 #include "scene/feathers.h"

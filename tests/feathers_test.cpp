@@ -8,17 +8,15 @@
 #include <iterator>
 #include <tuple>
 
-// tests/reference/feather_field.py computes the field on its own, from the generator up; every
-// stored value must carry the very same bits.
+// Every stored value carries the bits tests/reference/feather_field.py computes independently.
 TEST(FeatherField, EveryValueMatchesTheIndependentReferenceBitForBit) {
     std::ifstream reference(std::string(PLUME_TESTS_DIR) + "/reference/feather_field.txt");
     const std::string expected{std::istreambuf_iterator<char>(reference), {}};
     EXPECT_EQ(featherTable(), expected); // a failure shows the differing lines
 }
 
-// Feather 0 alone five units ahead, unturned, unscaled, bent by 0.5, spinning about x, the rest far
-// out of view, drawn in feedback mode under an orthographic box of +-10 on a 20-pixel viewport,
-// so window coordinates are object coordinates plus 10.
+// Feather 0 alone, bent by 0.5, spinning about x, in feedback mode under an orthographic box of
+// +-10 on a 20-pixel viewport, so window coordinates are object coordinates plus 10.
 TEST(FeatherPass, FeatherIsACurvedStripDrawnWhereItStoodThenAdvanced) {
     ensureGlWindow();
     randomState = RANDOM_START_STATE, createFeathers();

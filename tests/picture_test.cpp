@@ -14,9 +14,8 @@ int brightness(const RgbImage& image, int x, int y) {
     return rgb[0] + rgb[1] + rgb[2];
 }
 
-// Walks the cube edge from p to q as the sky's matrices place it at the start and checks,
-// across it, for a dark seam and for a step in colour larger than the sky's own change over the
-// same distance beside the edge. Returns the number of points checked.
+// Checks the sky's cube edge p-q for a dark seam or a colour step larger than the sky's own
+// change beside it; returns the number of points checked.
 int checkEdge(const RgbImage& image, const double p[3], const double q[3]) {
     GLdouble modelview[16], projection[16];
     GLint viewport[4];
@@ -55,8 +54,7 @@ int checkEdge(const RgbImage& image, const double p[3], const double q[3]) {
     return checked;
 }
 
-// The frames 16 ms apart up to 0.4 s, in `count` views of the window (none: the window as
-// reshape left it at `width` x 480); the window's pixels.
+// The window's pixels after 0.4 s of 16 ms frames in `count` views (none: as reshape left it).
 RgbImage framesInViews(int width, const FrameView* views, int count) {
     startTestScene(width);
     for (std::int64_t ms = 0; ms <= 400; ms += 16)
@@ -74,8 +72,7 @@ RgbImage columns(const RgbImage& image, int left, int width) {
 } // namespace
 
 TEST(Picture, SkyFillsTheFrameWithoutSeams) {
-    // At the start the top edge of the front face crosses the view; turned 45 degrees, the edge
-    // between the front and right faces stands in its middle.
+    // Unturned the front face's top edge crosses the view; at 45 degrees its right edge does.
     for (float yaw : {0.0f, 45.0f}) {
         startTestScene(WINDOW_WIDTH, yaw); // the sky alone: the feathers out of view
         std::fill(featherPosition, featherPosition + FEATHER_COUNT, Vec3{1.0e5f, 1.0e5f, 1.0e5f});
@@ -136,8 +133,7 @@ TEST(Camera, ReshapeSetsViewportPerspectiveAndAFreshModelviewEvenAtZeroHeight) {
     GLint viewport[4], mode = 0;
     glGetIntegerv(GL_VIEWPORT, viewport), glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(std::tuple(viewport[2], viewport[3], mode), std::tuple(640, 0, GL_MODELVIEW));
-    // The projection, column by column: 65 degrees tall (y scale 1 / tan(32.5 degrees)), x scale
-    // that over 640, planes at 0.1 and 200.
+    // By column: y scale 1 / tan(32.5 degrees), x scale that over 640, planes at 0.1 and 200.
     const GLdouble expected[16] = {0.00245263371, 0,    0, 0, 0,           1.56968558, 0, 0, 0, 0,
                                    -1.0010005,    -1.0, 0, 0, -0.20010005, 0};
     GLdouble actual[16], modelview[16];

@@ -21,8 +21,7 @@ template <typename Condition> bool pollUntil(Condition done) {
     return done();
 }
 
-// The program started in data/, killed and reaped whatever the test does. A failed fork's -1 is
-// never waited for nor signalled: kill(-1) signals every process the user may.
+// The program in data/, always killed and reaped, but never a failed fork's -1: kill(-1) hits all.
 struct RunningProgram {
     pid_t pid = fork();
 
@@ -40,8 +39,7 @@ struct RunningProgram {
     }
 };
 
-// The program's top-level window, once it has one; 0 if none appears, or no program started.
-// Other tests open windows of the same caption on this display, so the owner decides.
+// The program's top-level window or 0, found by owner as other tests open windows of its caption.
 Window programWindow(Display* display, pid_t pid) {
     Window window = 0;
     pollUntil([&] {

@@ -1,5 +1,4 @@
-// The savers' command lines: the hack's arguments, $XSCREENSAVER_WINDOW and window ids, and
-// what Windows passes a screen saver, with its pointer threshold.
+// The hack's arguments and window ids, and a Windows screen saver's, with its pointer threshold.
 #include "saver/windows/scr_command_line.h"
 #include "saver/x11/saver_command_line.h"
 

@@ -1,5 +1,4 @@
-// The good and the bad Targa files of the loader's tests, byte by byte, shared by the suite and
-// by the checks that run the same files through Windows' C runtime.
+// The loader's Targa files, shared with the checks that run them through Windows' C runtime.
 #pragma once
 
 #include "platform.h"

@@ -1,6 +1,5 @@
-// The browser layer on the desktop, over a WebGL that records: as few draws as the state allows,
-// each as given, shown again with its textures by a restored context; and the program's own scene
-// through it, so that an element of the scene the layer cannot draw fails without a browser.
+// The browser layer over a recording WebGL: few draws, restored contexts, and the program's scene
+// through it, so that an element the layer cannot draw fails without a browser.
 #include "app/camera.h"
 #include "app/frame.h"
 #include "app/pinned_frame.h"
@@ -259,8 +258,7 @@ TEST(WebLayer, BatchesDrawAsGivenAndAgainOnARestoredContext) {
 
 } // namespace
 
-// Where a feather lies `distance` units straight ahead of the eye in the first frame, whose camera
-// (yaw and roll 0) moves the scene by the dolly after the pitch: back through Rx(-pitch).
+// A point `distance` straight ahead of the first frame's eye: the dolly undone through Rx(-pitch).
 static Vec3 aheadOfTheEye(double distance) {
     const double pitch = cameraPitchAt(0.0) * M_PI / 180.0, eyeZ = -distance - cameraDollyAt(0.0);
     return {0.0f, static_cast<float>(eyeZ * std::sin(pitch)),

@@ -1,5 +1,4 @@
-// The browser layer's matrices against real OpenGL's, and its triangles' bound; how it splits
-// primitives into triangles is judged through the recording WebGL and in the browsers' pictures.
+// The browser layer's matrices and index bound; its triangles, through the recording WebGL.
 #include "gl_test_support.h"
 #include "web/gl/matrices.h"
 #include "web/gl/vertices.h"
@@ -8,8 +7,7 @@
 
 namespace {
 
-// A perspective, then a translation, rotations about an uneven axis, about x past a turn and
-// about z by an axis to be normalised, and an uneven scaling, on both.
+// Each call on both, with uneven and unnormalised axes, an angle past a turn and uneven scaling.
 TEST(WebLayerMatrices, TheSameAsOpenGLs) {
     ensureGlWindow();
     glMatrixMode(GL_MODELVIEW), glLoadIdentity();
@@ -43,8 +41,7 @@ TEST(WebLayerMatrices, StackFullAndEmptyWhereOpenGLsIs) {
     EXPECT_EQ(std::pair(pushes, pops), std::pair(depth - 1, depth - 1)) << depth << " deep";
 }
 
-// A frame fuller than the sixteen-bit indices reach drops the primitive that does not fit,
-// whole, and keeps every index inside the frame's vertices.
+// Past what sixteen-bit indices reach, the primitive that does not fit is dropped whole.
 TEST(WebLayerVertices, APrimitiveBeyondTheFrameIsDroppedWhole) {
     const GatheredVertex corner{0, 0, 0, 0, 0, 1, 1, 1};
     clearGathered(), beginGathering();

@@ -15,8 +15,7 @@ int main(int argc, char** argv) {
     if (visual == nullptr)
         return 1;
     const Window root = DefaultRootWindow(display);
-    // Black from the start, so that the first change a check sees is the hack's first frame, not
-    // what a window there before left behind.
+    // Black, so that the first change a check sees is the hack's frame, not an old window's.
     XSetWindowAttributes settings{};
     settings.colormap = XCreateColormap(display, root, visual->visual, AllocNone);
     settings.background_pixel = BlackPixel(display, DefaultScreen(display));

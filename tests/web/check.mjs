@@ -10,8 +10,7 @@ import { loading, failures } from './loading.mjs';
 
 const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
 const [SCENARIO_MS, RUN_MS] = [240000, 780000];
-// Each scenario with its host's link; `chromium`: there alone, which alone can freeze a page,
-// where the page does the same in all.
+// Each scenario with its host's link; `chromium`: only there, as only it can freeze a page.
 /** @type {Array<[string, Scenario, { bytesPerSecond?: number, chromium?: true }]>} */
 const SCENARIOS = [
   ['pinned', pinned, {}],

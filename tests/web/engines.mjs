@@ -1,5 +1,4 @@
-// The engines at 800x600: Chromium (headless) and Firefox (a window, for WebGL) through
-// Puppeteer, WebKitGTK's MiniBrowser through WebKitWebDriver; every call on them ends in time.
+// The engines at 800x600 (Firefox in a window, for WebGL); every call on them ends in time.
 import { CHROMIUM_FLAGS } from '../../tools/browser/browser.mjs';
 import puppeteer from 'puppeteer-core';
 import { spawn } from 'node:child_process';

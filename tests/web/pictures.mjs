@@ -7,8 +7,7 @@ const MAX_DRAWS_PER_FRAME = 8;
 // How long the page waits for a lost context to come back before it says so.
 const RESTORE_WAIT_MS = 5000;
 
-// Each pinned frame where the engine draws it (Chromium and Firefox in the Worker, WebKit on the
-// page); the control, a frame 0.25 s on.
+// Each pinned frame where the engine draws it (WebKit on the page); the control, 0.25 s on.
 /** @type {Scenario} */
 export async function pinned(engine, served, results) {
   for (const [query, frame] of [['?time=10&step-ms=100', '10-100'], ['?time=2', '2-16']]) {
@@ -20,8 +19,7 @@ export async function pinned(engine, served, results) {
   results.push([`control: ?time=2: ${control.said}`, !control.same]);
 }
 
-// Before the page's scripts: at the first live frame, the boxes of canvas and still, and
-// whether the still is shown.
+// Before the page's scripts: canvas and still boxes, and the still's showing, at the first frame.
 const CAPTURE_FRAMES = `(() => {
   const proto = WebGLRenderingContext.prototype, draw = proto.drawElements;
   const box = (e) => [e.offsetLeft, e.offsetTop, e.offsetWidth, e.offsetHeight].join();
@@ -32,9 +30,8 @@ const CAPTURE_FRAMES = `(() => {
   };
 })()`;
 
-// In a narrow window (the 5:2 still cropped at its sides): the still stands in the canvas's box
-// and goes once the first live frame is up. What it shows is plume-snapshot's frame at 0 s,
-// which the pinned frames hold the page's frames to.
+// In a narrow window the still fills the canvas's box until the first frame; its picture is left
+// to the pinned frames, which hold the page to plume-snapshot.
 /** @type {Scenario} */
 export async function still(engine, served, results) {
   const [width, height] = [360, 640];
@@ -51,10 +48,8 @@ export async function still(engine, served, results) {
     `0,0,${width},${height}` && first.canvas === first.still && first.stillShown && gone]);
 }
 
-// A context taken and given back, then taken again: the first loss's wait (which, not
-// cancelled, would speak a second or more early) says nothing of the second, whose own full
-// wait ends in words. Given back: the words go, the frames go on in few draws each, and the
-// picture moves. The control, lost again: no draws, a picture that stands.
+// Lost, given back, lost again: the first wait, left uncancelled, would speak early for the second.
+// Given back, the words go and the picture moves in few draws; the control, lost: no draws.
 /** @type {Scenario} */
 export async function lostContext(engine, served, results) {
   const live = await visit(engine, served.base), drawnIn = await engine.evaluate(DRAWN_IN);

@@ -15,8 +15,7 @@ const DRAWN = `(gl => [gl.canvas.width, gl.canvas.height, ...[gl.getParameter(gl
 /** @param {number} a @param {number} b */
 const near = (a, b, slack = 1) => Math.abs(a - b) <= slack;
 
-// Whether the canvas fills the window, its buffer the CSS size times the pixel ratio (capped),
-// the viewport and projection fitting it, within 10 s (a Worker takes a few frames).
+// Canvas, buffer (CSS size times capped ratio), viewport, projection fit in 10 s (a Worker lags).
 /** @param {Engine} engine @returns {Promise<[boolean, string]>} */
 async function settled(engine, said = '') {
   const fits = await until(async () => {
@@ -96,8 +95,7 @@ const FORGET = 'navigator.serviceWorker.getRegistrations().then((all) => Promise
   '[...all.map((r) => r.unregister()), caches.keys().then((names) => Promise.all(' +
   'names.map((n) => caches.delete(n))))]))';
 
-// Another build id: the next visit's worker replaces the old and keeps that build alone, which
-// runs with the host gone. The control: all that forgotten, the page does not open.
+// Another build's worker replaces the old and runs with the host gone; forgotten, nothing opens.
 /** @type {Scenario} */
 export async function offline(engine, served, results) {
   let [old, next] = ['', ''];
@@ -137,8 +135,7 @@ const DEAFEN = `(() => {
 const drawn = async (engine, from, to) => (await inProgram(engine, 'plumeCounts.stamps'))
   .filter((/** @type {number} */ ms) => ms > from && ms < to).length;
 
-// How the page goes and comes back: behind another tab, frozen there, or left for another page
-// and restored from the back/forward cache (Chromium says why not).
+// The page hidden behind a tab, frozen there, or left and restored from the back/forward cache.
 /** @type {Record<string, Array<(engine: Engine, url: string) => Promise<unknown>>>} */
 const AWAY = {
   hidden: [(engine) => engine.hide(), (engine) => engine.show()],
@@ -153,9 +150,8 @@ const AWAY = {
   }],
 };
 
-// A page not shown draws nothing for a few times the clock's longest step (its pause is
-// ClockTest's), some in the second before, and draws again once shown, saying nothing. The
-// control, deaf to its hiding, draws on in Chromium's Worker, which goes on getting frames.
+// Drawing in the second before, a page not shown draws nothing for a few of the clock's longest
+// steps, then again silently; the control, deaf to hiding, draws on in Chromium's Worker.
 /** @param {string} how @returns {Scenario} */
 const away = (how, deaf = false) => async (engine, served, results) => {
   const [leave, come] = AWAY[how], path = engine.name === 'webkit' ? 'page' : 'worker';
