@@ -20,7 +20,7 @@ export default [
     },
   },
   {
-    files: ['src/web/page.js', 'src/web/program.js'],
+    files: ['src/web/page.js', 'src/web/controls.js', 'src/web/program.js'],
     languageOptions: { ...strictScript, globals: globals.browser },
     rules: { strict: ['error', 'global'] },
   },

@@ -73,6 +73,19 @@ TEST_F(ClockTest, AGapBeyondASecondIsASecondsStepAndThenAPause) {
     }
 }
 
+// However long a pause, the frame after it steps by its own 20 ms, at that frame's rate in the
+// caption; a moment's clock goes on from its time. Resuming unpaused leaves nothing out.
+TEST_F(ClockTest, APauseIsLeftOutWholeAndAMomentGoesOnFromItsTime) {
+    frames(500, 20), pauseClock(), fakeTicks += 5000, resumeClock();
+    const double sum = g_fpsSum;
+    frames(1, 20);
+    EXPECT_EQ(std::tuple(g_time, g_deltaTime, g_fpsSum - sum), std::tuple(10.02, 0.02, 50.0));
+    resumeClock(), fakeTicks += 500, frames(1, 20);
+    EXPECT_EQ(g_deltaTime, 0.52) << "a resume without a pause";
+    startClockAt(600000), frames(1, 16);
+    EXPECT_EQ(std::pair(g_time, g_deltaTime), std::pair(600.016, 0.016));
+}
+
 static std::atomic<long> allocations{0};
 
 // Every C++ allocation in this test program is counted.

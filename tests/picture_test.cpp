@@ -109,6 +109,18 @@ TEST(Picture, EachViewShowsTheWholeFrameAndTheFeathersMoveOnce) {
         compareImages(columns(framesInViews(WINDOW_WIDTH, spanning, 1), 0, HALF), alone)));
 }
 
+// A shared moment passes over the frames before it undrawn: held, it is its pinned frame to the
+// bit, and a moment one step on is another picture.
+TEST(Picture, AMomentHeldIsItsPinnedFrame) {
+    startTestScene(WINDOW_WIDTH), drawFramesUntil(2000, 100);
+    const RgbImage pinned = readFrame(WINDOW_WIDTH, WINDOW_HEIGHT);
+    for (const auto& [momentMs, same] : {std::pair{2000, true}, {2100, false}}) {
+        startTestScene(WINDOW_WIDTH), skipFramesUntil(momentMs, 100), drawHeldFrame();
+        EXPECT_EQ(readFrame(WINDOW_WIDTH, WINDOW_HEIGHT).pixels == pinned.pixels, same)
+            << "the moment at " << momentMs << " ms held, against the pinned frame at 2000 ms";
+    }
+}
+
 // To make the golden frame anew after an intended change of the picture:
 //   xvfb-run -a build-test/plume-snapshot --data data --time 10 --size 320x240 --out
 //   tests/golden/frame-10s.png

@@ -30,11 +30,17 @@ CounterReader counterReader = readSteadyClock;
 CaptionWriter captionWriter = nullptr;
 std::int64_t counterTicksPerSecond = SteadyPeriod::den;
 std::int64_t maxFrameStepMs = MAX_FRAME_STEP_MS;
-// The wall-clock milliseconds the scene's time has left out: each gap's excess over the longest
-// step, less what a counter that ran backwards took back.
-std::int64_t pausedMs = 0;
+// The scene's time less the wall's since the zero point: where the scene started, less what it
+// has left out (each gap's excess over the longest step, and each pause), plus what a counter
+// that ran backwards took back.
+std::int64_t sceneOffsetMs = 0;
+bool clockPaused = false;
 // The wall-clock time of the previous frame, which the caption's rates are taken from.
 std::int64_t previousElapsedMs = 0;
+
+std::int64_t readElapsedMs() {
+    return elapsedMilliseconds(counterReader() - g_counterStart, g_counterFrequency);
+}
 
 } // namespace
 
@@ -63,8 +69,31 @@ void startClock() {
     g_deltaTime = 0.0;
     g_frameCount = 0;
     g_fpsSum = 0.0;
-    pausedMs = 0;
+    sceneOffsetMs = 0;
     previousElapsedMs = 0;
+    clockPaused = false;
+}
+
+void startClockAt(std::int64_t sceneMs) {
+    startClock();
+    sceneOffsetMs = sceneMs;
+    g_time = g_previousTime = sceneMs / 1000.0;
+}
+
+void pauseClock() {
+    clockPaused = true;
+}
+
+void resumeClock() {
+    if (!clockPaused) {
+        return;
+    }
+    clockPaused = false;
+    // The whole time since the last frame is left out, so the next frame steps from that one
+    // by its own time alone, and the caption's rate is that frame's too.
+    const std::int64_t elapsedMs = readElapsedMs();
+    sceneOffsetMs -= elapsedMs - previousElapsedMs;
+    previousElapsedMs = elapsedMs;
 }
 
 std::int64_t elapsedMilliseconds(std::int64_t ticks, std::int64_t ticksPerSecond) {
@@ -82,14 +111,13 @@ void formatTitle(double meanFramesPerSecond) {
 }
 
 void updateClock() {
-    const std::int64_t elapsedMs =
-        elapsedMilliseconds(counterReader() - g_counterStart, g_counterFrequency);
+    const std::int64_t elapsedMs = readElapsedMs();
     // A step is at most the longest one and never backwards; the scene's time leaves out the
     // rest, so that time and step stay whole milliseconds that agree.
     const std::int64_t wallStepMs = elapsedMs - previousElapsedMs;
     const std::int64_t stepMs = wallStepMs < 0 ? 0 : std::min(wallStepMs, maxFrameStepMs);
-    pausedMs += wallStepMs - stepMs;
-    g_time = (elapsedMs - pausedMs) / 1000.0;
+    sceneOffsetMs -= wallStepMs - stepMs;
+    g_time = (elapsedMs + sceneOffsetMs) / 1000.0;
     g_deltaTime = g_time - g_previousTime;
     g_previousTime = g_time;
 

@@ -35,7 +35,15 @@ void setMaxFrameStep(std::int64_t milliseconds);
 // Takes the zero point; also puts the frame statistics back to their start values, so that a
 // tool can restart the clock as the program first starts it.
 void startClock();
+// The same for a scene that starts at `sceneMs` rather than at 0: a moment someone shared.
+void startClockAt(std::int64_t sceneMs);
 void updateClock();
+
+// A pause someone asked for: the host draws no frames until resumeClock, and the whole time from
+// the last frame to then is left out of the scene's time and the caption's rates, so the scene
+// goes on from where it stood however long the pause was.
+void pauseClock();
+void resumeClock();
 
 // Whole milliseconds in `ticks` at `ticksPerSecond`, truncated towards zero; equal to
 // ticks * 1000 / ticksPerSecond but without its overflow after months of nanosecond ticks.

@@ -67,15 +67,9 @@ void drawViewPasses(float pitch, float roll, bool advance) {
     glPopMatrix();
 }
 
-} // namespace
-
-void drawFrame() {
-    drawFrameViews(nullptr, 0);
-}
-
-void drawFrameViews(const FrameView* views, int count) {
+// The frame's views under the camera as it stands; the feathers move on only where `advance`.
+void drawViews(const FrameView* views, int count, bool advance) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    advanceYaw(g_deltaTime);
     const float pitch = cameraPitchAt(g_time);
     const float roll = cameraRollAt(g_time);
     // No views: once, into the viewport that reshape left.
@@ -84,8 +78,28 @@ void drawFrameViews(const FrameView* views, int count) {
         if (count > 0) {
             setView(views[i]);
         }
-        drawViewPasses(pitch, roll, i == passes - 1);
+        drawViewPasses(pitch, roll, advance && i == passes - 1);
     }
+}
+
+} // namespace
+
+void drawFrame() {
+    drawFrameViews(nullptr, 0);
+}
+
+void drawFrameViews(const FrameView* views, int count) {
+    advanceYaw(g_deltaTime);
+    drawViews(views, count, true);
+}
+
+void drawHeldFrame() {
+    drawViews(nullptr, 0, false);
+}
+
+void advanceScene() {
+    advanceYaw(g_deltaTime);
+    advanceFeathers();
 }
 
 void stepFrame(const FrameView* views, int count) {

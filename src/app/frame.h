@@ -39,6 +39,13 @@ void drawFrame();
 // drawFrame.
 void drawFrameViews(const FrameView* views, int count);
 
+// The scene as it stands drawn again, nothing moved: a paused picture at a new size.
+void drawHeldFrame();
+
+// A frame's motion without its drawing (the camera's yaw and the feathers, by the clock's step):
+// the frames before a moment someone shared, passed over to reach it.
+void advanceScene();
+
 // One frame: the clock advanced, then the frame drawn into the window's viewport, or into each of
 // `count` views. The host presents it afterwards (a swap, or the end of a single buffer's work).
 void stepFrame(const FrameView* views = nullptr, int count = 0);

@@ -1,5 +1,6 @@
 #include "app/pinned_frame.h"
 
+#include "app/camera.h"
 #include "app/clock.h"
 #include "app/frame.h"
 
@@ -51,6 +52,18 @@ void drawFramesFrom(std::int64_t firstMs, std::int64_t timeMs, int stepMs) {
     setManualClockMs(timeMs);
     updateClock();
     drawFrame();
+}
+
+void skipFramesUntil(std::int64_t timeMs, int stepMs) {
+    for (std::int64_t frameMs = 0; frameMs < timeMs; frameMs += stepMs) {
+        setManualClockMs(frameMs);
+        updateClock();
+        advanceScene();
+    }
+    // The last frame's own motion: its camera turned, its feathers still where it draws them.
+    setManualClockMs(timeMs);
+    updateClock();
+    advanceYaw(g_deltaTime);
 }
 
 bool parsePinnedTime(const char* text, std::int64_t& timeMs) {

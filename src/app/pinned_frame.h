@@ -31,3 +31,8 @@ void drawFramesUntil(std::int64_t timeMs, int stepMs);
 // The same from `firstMs` on: a sequence of pinned frames goes on from the frame after the last
 // one drawn, so that each frame it shows is the one drawFramesUntil would draw at its time.
 void drawFramesFrom(std::int64_t firstMs, std::int64_t timeMs, int stepMs);
+
+// The scene as drawFramesUntil leaves it for its last frame, drawing nothing: the frames below
+// `timeMs` moved on, then the clock and the camera at `timeMs`, the feathers where that frame
+// draws them. drawHeldFrame draws that frame. Needs the scene created on the manual clock.
+void skipFramesUntil(std::int64_t timeMs, int stepMs);

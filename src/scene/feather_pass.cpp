@@ -99,3 +99,10 @@ void drawFeathers() {
 void drawFeathersInPlace() {
     drawFeatherField(false);
 }
+
+void advanceFeathers() {
+    const Wind wind = windAt(g_time);
+    for (int i = 0; i < FEATHER_COUNT; ++i) {
+        advanceFeather(i, wind, g_deltaTime);
+    }
+}

@@ -19,3 +19,6 @@ void drawFeathers();
 
 // Draws every feather where it stands and leaves it there: the views of a frame before its last.
 void drawFeathersInPlace();
+
+// Moves every feather on by the frame's delta without drawing it.
+void advanceFeathers();

@@ -22,18 +22,20 @@
  * The page to the Worker: the downloads to make (the cache to keep them in, or null; whether
  * the page can give up its canvas), then, where the program runs in the Worker, the canvas
  * with the page's query, each new size of the drawing buffer, and whether the page is shown
- * (neither hidden, frozen nor left for the back/forward cache), so draws frames.
+ * (neither hidden, frozen nor left for the back/forward cache), so draws frames; and whether the
+ * person has it play or pause, from the first (kept until the program runs).
  * @typedef {{ kind: 'start', files: PackedFiles, keep: string | null, offer: boolean }
  *   | { kind: 'canvas', canvas: OffscreenCanvas, query: string }
  *   | { kind: 'resize', width: number, height: number }
- *   | { kind: 'shown', shown: boolean }} ToWorker
+ *   | { kind: 'shown', shown: boolean }
+ *   | { kind: 'play', playing: boolean }} ToWorker
  */
 
 /**
  * What the program asks of the page (`Module.page`), by name, with each call's arguments: the
  * caption; a message in place of the picture, and the picture back; a pinned frame ready; the
  * canvas to follow the window from now on; the first live frame shown (a Worker's alone: the
- * page sees its own); the drawing buffer's new size.
+ * page sees its own); the drawing buffer's new size; the time of the picture held while paused.
  * @typedef {object} PageArguments
  * @property {[text: string]} caption
  * @property {[text: string]} showMessage
@@ -42,14 +44,16 @@
  * @property {[]} followWindow
  * @property {[]} frameShown
  * @property {[width: number, height: number]} resized
+ * @property {[seconds: number]} held
  */
 
 /** @typedef {keyof PageArguments} PageCallName */
 
 /** @typedef {{ [Name in PageCallName]: (...args: PageArguments[Name]) => void }} PageCalls */
 
-/** The page as the program sees it: its calls, and the page's query (`?time=`...).
- * @typedef {PageCalls & { query: string }} Page */
+/** The page as the program sees it: its calls, the page's query (`?time=`...), and whether it
+ * opens paused.
+ * @typedef {PageCalls & { query: string, readonly paused: boolean }} Page */
 
 /**
  * One call of the page's, from the program in the Worker, by name; any one of them.
@@ -89,6 +93,7 @@
  * @property {() => void} [onRuntimeInitialized]
  * @property {WebGLRenderingContext} [ctx]  the program's context, once it has one
  * @property {(width: number, height: number) => void} _plumeResize
+ * @property {(playing: number) => void} [_plumePlay]  once the module is made
  * @property {(shown: boolean) => void} [showFrames]  the page shown or not, once the script ran
  * @property {{ writeFile(name: string, bytes: Uint8Array, options: { canOwn: boolean }): void }}
  *   FS

@@ -118,8 +118,8 @@ writeFileSync(join(siteDir, 'manifest.webmanifest'), manifest());
 // manifest as the browser asks for them, rather than download them a second time.
 // The page's script and its Worker's go into the page itself: files of their own would cost
 // round trips before the first download starts. Their lines of comment stay here, the
-// checker's types and directives among them; page.js and program.js are one script, which
-// page.js's 'use strict' covers.
+// checker's types and directives among them; page.js, controls.js and program.js are one
+// script, which page.js's 'use strict' covers.
 /** @param {string} name */
 const source = (name) => readFileSync(join(pageDir, name), 'utf8');
 /** @param {string} name */
@@ -127,7 +127,8 @@ const code = (name) => source(name).replace(/^[ \t]*\/\*(?:[^*]|\*(?!\/))*\*\/[ 
   .split('\n').filter((line) => !/^\s*\/\//.test(line)).join('\n');
 const page = source('index.html')
   .replace('@PLUME_PAGE_SCRIPT@', () =>
-    `${code('page.js')}\n${code('program.js').replace(/^'use strict';\n/, '')}`)
+    ['page.js', 'controls.js', 'program.js'].map((name, i) =>
+      i ? code(name).replace(/^'use strict';\n/, '') : code(name)).join('\n'))
   .replace('@PLUME_UNPACK_SCRIPT@', () => code('unpack.js'));
 // A list of files is written in as a string literal of its JSON, which the script parses: its
 // placeholder is a string, so that each script is JavaScript as it stands.

@@ -1,9 +1,9 @@
 'use strict';
-// The page around the program: it shows the downloads' progress over the still, says in words
-// what went wrong, and offers full screen. The build writes it into index.html, followed by
-// program.js, which runs the program and takes these names from here:
+// The page around the program: it shows the downloads' progress over the still and says in words
+// what went wrong. The build writes it into index.html, followed by controls.js and program.js,
+// which take these names from here:
 /* exported FILES, BUILD, pinned, canvas, still, element, arrived, stallWatch, showMessage,
-   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown, thrownAt, ours */
+   hideMessage, hasWebGL, later, isShown, followShown, thrownAt, ours */
 // Written in when the site is packed: each file's name, packed name and size, unpacked size,
 // SHA-256 and, for an image, the stride of its byte prediction.
 const FILES = /** @type {PackedFiles} */ (JSON.parse('@PLUME_FILES@'));
@@ -86,21 +86,6 @@ function hasWebGL() {
   } catch {
     return false;
   }
-}
-
-// Where the Fullscreen API is missing (an iPhone's browsers), the control stays hidden.
-function offerFullscreen() {
-  const button = element('fullscreen');
-  const page = document.documentElement;
-  if (pinned || !document.fullscreenEnabled || !page.requestFullscreen) return;
-  button.hidden = false;
-  button.addEventListener('click', () => {
-    if (document.fullscreenElement) document.exitFullscreen();
-    else page.requestFullscreen().catch(() => {});
-  });
-  document.addEventListener('fullscreenchange', () => {
-    button.textContent = document.fullscreenElement ? 'Leave full screen' : 'Full screen';
-  });
 }
 
 // Frozen, or left for the back/forward cache: the page is not shown, whatever it says.

@@ -4,7 +4,8 @@
 // with what the Worker made. Either way it answers what the program asks of the page and fits
 // the canvas to the window. The build writes it into index.html after page.js, whose are these:
 /* global FILES, BUILD, pinned, canvas, still, element, arrived, stallWatch, showMessage,
-   hideMessage, hasWebGL, offerFullscreen, later, isShown, followShown, thrownAt, ours */
+   hideMessage, hasWebGL, later, isShown, followShown, thrownAt, ours, playState, offerControls,
+   heldAt */
 const CACHE = `plume-${BUILD}`;
 // Software WebGL slows with pixels: past 1920x1080's worth the drawing buffer is scaled down,
 // its aspect kept. That also keeps it within iOS's canvas limit at any pixel ratio.
@@ -106,6 +107,8 @@ const firstFrameShown = later();
 /** @type {Page} */
 const page = {
   query: location.search,
+  get paused() { return !playState.playing; },
+  held: heldAt,
   caption(text) {
     document.title = text;
     element('caption').textContent = text;
@@ -213,10 +216,7 @@ function unpack() {
 }
 
 // A call of the program's in the Worker, made here.
-/**
- * @template {PageCallName} Name
- * @param {{ call: Name, args: PageArguments[Name] }} message
- */
+/** @template {PageCallName} Name @param {{ call: Name, args: PageArguments[Name] }} message */
 function callPage({ call, args }) {
   /** @type {PageCalls} */ (page)[call](...args);
 }
@@ -282,7 +282,8 @@ function start() {
   // iOS moves its address bar before it says the window resized: the visual viewport says first.
   window.visualViewport?.addEventListener('resize', fitCanvas);
   watchPixelRatio();
-  offerFullscreen();
+  // Told to the Worker, which keeps it for the program there, and to the program here, if it runs.
+  offerControls((playing) => { tell({ kind: 'play', playing }); Module._plumePlay?.(+playing); });
 }
 
 // Browsers refuse to fetch the packed files from a file: address.

@@ -66,9 +66,7 @@ function counted(body, file) {
       tell({ kind: 'arrived', bytes: arrived });
       controller.enqueue(chunk.value);
     },
-    cancel(reason) {
-      return reader.cancel(reason);
-    },
+    cancel: (reason) => reader.cancel(reason),
   });
   return stream;
 }
@@ -177,8 +175,8 @@ function canDraw() {
   }
 }
 
-// Whether the page is shown, as it last said: the program's frames follow it from its start.
-let shown = true;
+// Whether the page is shown, and paused, as it last said: the program follows both throughout.
+let [shown, paused] = [true, false];
 
 /** @type {(given: { canvas: OffscreenCanvas, query: string }) => void} */
 let given = () => {};
@@ -189,22 +187,21 @@ const canvasGiven = new Promise((settle) => { given = settle; });
 // frame shown, once the page can show them.
 /** @param {string} query @returns {Page} */
 function pageCalls(query) {
+  /** @type {(call: PageCallName) => (...args: any[]) => void} */
+  const send = (call) => (...args) =>
+    tell(/** @type {PageCallMessage} */ ({ kind: 'call', call, args }));
   // Said two animation frames on, once the frame drawn before has reached the page.
   /** @param {'frameReady' | 'frameShown'} call */
-  const shown = (call) => requestAnimationFrame(() => requestAnimationFrame(() =>
-    tell({ kind: 'call', call, args: [] })));
+  const shown = (call) => requestAnimationFrame(() => requestAnimationFrame(send(call)));
   return {
-    query,
-    caption: (text) => tell({ kind: 'call', call: 'caption', args: [text] }),
-    showMessage: (text) => tell({ kind: 'call', call: 'showMessage', args: [text] }),
-    hideMessage: () => tell({ kind: 'call', call: 'hideMessage', args: [] }),
-    resized: (width, height) => tell({ kind: 'call', call: 'resized', args: [width, height] }),
+    query, get paused() { return paused; },
+    caption: send('caption'), showMessage: send('showMessage'), hideMessage: send('hideMessage'),
+    resized: send('resized'), held: send('held'), frameShown: send('frameShown'),
     frameReady: () => shown('frameReady'),
     followWindow: () => {
-      tell({ kind: 'call', call: 'followWindow', args: [] });
+      send('followWindow')();
       shown('frameShown');
     },
-    frameShown: () => tell({ kind: 'call', call: 'frameShown', args: [] }),
   };
 }
 
@@ -260,9 +257,8 @@ async function start({ files, keep, offer }) {
     handOver(jobs);
   }
   await Promise.allSettled(jobs);
-  const all = [files.script, files.wasm, ...files.images];
   if (keep && !failure) {
-    await Promise.all(all.map((file) => file.kept));
+    await Promise.all([files.script, files.wasm, ...files.images].map((file) => file.kept));
     tell({ kind: 'kept' });
   }
 }
@@ -290,6 +286,10 @@ onmessage = (event) => {
   case 'shown':
     shown = data.shown;
     if ('Module' in self) Module.showFrames?.(shown);
+    break;
+  case 'play':
+    paused = !data.playing;
+    if ('Module' in self) Module._plumePlay?.(+data.playing);
     break;
   default: {
     // A kind left unhandled above fails the type check here; at run time, a message that is not

@@ -54,7 +54,8 @@ add_custom_command(OUTPUT ${PLUME_STILL}
 
 find_program(PLUME_NODE NAMES node nodejs REQUIRED)
 set(PLUME_PAGE_FILES ${PROJECT_SOURCE_DIR}/src/web/index.html ${PROJECT_SOURCE_DIR}/src/web/sw.js
-  ${PROJECT_SOURCE_DIR}/src/web/page.js ${PROJECT_SOURCE_DIR}/src/web/program.js
+  ${PROJECT_SOURCE_DIR}/src/web/page.js ${PROJECT_SOURCE_DIR}/src/web/controls.js
+  ${PROJECT_SOURCE_DIR}/src/web/program.js
   ${PROJECT_SOURCE_DIR}/src/web/unpack.js
   ${PROJECT_SOURCE_DIR}/src/web/pack_site.mjs)
 add_custom_command(OUTPUT ${PLUME_WEB_DIR}/index.html ${PLUME_WEB_DIR}/sw.js

@@ -19,3 +19,8 @@ void hidePageMessage();
 // From now on the canvas fills the page's window at its pixel ratio, and follows it: the page
 // calls `plumeResize` with each new drawing-buffer size.
 void followPageWindow();
+
+// Whether the page opens paused: its reader asked for reduced motion, or opened a moment.
+bool pageStartsPaused();
+// Tells the page the time, in seconds, of the picture it holds while paused, for sharing.
+void showPageMoment(double seconds);

@@ -22,6 +22,10 @@ EM_JS(void, followWindowInPage, (), { Module.page.followWindow(); });
 
 EM_JS(void, setFrameReady, (), { Module.page.frameReady(); });
 
+EM_JS(void, setPageMoment, (double seconds), { Module.page.held(seconds); });
+
+EM_JS(int, pageOpensPaused, (), { return Module.page.paused ? 1 : 0; });
+
 // The page's address, which a Worker does not share: the page hands over its query.
 EM_JS(int, pageParameterBytes, (const char* name), {
     const value = new URLSearchParams(Module.page.query).get(UTF8ToString(name));
@@ -70,4 +74,12 @@ void hidePageMessage() {
 
 void followPageWindow() {
     followWindowInPage();
+}
+
+void showPageMoment(double seconds) {
+    setPageMoment(seconds);
+}
+
+bool pageStartsPaused() {
+    return pageOpensPaused() != 0;
 }

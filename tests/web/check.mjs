@@ -7,15 +7,20 @@ import { host, judged } from './site.mjs';
 import { pinned, still, lostContext } from './pictures.mjs';
 import { windows, offline, hidden, frozen, bfcache } from './visits.mjs';
 import { loading, failures } from './loading.mjs';
+import { pause, moment, reduced } from './controls.mjs';
 
 const [name, site, work, compare, miniBrowser] = process.argv.slice(2);
 const [SCENARIO_MS, RUN_MS] = [240000, 780000];
-// Each scenario with its host's link; `chromium`: only there, as only it can freeze a page.
+// Each scenario with its host's link; `chromium`: only there, as only it can freeze a page and
+// ask for less motion.
 /** @type {Array<[string, Scenario, { bytesPerSecond?: number, chromium?: true }]>} */
 const SCENARIOS = [
   ['pinned', pinned, {}],
   ['still', still, { chromium: true }],
   ['window', windows, {}],
+  ['pause', pause, {}],
+  ['moment', moment, {}],
+  ['reduced', reduced, { chromium: true }],
   ['loading', loading, { bytesPerSecond: 250000 }],
   ['failures', failures, {}],
   ['offline', offline, {}],

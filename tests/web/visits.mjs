@@ -48,8 +48,8 @@ export async function windows(engine, served, results) {
   await engine.resize(800, 600);
 }
 
-const EDGES = "((button, lines) => [button.top, button.right, lines.paddingBottom," +
-  " lines.paddingLeft].map(parseFloat))(...['fullscreen', 'overlay'].map((id) =>" +
+const EDGES = "((buttons, lines) => [buttons.top, buttons.right, lines.paddingBottom," +
+  " lines.paddingLeft].map(parseFloat))(...['controls', 'overlay'].map((id) =>" +
   ' getComputedStyle(document.getElementById(id))))';
 const NOTCH = { top: 47, right: 12, bottom: 34, left: 10 };
 const BUTTON = "(b => [b.checkVisibility(), b.textContent])(document.getElementById('fullscreen'))";
@@ -132,7 +132,7 @@ const DEAFEN = `(() => {
 })()`;
 // Frames drawn that began after `from` and before `to`.
 /** @param {Engine} engine @param {number} from @param {number} to */
-const drawn = async (engine, from, to) => (await inProgram(engine, 'plumeCounts.stamps'))
+export const drawn = async (engine, from, to) => (await inProgram(engine, 'plumeCounts.stamps'))
   .filter((/** @type {number} */ ms) => ms > from && ms < to).length;
 
 // The page hidden behind a tab, frozen there, or left and restored from the back/forward cache.
