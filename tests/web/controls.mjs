@@ -5,7 +5,7 @@ import { drawn } from './visits.mjs';
 import { frames, inProgram, shown, visit, COUNT, MESSAGE, READY, TEXT } from './site.mjs';
 import { readFileSync } from 'node:fs';
 
-const [IDLE_WAIT_MS, PAUSE_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [4000, 5000, 250, 30];
+const [IDLE_WAIT_MS, PAUSE_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [4000, 5000, 250, 10];
 const PLAY = "document.getElementById('play').textContent";
 const IDLE = "[document.documentElement.classList.contains('idle')," +
   " getComputedStyle(document.getElementById('controls')).opacity]";
