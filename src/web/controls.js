@@ -23,14 +23,14 @@ function heldAt(seconds) {
   element('share').hidden = playState.playing;
 }
 
-// Shown now; faded out after IDLE_MS unless paused, loading or saying something.
+// Shown now; faded out after IDLE_MS unless paused, or later while loading or saying something.
 function wake() {
   const page = document.documentElement;
   page.classList.remove('idle');
   clearTimeout(idleTimer);
   idleTimer = setTimeout(() => {
-    const busy = !element('loading').hidden || !element('message').hidden;
-    if (playState.playing && !busy) page.classList.add('idle');
+    if (!element('loading').hidden || !element('message').hidden) wake();
+    else if (playState.playing) page.classList.add('idle');
   }, IDLE_MS);
 }
 

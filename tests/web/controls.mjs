@@ -5,7 +5,7 @@ import { drawn } from './visits.mjs';
 import { frames, inProgram, shown, visit, COUNT, MESSAGE, READY, TEXT } from './site.mjs';
 import { readFileSync } from 'node:fs';
 
-const [IDLE_WAIT_MS, PAUSE_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [4000, 5000, 250, 10];
+const [FADE_WAIT_MS, PAUSE_MS, SETTLE_MS, MIN_CONTROL_FRAMES] = [10000, 5000, 250, 10];
 const PLAY = "document.getElementById('play').textContent";
 const IDLE = "[document.documentElement.classList.contains('idle')," +
   " getComputedStyle(document.getElementById('controls')).opacity]";
@@ -20,21 +20,22 @@ const HELD = "new Promise(function ask(done) { const share = document.getElement
 const UNCOVER = "['overlay', 'controls'].forEach((id) => {" +
   " document.getElementById(id).style.visibility = 'hidden'; })";
 
-// Playing, the controls fade after idle and a key brings them back; paused (Space) for 5 s,
+// Playing, the controls fade with no input since the page opened, and a key brings them back;
+// paused (Space) for 5 s,
 // they stay and nothing is drawn; played (the button) and paused again, the scene goes on from
 // where it stood, no further than the frames between took.
 /** @type {Scenario} */
 export async function pause(engine, served, results) {
   const live = await visit(engine, served.base);
   await inProgram(engine, COUNT);
-  await engine.evaluate(press('Shift'));
   const idleFrom = Date.now();
-  await sleep(IDLE_WAIT_MS);
-  const [idle, playing] = [await engine.evaluate(IDLE), await drawn(engine, idleFrom, Date.now())];
+  const faded = await waitFor(engine, `${IDLE}[1] === '0'`, FADE_WAIT_MS);
+  const [idle, fadedMs] = [await engine.evaluate(IDLE), Date.now() - idleFrom];
   await engine.evaluate(press('Shift'));
-  const [woken] = await engine.evaluate(IDLE);
-  results.push([`controls after ${IDLE_WAIT_MS} ms without input: ${idle}; after a key: idle` +
-    ` ${woken}`, live && idle[0] && idle[1] === '0' && !woken]);
+  const [[woken], playing] = [await engine.evaluate(IDLE),
+    await frames(engine, MIN_CONTROL_FRAMES, true)];
+  results.push([`controls faded (${faded}) ${fadedMs} ms after the page ran: ${idle}; after a` +
+    ` key: idle ${woken}`, live && faded && idle[0] && !woken]);
   await engine.evaluate(press(' '));
   const [paused, first] = [Date.now(), await engine.evaluate(HELD)];
   await sleep(PAUSE_MS);
@@ -46,9 +47,9 @@ export async function pause(engine, served, results) {
   await engine.evaluate(press(' '));
   const [second, between] = [await engine.evaluate(HELD), (Date.now() - played) / 1000];
   results.push([`paused ${PAUSE_MS} ms ("${label}", idle ${idleWhilePaused}): ${during} frames` +
-    ` drawn (playing: ${playing} in ${IDLE_WAIT_MS} ms); played (${moving}) and paused again` +
+    ` drawn (playing, ${MIN_CONTROL_FRAMES} before: ${playing}); played (${moving}) and paused again` +
     ` ${between} s on: held at ${first} s, then ${second} s`, during === 0 && label === 'Play' &&
-    !idleWhilePaused && playing >= MIN_CONTROL_FRAMES && moving && second > first &&
+    !idleWhilePaused && playing && moving && second > first &&
     second - first < between]);
 }
 
