@@ -82,7 +82,7 @@ TEST_F(ClockTest, APauseIsLeftOutWholeAndAMomentGoesOnFromItsTime) {
     EXPECT_EQ(g_time, 10.02);
     EXPECT_NEAR(g_deltaTime, 0.02, 1e-9);
     EXPECT_NEAR(g_fpsSum - sum, 50.0, 1e-6) << "the caption's rate of the frame after a pause";
-    resumeClock(), fakeTicks += 500, frames(1, 20);
+    fakeTicks += 500, resumeClock(), frames(1, 20);
     EXPECT_NEAR(g_deltaTime, 0.52, 1e-9) << "a resume without a pause leaves nothing out";
     startClockAt(600000), frames(1, 16);
     EXPECT_EQ(g_time, 600.016);

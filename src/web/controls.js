@@ -34,6 +34,7 @@ function wake() {
   }, IDLE_MS);
 }
 
+// The Pause and Play button and a tap or click on the scene; the toggle, for Space too.
 /** @param {(playing: boolean) => void} tell the program, wherever it runs */
 function playControl(tell) {
   const button = element('play');
